@@ -1,0 +1,27 @@
+# Thin driver over the CMake presets.
+JOBS ?= 2
+
+.PHONY: build run test test-sanitizers test-clang clean
+
+build:
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	./build/valmarena
+
+test: build
+	ctest --preset default -j $(JOBS)
+
+test-sanitizers:
+	cmake --preset sanitizers
+	cmake --build --preset sanitizers -j $(JOBS)
+	ctest --preset sanitizers -j $(JOBS)
+
+test-clang:
+	cmake --preset clang
+	cmake --build --preset clang -j $(JOBS)
+	ctest --preset clang -j $(JOBS)
+
+clean:
+	rm -rf build build-sanitizers build-clang build-release build-windows

@@ -1,0 +1,52 @@
+// The scenario compiler's entry points: from the two source files to the three binary files.
+// It knows no window and no process: it reads and writes the paths it is given and hands a
+// fatal error back to its caller.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../records/scenario.h"
+
+namespace valmarena {
+
+struct sorgenti {
+    std::filesystem::path linea;   // line description file
+    std::filesystem::path treno;   // train description file
+    bool cancella = true;          // delete each source file once it has been read
+};
+
+struct esito_compilazione {
+    std::string fatale;  // "1250" or "1251" when a reserved slot was already taken; nothing is written then
+    bool senza_celle = false;  // the reader never allocated the cells: nothing is written
+    std::vector<std::filesystem::path> file_scritti;
+};
+
+// Reads both source files into the records (line half, then train half), with the failure handler.
+void memorizza_dati(scenario& s, const sorgenti& src);
+
+// The line half; returns false when the reading must end without the train half.
+bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file);
+// The train half, from the opening of the train file's text to its normal end or a stop.
+void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file);
+
+// The pass that adds abatement points around slowdowns and signals.
+void controlla_percorso(scenario& s);
+// Claims the reserved slots and stores the competition codes; returns "1250"/"1251" on a taken slot.
+std::string occupa_riservati(scenario& s);
+
+// Competition codes from the train and route names held in entries 86 and 85.
+std::int16_t codice_gara_og(const scenario& s);
+std::int32_t codice_gara_st(const scenario& s);
+
+// The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
+// With j = 0 no track plan is built or written. File-system failures throw `errore_file`.
+esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
+                                      const std::filesystem::path& cartella);
+
+// The smaller of two values, x on a tie.
+inline std::int32_t minimo(std::int32_t x, std::int32_t y) { return x > y ? y : x; }
+
+}  // namespace valmarena

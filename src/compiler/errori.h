@@ -1,0 +1,17 @@
+// What each error code means, and the one-line message that tells the user about a recorded error.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "../records/scenario.h"
+
+namespace valmarena {
+
+// A short description of an error code; empty for a code the compiler never records.
+std::string_view significato_errore(int codice);
+
+// "FILE:LINE:COLUMN: error CODE at POS m: what is wrong", leaving out the parts the error lacks.
+std::string messaggio_diagnostica(const diagnostica& d);
+
+}  // namespace valmarena

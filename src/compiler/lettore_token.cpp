@@ -1,0 +1,126 @@
+// The token reader.
+
+#include "lettore_token.h"
+
+#include <cmath>
+
+#include "../platform/codifica.h"
+#include "../records/arrotonda.h"
+#include "../records/guasti.h"
+
+namespace valmarena {
+
+lettore_token::lettore_token(std::string testo, std::string nome_file)
+    : testo_(std::move(testo)), nome_file_(std::move(nome_file)) {}
+
+void lettore_token::salta_blanchi() {
+    while (pos_ < testo_.size() && (testo_[pos_] == ' ' || testo_[pos_] == '\t')) ++pos_;
+}
+
+bool lettore_token::a_fine_riga() const {
+    return pos_ >= testo_.size() || testo_[pos_] == '\r' || testo_[pos_] == '\n';
+}
+
+void lettore_token::consuma_fine_riga() {
+    if (pos_ < testo_.size() && testo_[pos_] == '\r') ++pos_;
+    if (pos_ < testo_.size() && testo_[pos_] == '\n') ++pos_;
+    ++riga_;
+    inizio_riga_ = pos_;
+}
+
+void lettore_token::inizia_campo() {
+    if (fine()) throw guasto("lettura oltre la fine del file");
+    int riga_prima = ultimo_.riga;
+    salta_blanchi();
+    ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
+    campo_a_capo_ = riga_prima != 0 && ultimo_.riga != riga_prima;
+}
+
+std::string lettore_token::testo() {
+    inizia_campo();
+    std::string campo;
+    if (pos_ < testo_.size() && testo_[pos_] == '"') {
+        std::size_t chiusa = testo_.find('"', pos_ + 1);
+        if (chiusa == std::string::npos) chiusa = testo_.size();
+        campo = testo_.substr(pos_ + 1, chiusa - pos_ - 1);
+        pos_ = chiusa < testo_.size() ? chiusa + 1 : chiusa;
+        while (!a_fine_riga() && testo_[pos_] != ',') ++pos_;
+    } else {
+        std::size_t inizio = pos_;
+        while (!a_fine_riga() && testo_[pos_] != ',') ++pos_;
+        campo = testo_.substr(inizio, pos_ - inizio);
+        while (!campo.empty() && (campo.back() == ' ' || campo.back() == '\t')) campo.pop_back();
+    }
+    if (pos_ < testo_.size() && testo_[pos_] == ',')
+        ++pos_;
+    else if (!fine())
+        consuma_fine_riga();
+    return campo;
+}
+
+// Reads a numeric field: it ends at a blank, a comma or the line end. Its value is the number it
+// begins with (0 when it begins with none); the comma or line end after it is consumed.
+double lettore_token::numero() {
+    inizia_campo();
+    std::size_t inizio = pos_;
+    while (!a_fine_riga() && testo_[pos_] != ',' && testo_[pos_] != ' ' && testo_[pos_] != '\t') ++pos_;
+    std::string_view campo(testo_.data() + inizio, pos_ - inizio);
+
+    std::size_t i = 0;
+    bool negativo = false;
+    if (i < campo.size() && (campo[i] == '-' || campo[i] == '+')) negativo = campo[i++] == '-';
+    double valore = 0.0;
+    bool cifre = false;
+    while (i < campo.size() && campo[i] >= '0' && campo[i] <= '9') {
+        valore = valore * 10.0 + (campo[i++] - '0');
+        cifre = true;
+        if (valore > 1e12) throw guasto("numero troppo grande");
+    }
+    if (i < campo.size() && campo[i] == '.') {
+        double peso = 0.1;
+        for (++i; i < campo.size() && campo[i] >= '0' && campo[i] <= '9'; ++i, peso /= 10.0) {
+            valore += (campo[i] - '0') * peso;
+            cifre = true;
+        }
+    }
+    campo_con_testo_ = !campo.empty() && (!cifre || i < campo.size());
+    if (negativo) valore = -valore;
+
+    salta_blanchi();
+    if (pos_ < testo_.size() && testo_[pos_] == ',')
+        ++pos_;
+    else if (pos_ < testo_.size() && (testo_[pos_] == '\r' || testo_[pos_] == '\n'))
+        consuma_fine_riga();
+    return valore;
+}
+
+std::int32_t lettore_token::numero_long() { return clng(numero()); }
+std::int16_t lettore_token::numero_intero() { return cint(numero()); }
+std::uint8_t lettore_token::numero_byte() {
+    double v = arrotonda_pari(numero());
+    if (v < 0.0 || v > 255.0) throw guasto("valore fuori da un byte");
+    return static_cast<std::uint8_t>(v);
+}
+
+bool contiene(std::string_view token, std::string_view parola) {
+    if (parola.empty()) return true;
+    if (parola.size() > token.size()) return false;
+    for (std::size_t i = 0; i + parola.size() <= token.size(); ++i) {
+        std::size_t k = 0;
+        while (k < parola.size() && minuscola(token[i + k]) == minuscola(parola[k])) ++k;
+        if (k == parola.size()) return true;
+    }
+    return false;
+}
+
+bool contiene_esatto(std::string_view token, std::string_view parola) {
+    return token.find(parola) != std::string_view::npos;
+}
+
+bool comincia_con(std::string_view token, std::string_view inizio) {
+    std::size_t i = 0;
+    while (i < token.size() && (token[i] == ' ' || token[i] == '\t')) ++i;
+    return token.substr(i).substr(0, inizio.size()) == inizio;
+}
+
+}  // namespace valmarena

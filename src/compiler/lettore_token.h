@@ -1,0 +1,68 @@
+// The token reader of the source files: comma-separated fields read one text token or one
+// number at a time, as the host's sequential input does, with the source line of each field.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace valmarena {
+
+// Where a field started in its file (1-based line and column).
+struct luogo {
+    int riga = 0;
+    int colonna = 0;
+};
+
+// Something in a field that the reader passed over silently but an author may not have meant.
+struct avvertimento_campo {
+    luogo dove;
+    std::string testo;
+};
+
+class lettore_token {
+public:
+    lettore_token(std::string testo, std::string nome_file);
+
+    // True when every byte has been read.
+    bool fine() const { return pos_ >= testo_.size(); }
+
+    // A text field: to the next comma or line end (or between double quotes); trailing blanks dropped.
+    std::string testo();
+    // A numeric field taken into a Long, an Integer or a Byte; fails on overflow or at the end of file.
+    std::int32_t numero_long();
+    std::int16_t numero_intero();
+    std::uint8_t numero_byte();
+
+    // The place of the last field read, and of the next one.
+    luogo ultimo() const { return ultimo_; }
+    const std::string& nome_file() const { return nome_file_; }
+
+    // Set after a numeric field that held text, or that started on a later line than the previous field.
+    bool campo_con_testo() const { return campo_con_testo_; }
+    bool campo_a_capo() const { return campo_a_capo_; }
+
+private:
+    void inizia_campo();
+    void salta_blanchi();
+    bool a_fine_riga() const;
+    void consuma_fine_riga();
+    double numero();
+
+    std::string testo_;
+    std::string nome_file_;
+    std::size_t pos_ = 0;
+    int riga_ = 1;
+    std::size_t inizio_riga_ = 0;
+    luogo ultimo_;
+    bool campo_con_testo_ = false;
+    bool campo_a_capo_ = false;
+};
+
+// Keyword tests: the word anywhere in the token, ignoring letter case or exactly.
+bool contiene(std::string_view token, std::string_view parola);
+bool contiene_esatto(std::string_view token, std::string_view parola);
+// True when the token, after leading blanks, begins with the given text.
+bool comincia_con(std::string_view token, std::string_view inizio);
+
+}  // namespace valmarena

@@ -1,0 +1,269 @@
+// The train half of the reader: the train's general data, speed limits and adhesion along the
+// route, stations with their zones and stopping points, slowdowns, signals and abatement points.
+
+#include <cstdint>
+
+#include "../records/arrotonda.h"
+#include "../records/guasti.h"
+#include "compilatore.h"
+#include "lettura_comune.h"
+#include "treno.h"
+
+namespace valmarena {
+
+namespace {
+
+enum class esito { avanti, fine_normale, ferma };
+
+// A stretch value (speed limit or adhesion) carried cell by cell from a pointer.
+struct riempimento {
+    std::int64_t puntatore = 0;
+    std::int32_t corrente = 0;
+};
+
+struct lettura_treno {
+    scenario& s;
+    lettore_token in;
+    riga_corrente r{};
+    std::int32_t stazione = 1;  // S: the table entry of the next station
+    riempimento velocita;
+    riempimento aderenza;
+
+    lettura_treno(scenario& sc, const std::string& testo, const std::string& nome) : s(sc), in(testo, nome) {
+        r.in = &in;
+    }
+
+    std::string token() {
+        std::string t = in.testo();
+        r.dove = in.ultimo();
+        s.riga = t;
+        return t;
+    }
+
+    bool dentro(std::int32_t p, int margine) {
+        if (dentro_percorso(s, p, margine)) return true;
+        errore_riga(s, r, 15, p);
+        return false;
+    }
+
+    esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione) {
+        errore_riga(s, r, codice, posizione);
+        return esito::ferma;
+    }
+
+    esito righe();
+    esito riga(const std::string& t);
+    esito limite_velocita();
+    esito valore_aderenza();
+    esito segnale();
+    esito rallentamento();
+    esito abbattimento();
+    esito stazione_();
+    void fine_normale();
+};
+
+std::uint8_t velocita_in_cella(std::int32_t kmh) { return a_byte(clng(kmh / 5.0)); }
+
+esito lettura_treno::righe() {
+    for (;;) {
+        if (in.fine()) return esito::fine_normale;
+        std::string t = token();
+        if (in.fine()) return esito::fine_normale;
+        for (int i = 0; i < 2 && contiene(t, "-"); ++i) {
+            t = token();
+            if (in.fine()) return esito::fine_normale;
+        }
+        esito e = riga(t);
+        if (e != esito::avanti) return e;
+    }
+}
+
+esito lettura_treno::riga(const std::string& t) {
+    esito e = esito::avanti;
+    if (contiene(t, "frenata") && contiene(t, "massa")) s.tabella[voce_misure].inizio = in.numero_long();
+    if (contiene(t, "vetture")) s.tabella[voce_misure].progressiva = in.numero_long();
+    if (contiene(t, "velocit") && (e = limite_velocita()) != esito::avanti) return e;
+    if (contiene(t, "aderenza") && (e = valore_aderenza()) != esito::avanti) return e;
+    if (contiene(t, "orologio")) {
+        voce& treno = s.tabella[voce_treno];
+        treno.intero3 = in.numero_intero();
+        treno.intero4 = in.numero_intero();
+        treno.intero5 = in.numero_intero();
+    }
+    if (contiene(t, "sabbia")) s.tabella[voce_treno].intero1 = in.numero_intero();
+    if (contiene(t, "segnale") && (e = segnale()) != esito::avanti) return e;
+    if (contiene(t, "rallentamento") && (e = rallentamento()) != esito::avanti) return e;
+    if (contiene(t, "abbattimento") && (e = abbattimento()) != esito::avanti) return e;
+    if (contiene(t, "stazione") && (e = stazione_()) != esito::avanti) return e;
+    return e;
+}
+
+esito lettura_treno::limite_velocita() {
+    std::int32_t a = in.numero_long();
+    std::int32_t v = in.numero_long();
+    if (!dentro(a, 100)) return esito::fine_normale;
+    std::int32_t t = clng(a / 50.0);
+    if (t > 0) {
+        do {
+            if (velocita.puntatore >= s.ultima_cella) break;
+            cella_a(s, velocita.puntatore).velocita = velocita_in_cella(velocita.corrente);
+            ++velocita.puntatore;
+        } while (velocita.puntatore < t);
+    }
+    velocita.corrente = v;
+    return esito::avanti;
+}
+
+esito lettura_treno::valore_aderenza() {
+    std::int32_t a = in.numero_long();
+    std::int32_t v = in.numero_long();
+    if (!dentro(a, 100)) return esito::fine_normale;
+    std::int32_t t = clng(a / 50.0);
+    if (t > 0) {
+        do {
+            cella_a(s, aderenza.puntatore).aderenza = bassi_8(aderenza.corrente);
+            ++aderenza.puntatore;
+        } while (aderenza.puntatore < t);
+    }
+    aderenza.corrente = v;
+    return esito::avanti;
+}
+
+esito lettura_treno::segnale() {
+    std::int32_t v[11];
+    leggi_long(in, v);
+    if (!dentro(v[0], 100)) return esito::fine_normale;
+    if (memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]) != 0)
+        return ferma(s.codice_errore, v[0]);
+    return esito::avanti;
+}
+
+esito lettura_treno::rallentamento() {
+    std::int32_t v[6];
+    leggi_long(in, v);
+    if (!dentro(v[0], 100)) return esito::fine_normale;
+    if (memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]) != 0) return ferma(s.codice_errore, v[0]);
+    return esito::avanti;
+}
+
+esito lettura_treno::abbattimento() {
+    std::int32_t a = in.numero_long();
+    std::int32_t c = in.numero_long();
+    if (!dentro(a, 100)) return esito::fine_normale;
+    cella& cl = cella_a(s, clng(a / 50.0));
+    if (!libera(cl)) return ferma(7, a);
+    if (c >= 1) {
+        cl.tipo = cella_abbattimento;
+        cl.valore1 = bassi_16(c);
+    } else {
+        cl.tipo = cella_abbattimento_senza_valore;
+    }
+    return esito::avanti;
+}
+
+std::int32_t in_long(std::int64_t v) {
+    if (v < INT32_MIN || v > INT32_MAX) throw guasto("valore fuori dai 32 bit: " + std::to_string(v));
+    return static_cast<std::int32_t>(v);
+}
+
+esito lettura_treno::stazione_() {
+    // The entry must be free before anything of the station is stored: a full table would
+    // otherwise lose a signboard's text under the station.
+    if (stazione > s.prossimo_cartello) return ferma(10, std::nullopt);
+    voce& e = voce_a(s, stazione);
+    const std::int32_t p = e.progressiva = in.numero_long();
+    if (!dentro(p, 800)) return esito::fine_normale;
+    if (p % 50 != 0) return ferma(8, p);
+    e.tipo = in.numero_byte();
+    const std::int32_t zona = in.numero_long();
+    if (zona % 100 != 0) return ferma(9, p);
+    e.dato1 = in.numero_byte();
+    e.byte4 = in.numero_byte();
+    e.byte3 = in.numero_byte();
+    e.intero1 = in.numero_intero();
+    e.intero2 = in.numero_intero();
+    e.byte1 = in.numero_byte();
+    e.intero3 = in.numero_intero();
+    e.intero4 = in.numero_intero();
+    e.intero5 = in.numero_intero();
+    e.byte2 = in.numero_byte();
+    std::int64_t ore = in.numero_long();
+    std::int64_t minuti = in.numero_long();
+    std::int64_t secondi = in.numero_long();
+    e.nome = in.testo();
+    e.orario = in_long((ore * 60 + minuti) * 60 + secondi);
+
+    if (e.tipo == 5 || e.tipo == 6) {
+        e.inizio = in_long(std::int64_t{p} - zona);
+        e.fine = in_long(std::int64_t{p} + 150);
+        e.byte3 = 0;
+    } else if (e.tipo == 7 || e.tipo == 8) {
+        e.inizio = in_long(std::int64_t{p} - zona);
+        e.fine = in_long(std::int64_t{p} + zona);
+        e.byte3 = 0;
+    } else {
+        e.inizio = clng(p - zona / 2.0);
+        e.fine = clng(p + zona / 2.0 + (e.byte3 != 0 ? 50.0 : 0.0));
+    }
+    if (zona < 600) e.byte4 = 0;
+    if (stazione == 1) e.byte3 = e.byte4 = 0;
+
+    if (e.tipo < 25 && e.tipo != 5 && e.tipo != 6) {
+        for (int k = 1; k <= 4; ++k) {
+            double t = e.fine / 50.0 - k - 1;
+            // Marks that would fall beyond the last cell are dropped.
+            if (t > 1 && esiste_cella(s, clng(t))) cella_a(s, clng(t)).preavviso = static_cast<std::uint8_t>(80 + k);
+        }
+    }
+    if (e.tipo < 25) {
+        double t = e.fine / 50.0 - 1;
+        if (t <= 1) return ferma(24, std::nullopt);
+        if (!esiste_cella(s, clng(t))) return ferma(111, p);
+        cella& fermata = cella_a(s, clng(t));
+        fermata.tipo = cella_fermata;
+        fermata.valore1 = bassi_16(stazione);
+    }
+    if (stazione > 1 && std::int64_t{e.inizio} - 350 < voce_a(s, stazione - 1).fine) return ferma(22, p);
+    ++stazione;
+    if (stazione >= s.prossimo_cartello) return ferma(10, std::nullopt);
+    return esito::avanti;
+}
+
+// End of the file (or a row beyond the route): speed and adhesion carried to the route's end,
+// then the kilometric references checked.
+void lettura_treno::fine_normale() {
+    const std::int64_t fine = std::int64_t{s.ultima_cella} - 2;
+    do {
+        cella_a(s, velocita.puntatore).velocita = velocita_in_cella(velocita.corrente);
+        ++velocita.puntatore;
+    } while (velocita.puntatore < fine);
+    do {
+        cella_a(s, aderenza.puntatore).aderenza = bassi_8(aderenza.corrente);
+        ++aderenza.puntatore;
+    } while (aderenza.puntatore < fine);
+    for (int i : {voce_progressiva_tre, voce_progressiva_due, voce_progressiva_uno}) {
+        const voce& v = s.tabella[static_cast<std::size_t>(i)];
+        if (v.inizio % 50 != 0 || v.fine % 50 != 0) {
+            diagnostica d;
+            d.codice = 2;
+            registra_errore(s, d);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file) {
+    lettura_treno l(s, testo, nome_file);
+    try {
+        while (!l.in.fine()) {
+            if (contiene(l.token(), "[generale]")) break;
+        }
+        if (l.righe() == esito::fine_normale) l.fine_normale();
+    } catch (const guasto& g) {
+        throw guasto_in_riga(g.what(), l.in.nome_file(), l.in.ultimo());
+    }
+}
+
+}  // namespace valmarena

@@ -1,0 +1,88 @@
+// The compiler's reader: the line file, then the train file, under one failure handler that
+// turns any run-time failure into code 25 and removes the source files.
+
+#include <new>
+#include <system_error>
+
+#include "../platform/file_ospite.h"
+#include "../records/guasti.h"
+#include "compilatore.h"
+#include "lettura_comune.h"
+
+namespace valmarena {
+
+namespace {
+
+std::string carica(const std::filesystem::path& p) {
+    std::string causa;
+    std::FILE* f = apri_file(p, "rb", causa);
+    if (!f) throw guasto("impossibile aprire " + percorso_in_testo(p.filename()) + ": " + causa);
+    std::string testo;
+    char blocco[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(blocco, 1, sizeof blocco, f)) > 0) testo.append(blocco, n);
+    bool errore = std::ferror(f) != 0;
+    causa = causa_errno();
+    std::fclose(f);
+    if (errore) throw guasto("impossibile leggere " + percorso_in_testo(p.filename()) + ": " + causa);
+    return testo;
+}
+
+void cancella(const std::filesystem::path& p) {
+    std::error_code ec;
+    std::filesystem::remove(p, ec);
+    if (ec) throw guasto("impossibile cancellare " + percorso_in_testo(p.filename()) + ": " + ec.message());
+}
+
+// Removes a source file after a failure, only if it is still there; says why when it cannot.
+std::string cancella_se_presente(const std::filesystem::path& p) {
+    std::error_code ec;
+    if (!std::filesystem::exists(p, ec)) return {};
+    std::filesystem::remove(p, ec);
+    return ec ? "; impossibile cancellare " + percorso_in_testo(p.filename()) + ": " + ec.message() : std::string();
+}
+
+void registra_guasto(scenario& s, const sorgenti& src, const std::string& cosa, const std::string& file, luogo dove) {
+    diagnostica d;
+    d.codice = 25;
+    d.file = file;
+    d.riga = dove.riga;
+    d.colonna = dove.colonna;
+    d.dettaglio = cosa;
+    if (src.cancella) d.dettaglio += cancella_se_presente(src.linea) + cancella_se_presente(src.treno);
+    registra_errore(s, d);
+}
+
+}  // namespace
+
+void memorizza_dati(scenario& s, const sorgenti& src) {
+    s.tabella[voce_percorso].nome = s.nome_percorso;
+    s.tabella[voce_treno].nome = s.nome_treno;
+    const std::string nome_linea = percorso_in_testo(src.linea);
+    const std::string nome_treno = percorso_in_testo(src.treno);
+    try {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(src.linea, ec)) {
+            diagnostica d;
+            d.codice = 101;
+            d.file = nome_linea;
+            registra_errore(s, d);
+            return;
+        }
+        std::string testo = carica(src.linea);
+        bool avanti = leggi_linea(s, testo, nome_linea);
+        if (src.cancella) cancella(src.linea);
+        if (!avanti) return;
+        testo = carica(src.treno);
+        leggi_treno(s, testo, nome_treno);
+        if (src.cancella) cancella(src.treno);
+    } catch (const guasto_in_riga& g) {
+        registra_guasto(s, src, g.what(), g.file, g.dove);
+    } catch (const guasto& g) {
+        registra_guasto(s, src, g.what(), {}, {});
+    } catch (const std::bad_alloc&) {
+        registra_guasto(s, src, "memoria insufficiente", {}, {});
+    }
+}
+
+}  // namespace valmarena

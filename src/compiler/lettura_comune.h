@@ -1,0 +1,42 @@
+// Pieces shared by the line reader and the train reader: recording an error at the row
+// being read, and the range tests on a row's position.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "../records/guasti.h"
+#include "../records/scenario.h"
+#include "lettore_token.h"
+
+namespace valmarena {
+
+// A run-time failure with the place in the source where it happened.
+struct guasto_in_riga : guasto {
+    std::string file;
+    luogo dove;
+    guasto_in_riga(const std::string& cosa, std::string f, luogo d) : guasto(cosa), file(std::move(f)), dove(d) {}
+};
+
+// The row being read: its keyword token and where that token stands.
+struct riga_corrente {
+    const lettore_token* in = nullptr;
+    luogo dove;
+};
+
+// Records `codice` at the current row, with a position in metres when the row has one.
+void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
+                 std::optional<std::int32_t> posizione, std::string dettaglio = {});
+
+// True when a position lies far enough inside the route: (p + margine) / 50 <= ultima_cella,
+// and p is not negative.
+bool dentro_percorso(const scenario& s, std::int64_t p, int margine);
+
+// Reads the numeric fields of a row into Longs.
+template <std::size_t N>
+void leggi_long(lettore_token& in, std::int32_t (&v)[N]) {
+    for (auto& x : v) x = in.numero_long();
+}
+
+}  // namespace valmarena

@@ -1,0 +1,83 @@
+// Signals and slowdowns.
+
+#include "../records/arrotonda.h"
+#include "treno.h"
+
+namespace valmarena {
+
+namespace {
+std::int32_t fallisce(scenario& s, std::int32_t codice) {
+    s.codice_errore = codice;
+    return codice;
+}
+}  // namespace
+
+std::int32_t memo_segnale(scenario& s, std::int32_t posizione, std::int32_t sx, std::int32_t s1,
+                          std::int32_t s2, std::int32_t s3, std::int32_t rapp, std::int32_t dx,
+                          std::int32_t d1, std::int32_t d2, std::int32_t d3, std::int32_t& tempo) {
+    std::int64_t c = clng(posizione / 50.0 + 1.0);
+    cella& cl = cella_a(s, c);
+    if (!libera(cl)) return fallisce(s, 16);
+    cl.tipo = cella_segnale;
+    cl.valore4 = bassi_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
+    cl.valore1 = bassi_16(std::int64_t{s1} * 10 + d1);
+    cl.valore2 = bassi_16(std::int64_t{s2} * 10 + d2);
+    cl.valore3 = bassi_16(std::int64_t{s3} * 10 + d3);
+    if (tempo >= 1 && tempo <= 100) tempo = 101;
+    cl.tempo = sx == 2 ? bassi_8(tempo) : 0;
+    // Approach marks 100, 200, 300 and 400 m before the signal; those before the route's start are dropped.
+    for (int k = 1; k <= 4; ++k) {
+        std::int64_t m = c - 2 * k;
+        if (esiste_cella(s, m))
+            cella_a(s, m).preavviso = bassi_8(10 * (3 * std::int64_t{sx} + dx) + k);
+    }
+    return 0;
+}
+
+std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std::int32_t l,
+                                std::int32_t f_tt, std::int32_t f_ta, std::int32_t d_v) {
+    const std::int64_t w = clng((x - 1200.0) / 50.0 + 1.0);
+    const std::int64_t is = clng(x / 50.0 + 1.0);
+    const std::int64_t e = clng((static_cast<double>(x) + l) / 50.0 + 1.0);
+    const std::int64_t q = clng((x - 1200.0) / 50.0);
+    const bool avviso = x > 1500;
+    if (!avviso) f_ta = 0;
+    if (avviso && !libera(cella_a(s, w))) return fallisce(s, 17);
+    if (!libera(cella_a(s, is))) return fallisce(s, 18);
+    if (!esiste_cella(s, e)) return fallisce(s, 110);
+    if (!libera(cella_a(s, e))) return fallisce(s, 19);
+
+    const std::int16_t v16 = a_intero(v);
+    const std::int16_t tt16 = a_intero(f_tt);
+    const std::int16_t dv16 = a_intero(d_v);
+    cella& fine = cella_a(s, e);
+    fine.tipo = cella_fine_rallentamento;
+    if (d_v != 0) fine.valore2 = dv16;
+    cella& inizio = cella_a(s, is);
+    inizio.tipo = cella_inizio_rallentamento;
+    if (d_v != 0) inizio.valore2 = dv16;
+    if (avviso) {
+        cella& a = cella_a(s, w);
+        a.tipo = cella_avviso_rallentamento;
+        if (d_v != 0) a.valore2 = dv16;
+        a.valore1 = v16;
+    }
+    inizio.valore1 = v16;
+    fine.valore1 = v16;
+    inizio.valore3 = tt16;
+    fine.valore3 = tt16;
+
+    if (f_ta != 0) {
+        for (int k = 0; k < 4; ++k)
+            if (!libera(cella_a(s, q - k))) return fallisce(s, 20);
+        for (int k = 0; k < 4; ++k) {
+            cella& n = cella_a(s, q - k);
+            n.tipo = cella_numerata;
+            n.valore1 = static_cast<std::int16_t>(k + 1);
+            if (d_v != 0) n.valore2 = static_cast<std::int16_t>(k + 1);
+        }
+    }
+    return 0;
+}
+
+}  // namespace valmarena

@@ -1,0 +1,69 @@
+// The run sequence: identity, window, the five emitters, the compiler, the end of the process.
+
+#include "form1.h"
+
+#include <string>
+
+#include "../compiler/compilatore.h"
+#include "../compiler/errori.h"
+#include "../platform/codifica.h"
+#include "../platform/ospite.h"
+#include "../records/guasti.h"
+#include "../sources/emettitori.h"
+#include "../sources/nomi.h"
+
+namespace valmarena {
+
+namespace {
+
+std::string rapporto_errori(const scenario& s) {
+    std::string m = "The scenario was compiled with errors:";
+    for (const auto& d : s.diagnostiche) m += "\n" + da_1252_a_utf8(messaggio_diagnostica(d));
+    return m;
+}
+
+}  // namespace
+
+int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
+    scenario& s = form.s;
+    s.nome_percorso = "Valmarena";
+    s.nome_treno = "RX 914";
+    mostra_finestra();
+    try {
+        const identita id{s.nome_percorso, s.nome_treno};
+        dati_linea(cartella, id);
+        dati_treno(cartella, id);
+        dati_note(cartella, id);
+        dati_rallentamenti(cartella, id);
+        dati_scheda(cartella, id);
+        std::int32_t j = 1;
+        sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
+                     in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
+        esito_compilazione esito = memorizza_percorso(s, j, src, cartella);
+        if (!esito.fatale.empty()) {
+            mostra_messaggio(" Errore n. " + esito.fatale);
+            return uscita_errore_fatale;
+        }
+        if (s.codice_errore != 0 || esito.senza_celle) {
+            std::string m = rapporto_errori(s);
+            if (esito.senza_celle) m += "\nNo route cells were built: no compiled file was written.";
+            mostra_messaggio(m);
+            return uscita_errore_registrato;
+        }
+    } catch (const errore_file& e) {
+        mostra_messaggio("Cannot write " + e.file + ": " + e.causa);
+        return uscita_errore_file;
+    } catch (const std::exception& e) {
+        mostra_messaggio(std::string("The run failed: ") + e.what());
+        return uscita_errore_file;
+    }
+    return uscita_ok;
+}
+
+void Form_Load(const char* argv0) {
+    Form1 form;
+    int stato = esegui_scenario(form, cartella_programma(argv0));
+    termina_processo(stato);
+}
+
+}  // namespace valmarena

@@ -1,0 +1,19 @@
+// Windows-1252, the code page of every text file and name this system writes: conversion to
+// UTF-8 for paths and messages, and letter case folding for the keyword tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace valmarena {
+
+std::string da_1252_a_utf8(std::string_view testo);
+
+// UTF-8 to Windows-1252; characters with no place in the code page become '?'.
+std::string da_utf8_a_1252(std::string_view testo);
+
+// Lower case of one Windows-1252 byte (ASCII letters and the Latin-1 capitals).
+char minuscola(char c);
+std::string in_minuscolo(std::string_view testo);
+
+}  // namespace valmarena

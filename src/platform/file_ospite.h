@@ -1,0 +1,26 @@
+// The host's file operations that the standard library leaves open: opening by a path with
+// any letters in it, replacing a file by renaming over it, and a readable cause on failure.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace valmarena {
+
+// Opens a file with a C mode ("rb", "wb"); null on failure, with the cause in `causa`.
+std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::string& causa);
+
+// Renames `da` over `a`, replacing `a` when it exists; false with the cause on failure.
+bool sostituisci_file(const std::filesystem::path& da, const std::filesystem::path& a, std::string& causa);
+
+// Text of the last C library error (errno).
+std::string causa_errno();
+
+// A file name in Windows-1252 bytes as a path of this host.
+std::filesystem::path nome_in_percorso(const std::string& nome_1252);
+
+// A path as UTF-8 text, for messages.
+std::string percorso_in_testo(const std::filesystem::path& p);
+
+}  // namespace valmarena

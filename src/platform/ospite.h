@@ -1,0 +1,22 @@
+// The host layer: the program's folder, the window that says "Attendere" while the run works,
+// a message to the user, and ending the process. One implementation for Windows, one portable.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace valmarena {
+
+// The folder that holds the running program.
+std::filesystem::path cartella_programma(const char* argv0);
+
+// Shows the window Form1 with its label "Attendere" and paints it once, before the work.
+void mostra_finestra();
+
+// Shows a message to the user: a message box with an OK button, or a line on standard error.
+void mostra_messaggio(const std::string& testo_utf8);
+
+// Ends the process at once with the given status; open files are closed by the host.
+[[noreturn]] void termina_processo(int stato);
+
+}  // namespace valmarena

@@ -1,0 +1,56 @@
+// Conversions between reals and the record widths: rounding to the nearest integer with halves
+// to the even neighbour, and range checks that fail as the host would on an overflow.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "guasti.h"
+
+namespace valmarena {
+
+// Nearest integer, an exact half to the even neighbour; independent of the FPU rounding mode.
+inline double arrotonda_pari(double x) {
+    double f = std::floor(x);
+    double d = x - f;
+    if (d > 0.5 || (d == 0.5 && std::fmod(f, 2.0) != 0.0)) f += 1.0;
+    return f;
+}
+
+// Real to Long (32-bit), failing on a value that does not fit.
+inline std::int32_t clng(double x) {
+    if (std::isnan(x)) throw guasto("conversione di un valore non numerico");
+    double r = arrotonda_pari(x);
+    if (r < -2147483648.0 || r > 2147483647.0) throw guasto("valore fuori dai 32 bit");
+    return static_cast<std::int32_t>(r);
+}
+
+// Whole number to Integer (16-bit), failing on overflow.
+inline std::int16_t a_intero(std::int64_t v) {
+    if (v < -32768 || v > 32767) throw guasto("valore fuori dai 16 bit: " + std::to_string(v));
+    return static_cast<std::int16_t>(v);
+}
+
+// Real to Integer (16-bit) with rounding, failing on overflow.
+inline std::int16_t cint(double x) {
+    if (std::isnan(x)) throw guasto("conversione di un valore non numerico");
+    double r = arrotonda_pari(x);
+    if (r < -32768.0 || r > 32767.0) throw guasto("valore fuori dai 16 bit");
+    return static_cast<std::int16_t>(r);
+}
+
+// Whole number to Byte (0..255), failing on overflow.
+inline std::uint8_t a_byte(std::int64_t v) {
+    if (v < 0 || v > 255) throw guasto("valore fuori da un byte: " + std::to_string(v));
+    return static_cast<std::uint8_t>(v);
+}
+
+// The low 8 or 16 bits of a value, for the fields that wrap by design.
+inline std::uint8_t bassi_8(std::int64_t v) { return static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) & 0xFFu); }
+inline std::int16_t bassi_16(std::int64_t v) {
+    auto u = static_cast<std::uint16_t>(static_cast<std::uint64_t>(v) & 0xFFFFu);
+    return static_cast<std::int16_t>(u);
+}
+
+}  // namespace valmarena

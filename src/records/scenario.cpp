@@ -1,0 +1,79 @@
+// Initialisation of the scenario records and checked access to cells, entries and track plan.
+
+#include "scenario.h"
+
+#include <string>
+
+#include "arrotonda.h"
+#include "guasti.h"
+
+namespace valmarena {
+
+void inizializza_tabella(scenario& s) {
+    for (auto& v : s.tabella) v = voce{};
+    s.codice_errore = 0;
+    s.diagnostiche.clear();
+}
+
+void alloca_percorso(scenario& s, std::int32_t lunghezza) {
+    s.fine_tracciato = lunghezza + 7000;
+    s.ultima_cella = clng(static_cast<double>(s.fine_tracciato) / 50.0);
+    if (s.ultima_cella < 0) throw guasto("lunghezza del percorso negativa");
+    s.celle.assign(static_cast<std::size_t>(s.ultima_cella) + 1, cella{});
+    s.tracciato = {};
+    if (s.genera_tracciato != 0) {
+        auto punti = static_cast<std::size_t>(s.fine_tracciato) + 1;
+        s.tracciato.punti = punti;
+        s.tracciato.etichette.assign(2 * punti, etichetta::vuoto);
+        s.tracciato.valori.assign(2 * punti, 0.0);
+    }
+}
+
+bool esiste_cella(const scenario& s, std::int64_t indice) {
+    return indice >= 0 && static_cast<std::uint64_t>(indice) < s.celle.size();
+}
+
+cella& cella_a(scenario& s, std::int64_t indice) {
+    if (!esiste_cella(s, indice))
+        throw indice_fuori_limiti("cella " + std::to_string(indice) + " fuori dal percorso (0.." +
+                                  std::to_string(static_cast<std::int64_t>(s.celle.size()) - 1) + ")");
+    return s.celle[static_cast<std::size_t>(indice)];
+}
+
+const cella& cella_a(const scenario& s, std::int64_t indice) {
+    return cella_a(const_cast<scenario&>(s), indice);
+}
+
+voce& voce_a(scenario& s, std::int64_t indice) {
+    if (indice < 0 || indice >= voci_tabella)
+        throw indice_fuori_limiti("voce " + std::to_string(indice) + " fuori dalla tabella");
+    return s.tabella[static_cast<std::size_t>(indice)];
+}
+
+static std::size_t posto(const struct tracciato& t, std::int64_t metro, int asse) {
+    if (metro < 0 || static_cast<std::uint64_t>(metro) >= t.punti || asse < 0 || asse > 1)
+        throw indice_fuori_limiti("metro " + std::to_string(metro) + " fuori dal tracciato");
+    return static_cast<std::size_t>(asse) * t.punti + static_cast<std::size_t>(metro);
+}
+
+void imposta_punto(struct tracciato& t, std::int64_t metro, int asse, etichetta e, double v) {
+    auto i = posto(t, metro, asse);
+    t.etichette[i] = e;
+    t.valori[i] = v;
+}
+
+double valore_punto(const struct tracciato& t, std::int64_t metro, int asse) {
+    return t.valori[posto(t, metro, asse)];
+}
+
+etichetta etichetta_punto(const struct tracciato& t, std::int64_t metro, int asse) {
+    return t.etichette[posto(t, metro, asse)];
+}
+
+void registra_errore(scenario& s, const diagnostica& d) {
+    s.codice_errore = d.codice;
+    if (d.ha_posizione) s.posizione_errore = d.posizione;
+    s.diagnostiche.push_back(d);
+}
+
+}  // namespace valmarena

@@ -1,0 +1,154 @@
+// The scenario records: the route cells, the scenario table, the track plan and the reader's state.
+// Plain data shared by every stage of the compiler; one object per run, no global state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace valmarena {
+
+// One route cell: 50 m of line. Field order is the order on disk.
+struct cella {
+    std::uint8_t tipo = 0;
+    std::int16_t valore1 = 0;
+    std::int16_t valore2 = 0;
+    std::int16_t valore3 = 0;
+    std::int16_t valore4 = 0;
+    std::uint8_t tempo = 0;
+    std::uint8_t preavviso = 0;
+    std::uint8_t montagna = 0;
+    std::uint8_t velocita = 0;
+    std::uint8_t pendenza = 0;
+    std::uint8_t aderenza = 0;
+};
+
+// Kinds of feature a cell can carry (`tipo`).
+enum tipo_cella : std::uint8_t {
+    cella_vuota = 0,
+    cella_segnale = 1,
+    cella_fine_rallentamento = 2,
+    cella_inizio_rallentamento = 3,
+    cella_avviso_rallentamento = 4,
+    cella_numerata = 5,
+    cella_indicatore = 6,
+    cella_fermata = 10,
+    cella_marcatore_montagna = 11,
+    cella_abbattimento = 12,
+    cella_abbattimento_senza_valore = 13,
+    cella_cartello = 14,
+};
+
+// A cell may take a new feature when it is empty or holds only a mountain marker.
+inline bool libera(const cella& c) {
+    return c.tipo == cella_vuota || c.tipo == cella_marcatore_montagna;
+}
+
+// One entry of the scenario table. Field order is the order on disk.
+struct voce {
+    std::uint8_t tipo = 0;
+    std::int32_t inizio = 0;
+    std::int32_t fine = 0;
+    std::int32_t progressiva = 0;
+    std::uint8_t dato1 = 0;
+    std::string nome;  // Windows-1252 bytes
+    std::int16_t intero1 = 0;
+    std::int16_t intero2 = 0;
+    std::int16_t intero3 = 0;
+    std::int16_t intero4 = 0;
+    std::int16_t intero5 = 0;
+    std::uint8_t byte1 = 0;
+    std::uint8_t byte2 = 0;
+    std::uint8_t byte3 = 0;
+    std::uint8_t byte4 = 0;
+    std::int32_t orario = 0;
+};
+
+constexpr int voci_tabella = 87;
+constexpr int voce_progressiva_tre = 81;
+constexpr int voce_progressiva_due = 82;
+constexpr int voce_progressiva_uno = 83;
+constexpr int voce_misure = 84;
+constexpr int voce_percorso = 85;
+constexpr int voce_treno = 86;
+constexpr int prima_voce_cartelli = 80;
+
+constexpr std::int16_t marca_tabella = 610;
+constexpr std::int16_t marca_celle = 5121;
+
+// Tag of a track-plan element, as written to disk.
+enum class etichetta : std::uint8_t { vuoto = 0, intero = 2, reale = 5 };
+
+// The track plan: x and y of the line at every metre 0..fine. Element (m, asse) is at
+// asse * punti + m, so all x values come first, then all y values, as on disk.
+struct tracciato {
+    std::size_t punti = 0;  // fine_tracciato + 1, or 0 when not built
+    std::vector<etichetta> etichette;
+    std::vector<double> valori;
+};
+
+constexpr int max_montagne = 80;
+
+// One recorded error with the place in the source that caused it.
+struct diagnostica {
+    std::int32_t codice = 0;
+    bool ha_posizione = false;
+    std::int32_t posizione = 0;
+    std::string file;  // source file at fault, empty when none
+    int riga = 0;      // 1-based line in that file, 0 when unknown
+    int colonna = 0;   // 1-based column, 0 when unknown
+    std::string dettaglio;  // extra words on the cause (a host failure's reason)
+};
+
+struct scenario {
+    // Identity.
+    std::string nome_percorso;
+    std::string nome_treno;
+
+    // Route cells 0..ultima_cella; empty until the route length is read.
+    std::vector<cella> celle;
+    std::array<voce, voci_tabella> tabella{};
+    struct tracciato tracciato;
+
+    // Mountain stretches, indices 1..80.
+    std::array<std::int32_t, max_montagne + 1> montagna_inizio{};
+    std::array<std::int32_t, max_montagne + 1> montagna_fine{};
+    std::int32_t n_montagne = 0;
+
+    // Reader state.
+    std::int32_t genera_tracciato = 0;
+    std::int32_t fine_tracciato = 0;
+    std::int32_t ultima_cella = 0;
+    std::int32_t prossimo_cartello = prima_voce_cartelli;
+    std::string riga;
+
+    // Error state: the last recorded code wins; every one is kept in `diagnostiche`.
+    std::int32_t codice_errore = 0;
+    std::int32_t posizione_errore = 0;
+    std::vector<diagnostica> diagnostiche;
+};
+
+// Clears every table entry (numbers 0, names empty) and the error state.
+void inizializza_tabella(scenario& s);
+
+// Re-creates the cells (and, when asked, the track plan) for a route of `lunghezza` metres.
+void alloca_percorso(scenario& s, std::int32_t lunghezza);
+
+// Checked access to a cell: a bad index throws `indice_fuori_limiti`.
+cella& cella_a(scenario& s, std::int64_t indice);
+const cella& cella_a(const scenario& s, std::int64_t indice);
+bool esiste_cella(const scenario& s, std::int64_t indice);
+
+// Checked access to a table entry.
+voce& voce_a(scenario& s, std::int64_t indice);
+
+// Track-plan element access (asse 0 = x, 1 = y), checked.
+void imposta_punto(struct tracciato& t, std::int64_t metro, int asse, etichetta e, double v);
+double valore_punto(const struct tracciato& t, std::int64_t metro, int asse);
+etichetta etichetta_punto(const struct tracciato& t, std::int64_t metro, int asse);
+
+// Records an error: the last one becomes `codice_errore`/`posizione_errore`.
+void registra_errore(scenario& s, const diagnostica& d);
+
+}  // namespace valmarena

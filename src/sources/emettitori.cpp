@@ -1,0 +1,70 @@
+// The emitters and the shared line-table mechanism.
+
+#include "emettitori.h"
+
+#include <stdexcept>
+
+#include "contenuto.h"
+#include "nomi.h"
+#include "scrittura.h"
+
+namespace valmarena {
+
+void riempi_tabella_righe(std::string_view contenuto, tabella_righe& righe) {
+    for (auto& r : righe) r.clear();
+    std::size_t n = 0;
+    std::size_t inizio = 0;
+    while (inizio < contenuto.size()) {
+        std::size_t fine = contenuto.find("\r\n", inizio);
+        std::size_t dopo = fine == std::string_view::npos ? contenuto.size() : fine + 2;
+        if (fine == std::string_view::npos) fine = contenuto.size();
+        if (n >= slot_tabella_righe - 1) throw std::invalid_argument("piu' di 1000 righe");
+        std::string_view riga = contenuto.substr(inizio, fine - inizio);
+        if (riga == sentinella) throw std::invalid_argument("il contenuto contiene la riga di fine");
+        righe[n++] = std::string(riga);
+        inizio = dopo;
+    }
+    righe[n] = std::string(sentinella);
+}
+
+void emetti_righe(const std::filesystem::path& file, const tabella_righe& righe) {
+    std::string testo;
+    for (const auto& r : righe) {
+        if (r == sentinella) break;
+        testo += r;
+        testo += "\r\n";
+    }
+    scrivi_file(file, testo);
+}
+
+namespace {
+void emetti(const std::filesystem::path& file, std::string_view contenuto) {
+    tabella_righe righe;
+    riempi_tabella_righe(contenuto, righe);
+    emetti_righe(file, righe);
+}
+}  // namespace
+
+void dati_linea(const std::filesystem::path& cartella, const identita& id) {
+    emetti(in_cartella(cartella, nome_linea_txt(id.nome_percorso)), contenuto::linea());
+}
+
+void dati_treno(const std::filesystem::path& cartella, const identita& id) {
+    emetti(in_cartella(cartella, nome_treno_txt(id.nome_percorso, id.nome_treno)), contenuto::treno());
+}
+
+void dati_note(const std::filesystem::path& cartella, const identita& id) {
+    emetti(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "note")), contenuto::note());
+}
+
+void dati_rallentamenti(const std::filesystem::path& cartella, const identita& id) {
+    emetti(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "rallentamenti")),
+           contenuto::rallentamenti());
+}
+
+void dati_scheda(const std::filesystem::path& cartella, const identita& id) {
+    emetti(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "scheda_treno")),
+           contenuto::scheda_treno());
+}
+
+}  // namespace valmarena

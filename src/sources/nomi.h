@@ -1,0 +1,20 @@
+// The names of every file a run writes, built from the route name and the train name
+// exactly as they are, blanks included (Windows-1252 bytes).
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace valmarena {
+
+std::string nome_linea_txt(const std::string& percorso);                            // R_linea.txt
+std::string nome_treno_txt(const std::string& percorso, const std::string& treno);  // R_T-.txt
+std::string nome_documento(const std::string& percorso, const std::string& treno, const std::string& tipo);  // R_T_tipo.txt
+std::string nome_tracciato_dat(const std::string& percorso);                        // R_linea.dat
+std::string nome_tabella_sim(const std::string& percorso, const std::string& treno);  // R_T.sim
+std::string nome_celle_dat(const std::string& percorso, const std::string& treno);    // R_T.dat
+
+// A file of the folder under a Windows-1252 name.
+std::filesystem::path in_cartella(const std::filesystem::path& cartella, const std::string& nome);
+
+}  // namespace valmarena

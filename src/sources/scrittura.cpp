@@ -1,0 +1,98 @@
+// Replace-by-rename writing of output files.
+
+#include "scrittura.h"
+
+#include <cstring>
+#include <system_error>
+
+#include "../platform/file_ospite.h"
+#include "../records/guasti.h"
+
+namespace valmarena {
+
+namespace {
+constexpr std::size_t dimensione_blocco = 1u << 20;
+}
+
+std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione) {
+    auto t = destinazione;
+    t += ".~tmp";
+    return t;
+}
+
+file_uscita::file_uscita(std::filesystem::path destinazione)
+    : destinazione_(std::move(destinazione)), temporaneo_(nome_temporaneo(destinazione_)) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(destinazione_, ec))
+        throw errore_file(percorso_in_testo(destinazione_), "al suo posto c'e' una cartella");
+    std::string causa;
+    f_ = apri_file(temporaneo_, "wb", causa);
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "impossibile creare il file: " + causa);
+    blocco_.reserve(dimensione_blocco);
+}
+
+file_uscita::~file_uscita() { abbandona(); }
+
+void file_uscita::abbandona() noexcept {
+    if (f_) {
+        std::fclose(f_);
+        f_ = nullptr;
+        std::error_code ec;
+        std::filesystem::remove(temporaneo_, ec);
+    }
+}
+
+void file_uscita::svuota() {
+    if (blocco_.empty()) return;
+    errno = 0;
+    std::size_t scritti = std::fwrite(blocco_.data(), 1, blocco_.size(), f_);
+    if (scritti != blocco_.size()) {
+        std::string causa = causa_errno();
+        abbandona();
+        throw errore_file(percorso_in_testo(destinazione_), "scrittura non riuscita: " + causa);
+    }
+    blocco_.clear();
+}
+
+void file_uscita::scrivi(const void* dati, std::size_t n) {
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file gia' chiuso");
+    const char* p = static_cast<const char*>(dati);
+    while (n > 0) {
+        std::size_t spazio = dimensione_blocco - blocco_.size();
+        std::size_t k = n < spazio ? n : spazio;
+        blocco_.insert(blocco_.end(), p, p + k);
+        p += k;
+        n -= k;
+        if (blocco_.size() == dimensione_blocco) svuota();
+    }
+}
+
+void file_uscita::conferma() {
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file gia' chiuso");
+    svuota();
+    errno = 0;
+    bool guasto_flush = std::fflush(f_) != 0;
+    std::string causa = guasto_flush ? causa_errno() : std::string();
+    int chiusura = std::fclose(f_);
+    f_ = nullptr;
+    if (guasto_flush || chiusura != 0) {
+        if (causa.empty()) causa = causa_errno();
+        std::error_code ec;
+        std::filesystem::remove(temporaneo_, ec);
+        throw errore_file(percorso_in_testo(destinazione_), "scrittura non riuscita: " + causa);
+    }
+    std::string causa_rinomina;
+    if (!sostituisci_file(temporaneo_, destinazione_, causa_rinomina)) {
+        std::error_code ec;
+        std::filesystem::remove(temporaneo_, ec);
+        throw errore_file(percorso_in_testo(destinazione_), "impossibile sostituire il file: " + causa_rinomina);
+    }
+}
+
+void scrivi_file(const std::filesystem::path& destinazione, std::string_view contenuto) {
+    file_uscita f(destinazione);
+    f.scrivi(contenuto);
+    f.conferma();
+}
+
+}  // namespace valmarena

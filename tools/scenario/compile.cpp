@@ -1,0 +1,96 @@
+// `scenario compile`: compiles an author's line and train files into the three binary files,
+// without touching the input files, and reports every recorded error with its place.
+
+#include <filesystem>
+#include <iostream>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "compiler/compilatore.h"
+#include "compiler/errori.h"
+#include "json.h"
+#include "platform/codifica.h"
+#include "platform/file_ospite.h"
+#include "records/guasti.h"
+
+namespace valmarena::strumento {
+
+namespace {
+
+const char* aiuto =
+    "usage: scenario compile --line FILE --train FILE --out DIR [--route NAME] [--train-name NAME]\n"
+    "                        [--no-track-plan] [--json]\n"
+    "Compiles a line description and a train description into DIR as ROUTE_linea.dat (track plan),\n"
+    "ROUTE_TRAIN.sim (scenario table) and ROUTE_TRAIN.dat (route cells). The input files are never\n"
+    "changed or deleted. ROUTE defaults to Valmarena and TRAIN to \"RX 914\".\n"
+    "Exit status: 0 no error, 1 recorded errors (files written), 2 fatal error (no file written),\n"
+    "3 bad arguments or a file that cannot be read or written.\n";
+
+bool leggibile(const std::filesystem::path& p) {
+    std::string causa;
+    std::FILE* f = apri_file(p, "rb", causa);
+    if (!f || !std::filesystem::is_regular_file(p)) {
+        if (f) std::fclose(f);
+        std::cerr << "scenario: cannot read " << p.string() << (causa.empty() ? "" : ": " + causa) << "\n";
+        return false;
+    }
+    std::fclose(f);
+    return true;
+}
+
+void stampa_json(const scenario& s, const esito_compilazione& e) {
+    std::cout << "{\"codice_errore\": " << s.codice_errore << ", \"posizione_errore\": " << s.posizione_errore
+              << ", \"fatal\": " << (e.fatale.empty() ? "null" : json_testo(e.fatale)) << ", \"files\": [";
+    for (std::size_t i = 0; i < e.file_scritti.size(); ++i)
+        std::cout << (i ? ", " : "") << json_testo(percorso_in_testo(e.file_scritti[i]));
+    std::cout << "], \"diagnostics\": [";
+    for (std::size_t i = 0; i < s.diagnostiche.size(); ++i) {
+        const diagnostica& d = s.diagnostiche[i];
+        std::cout << (i ? ", " : "") << "{\"code\": " << d.codice << ", \"position\": "
+                  << (d.ha_posizione ? std::to_string(d.posizione) : "null")
+                  << ", \"file\": " << json_testo(da_1252_a_utf8(d.file)) << ", \"line\": " << d.riga
+                  << ", \"column\": " << d.colonna
+                  << ", \"message\": " << json_testo(da_1252_a_utf8(messaggio_diagnostica(d))) << "}";
+    }
+    std::cout << "]}\n";
+}
+
+}  // namespace
+
+int comando_compile(const std::vector<std::string>& args) {
+    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out"},
+                           {"--no-track-plan", "--json", "--help"});
+    if (a.ha("--help")) {
+        std::cout << aiuto;
+        return 0;
+    }
+    if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
+    sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
+    std::filesystem::path out = a.richiesto("--out");
+    if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) {
+        std::cerr << "scenario: cannot create " << out.string() << ": " << ec.message() << "\n";
+        return 3;
+    }
+
+    scenario s;
+    s.nome_percorso = da_utf8_a_1252(a.valore("--route", "Valmarena"));
+    s.nome_treno = da_utf8_a_1252(a.valore("--train-name", "RX 914"));
+    esito_compilazione e;
+    try {
+        e = memorizza_percorso(s, a.ha("--no-track-plan") ? 0 : 1, src, out);
+    } catch (const errore_file& x) {
+        std::cerr << "scenario: cannot write " << x.file << ": " << x.causa << "\n";
+        return 3;
+    }
+    for (const auto& d : s.diagnostiche) std::cerr << da_1252_a_utf8(messaggio_diagnostica(d)) << "\n";
+    if (!e.fatale.empty()) std::cerr << " Errore n. " << e.fatale << "\n";
+    if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
+    if (a.ha("--json")) stampa_json(s, e);
+    if (!e.fatale.empty()) return 2;
+    return s.codice_errore != 0 || e.senza_celle ? 1 : 0;
+}
+
+}  // namespace valmarena::strumento

@@ -1,0 +1,31 @@
+// JSON string escaping.
+
+#include "json.h"
+
+#include <cstdio>
+
+namespace valmarena::strumento {
+
+std::string json_testo(std::string_view utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+                out += buf;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace valmarena::strumento

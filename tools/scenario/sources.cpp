@@ -1,0 +1,43 @@
+// `scenario sources --out DIR`: the package's embedded text files, written as its emitters do.
+
+#include <filesystem>
+#include <iostream>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "records/guasti.h"
+#include "sources/emettitori.h"
+
+namespace valmarena::strumento {
+
+int comando_sources(const std::vector<std::string>& args) {
+    argomenti a = analizza(args, {"--out"}, {"--help"});
+    if (a.ha("--help")) {
+        std::cout << "usage: scenario sources --out DIR\n"
+                     "Writes the package's embedded text files (line and train descriptions, notes,\n"
+                     "slowdown order, train card) into DIR, byte for byte as the package does.\n";
+        return 0;
+    }
+    if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
+    std::filesystem::path out = a.richiesto("--out");
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) {
+        std::cerr << "scenario: cannot create " << out.string() << ": " << ec.message() << "\n";
+        return 3;
+    }
+    const identita id{"Valmarena", "RX 914"};
+    try {
+        dati_linea(out, id);
+        dati_treno(out, id);
+        dati_note(out, id);
+        dati_rallentamenti(out, id);
+        dati_scheda(out, id);
+    } catch (const errore_file& e) {
+        std::cerr << "scenario: cannot write " << e.file << ": " << e.causa << "\n";
+        return 3;
+    }
+    return 0;
+}
+
+}  // namespace valmarena::strumento
