@@ -31,7 +31,7 @@ struct lettura_linea {
     }
 
     std::string token() {
-        std::string t = in.testo();
+        std::string t = in.token();
         r.dove = in.ultimo();
         s.riga = t;
         return t;
@@ -64,12 +64,19 @@ esito lettura_linea::generale() {
         if (in.fine()) return esito::avanti;
         for (int i = 0; i < 10 && contiene(t, "-"); ++i) t = token();
         esito e = riga_generale(t);
-        if (e != esito::avanti) return e;
+        if (e != esito::avanti && !s.continua_dopo_errori) return e;
         if (!comincia_con(t, "-") && contiene(t, "[") && contiene(t, "]")) return esito::avanti;
     }
 }
 
 esito lettura_linea::riga_generale(const std::string& t) {
+    const bool nota = (contiene(t, "percorso") && contiene(t, "lunghezza")) ||
+                      (contiene_esatto(t, "progressiva") &&
+                       (contiene_esatto(t, "uno") || contiene_esatto(t, "due") || contiene_esatto(t, "tre"))) ||
+                      (contiene_esatto(t, "sfondo") &&
+                       (contiene_esatto(t, "uno") || contiene_esatto(t, "due") || contiene_esatto(t, "tre"))) ||
+                      (contiene_esatto(t, "segnali") && contiene_esatto(t, "ripetizione"));
+    if (!nota) avverti_token_ignoto(s, r, t);
     if (contiene(t, "percorso") && contiene(t, "lunghezza")) {
         std::int32_t l = in.numero_long();
         s.tabella[voce_misure].fine = l;
@@ -134,12 +141,25 @@ esito lettura_linea::righe() {
             t = token();
             if (in.fine()) return esito::fine_file;
         }
-        esito e = riga_elemento(t);
+        esito e = esito::avanti;
+        if (!s.continua_dopo_errori) {
+            e = riga_elemento(t);
+        } else {
+            // An author's check: a failing row is recorded and the reading goes on with the next.
+            try {
+                e = riga_elemento(t);
+            } catch (const guasto& g) {
+                errore_riga(s, r, 25, std::nullopt, g.what());
+            }
+            if (e == esito::esci) e = esito::avanti;
+        }
         if (e != esito::avanti) return e;
     }
 }
 
 esito lettura_linea::riga_elemento(const std::string& t) {
+    if (!contiene(t, "pendenza") && !contiene(t, "curva") && !contiene(t, "montagna") && !contiene(t, "indicat"))
+        avverti_token_ignoto(s, r, t);
     esito e = esito::avanti;
     if (contiene(t, "pendenza") && (e = pendenza()) != esito::avanti) return e;
     if (contiene(t, "curva") && s.genera_tracciato != 0 && (e = curva(t)) != esito::avanti) return e;
@@ -255,8 +275,11 @@ bool leggi(lettura_linea& l);
 bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file) {
     lettura_linea l(s, testo, nome_file);
     try {
-        return leggi(l);
+        bool avanti = leggi(l);
+        raccogli_avvertimenti(s, l.in);
+        return avanti || s.continua_dopo_errori;
     } catch (const guasto& g) {
+        raccogli_avvertimenti(s, l.in);
         throw guasto_in_riga(g.what(), l.in.nome_file(), l.in.ultimo());
     }
 }

@@ -30,10 +30,23 @@ void lettore_token::consuma_fine_riga() {
 
 void lettore_token::inizia_campo() {
     if (fine()) throw guasto("lettura oltre la fine del file");
-    int riga_prima = ultimo_.riga;
     salta_blanchi();
     ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
-    campo_a_capo_ = riga_prima != 0 && ultimo_.riga != riga_prima;
+    primo_della_riga_ = true;
+    for (std::size_t i = inizio_riga_; i < pos_; ++i)
+        if (testo_[i] != ' ' && testo_[i] != '\t') primo_della_riga_ = false;
+    if (riga_in_corso_ != 0 && riga_ != riga_in_corso_) {
+        avvertimenti_.push_back({ultimo_, "the row that starts on line " + std::to_string(riga_in_corso_) +
+                                              " takes a value from line " + std::to_string(riga_)});
+        riga_in_corso_ = riga_;
+    }
+}
+
+std::string lettore_token::token() {
+    riga_in_corso_ = 0;
+    std::string t = testo();
+    riga_in_corso_ = ultimo_.riga;
+    return t;
 }
 
 std::string lettore_token::testo() {
@@ -83,8 +96,10 @@ double lettore_token::numero() {
             cifre = true;
         }
     }
-    campo_con_testo_ = !campo.empty() && (!cifre || i < campo.size());
     if (negativo) valore = -valore;
+    if (!campo.empty() && (!cifre || i < campo.size()))
+        avvertimenti_.push_back({ultimo_, "value field holds text '" + std::string(campo) + "', read as " +
+                                              std::to_string(static_cast<long long>(valore))});
 
     salta_blanchi();
     if (pos_ < testo_.size() && testo_[pos_] == ',')

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace valmarena {
 
@@ -34,13 +35,17 @@ public:
     std::int16_t numero_intero();
     std::uint8_t numero_byte();
 
-    // The place of the last field read, and of the next one.
+    // The place of the last field read, and whether it was the first field of its line.
     luogo ultimo() const { return ultimo_; }
+    bool primo_della_riga() const { return primo_della_riga_; }
     const std::string& nome_file() const { return nome_file_; }
 
-    // Set after a numeric field that held text, or that started on a later line than the previous field.
-    bool campo_con_testo() const { return campo_con_testo_; }
-    bool campo_a_capo() const { return campo_a_capo_; }
+    // A token to be tested for a keyword: the fields read after it belong to its row and are
+    // expected on its line.
+    std::string token();
+
+    // What the reader passed over silently: text in a numeric field, values spilling onto a later line.
+    const std::vector<avvertimento_campo>& avvertimenti() const { return avvertimenti_; }
 
 private:
     void inizia_campo();
@@ -55,8 +60,9 @@ private:
     int riga_ = 1;
     std::size_t inizio_riga_ = 0;
     luogo ultimo_;
-    bool campo_con_testo_ = false;
-    bool campo_a_capo_ = false;
+    int riga_in_corso_ = 0;
+    bool primo_della_riga_ = false;
+    std::vector<avvertimento_campo> avvertimenti_;
 };
 
 // Keyword tests: the word anywhere in the token, ignoring letter case or exactly.

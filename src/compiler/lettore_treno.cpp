@@ -34,7 +34,7 @@ struct lettura_treno {
     }
 
     std::string token() {
-        std::string t = in.testo();
+        std::string t = in.token();
         r.dove = in.ultimo();
         s.riga = t;
         return t;
@@ -73,12 +73,28 @@ esito lettura_treno::righe() {
             t = token();
             if (in.fine()) return esito::fine_normale;
         }
-        esito e = riga(t);
+        esito e = esito::avanti;
+        if (!s.continua_dopo_errori) {
+            e = riga(t);
+        } else {
+            // An author's check: a failing row is recorded and the reading goes on with the next.
+            try {
+                e = riga(t);
+            } catch (const guasto& g) {
+                errore_riga(s, r, 25, std::nullopt, g.what());
+            }
+            if (e == esito::ferma) e = esito::avanti;
+        }
         if (e != esito::avanti) return e;
     }
 }
 
 esito lettura_treno::riga(const std::string& t) {
+    static constexpr const char* parole[] = {"frenata", "vetture", "velocit", "aderenza", "orologio",
+                                             "sabbia", "segnale", "rallentamento", "abbattimento", "stazione"};
+    bool nota = false;
+    for (const char* p : parole) nota = nota || contiene(t, p);
+    if (!nota) avverti_token_ignoto(s, r, t);
     esito e = esito::avanti;
     if (contiene(t, "frenata") && contiene(t, "massa")) s.tabella[voce_misure].inizio = in.numero_long();
     if (contiene(t, "vetture")) s.tabella[voce_misure].progressiva = in.numero_long();
@@ -261,7 +277,9 @@ void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_
             if (contiene(l.token(), "[generale]")) break;
         }
         if (l.righe() == esito::fine_normale) l.fine_normale();
+        raccogli_avvertimenti(s, l.in);
     } catch (const guasto& g) {
+        raccogli_avvertimenti(s, l.in);
         throw guasto_in_riga(g.what(), l.in.nome_file(), l.in.ultimo());
     }
 }

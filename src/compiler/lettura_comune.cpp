@@ -17,6 +17,29 @@ void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
     registra_errore(s, d);
 }
 
+void avverti_token_ignoto(scenario& s, const riga_corrente& r, const std::string& token) {
+    if (!r.in || !r.in->primo_della_riga() || token.empty()) return;
+    if (token.front() == '[' && token.back() == ']') return;
+    if (token.find_first_not_of("0123456789+-. ") == std::string::npos) return;
+    diagnostica d;
+    d.file = r.in->nome_file();
+    d.riga = r.dove.riga;
+    d.colonna = r.dove.colonna;
+    d.dettaglio = "'" + token + "' matches no keyword: the row is passed over";
+    s.avvertimenti.push_back(d);
+}
+
+void raccogli_avvertimenti(scenario& s, const lettore_token& in) {
+    for (const auto& a : in.avvertimenti()) {
+        diagnostica d;
+        d.file = in.nome_file();
+        d.riga = a.dove.riga;
+        d.colonna = a.dove.colonna;
+        d.dettaglio = a.testo;
+        s.avvertimenti.push_back(d);
+    }
+}
+
 bool dentro_percorso(const scenario& s, std::int64_t p, int margine) {
     if (p < 0) return false;
     return (static_cast<double>(p) + margine) / 50.0 <= static_cast<double>(s.ultima_cella);

@@ -29,6 +29,12 @@ struct riga_corrente {
 void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
                  std::optional<std::int32_t> posizione, std::string dettaglio = {});
 
+// Notes a token that starts a line, matched no keyword and is no header: its row is passed over.
+void avverti_token_ignoto(scenario& s, const riga_corrente& r, const std::string& token);
+
+// Moves the token reader's notes about passed-over fields into the records.
+void raccogli_avvertimenti(scenario& s, const lettore_token& in);
+
 // True when a position lies far enough inside the route: (p + margine) / 50 <= ultima_cella,
 // and p is not negative.
 bool dentro_percorso(const scenario& s, std::int64_t p, int margine);

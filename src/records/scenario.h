@@ -127,6 +127,11 @@ struct scenario {
     std::int32_t codice_errore = 0;
     std::int32_t posizione_errore = 0;
     std::vector<diagnostica> diagnostiche;
+
+    // For authors: what the reader passed over silently (code 0), and whether it goes on reading
+    // after a row that would stop it, so that one pass finds every fault of a file.
+    std::vector<diagnostica> avvertimenti;
+    bool continua_dopo_errori = false;
 };
 
 // Clears every table entry (numbers 0, names empty) and the error state.
