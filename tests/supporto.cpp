@@ -74,4 +74,65 @@ std::string treno_minimo(const std::string& righe_elementi) {
     return "[generale]\r\n" + righe_elementi + "[fine]\r\n";
 }
 
+namespace {
+struct cursore_byte {
+    const std::string& b;
+    std::size_t pos = 0;
+    std::uint64_t le(int n) {
+        std::uint64_t v = 0;
+        for (int i = 0; i < n; ++i) v |= std::uint64_t{static_cast<unsigned char>(b.at(pos++))} << (8 * i);
+        return v;
+    }
+};
+}  // namespace
+
+std::vector<voce> voci_da_byte(const std::string& b) {
+    std::vector<voce> voci;
+    cursore_byte c{b};
+    while (c.pos < b.size()) {
+        voce v;
+        v.tipo = static_cast<std::uint8_t>(c.le(1));
+        v.inizio = static_cast<std::int32_t>(c.le(4));
+        v.fine = static_cast<std::int32_t>(c.le(4));
+        v.progressiva = static_cast<std::int32_t>(c.le(4));
+        v.dato1 = static_cast<std::uint8_t>(c.le(1));
+        auto n = static_cast<std::size_t>(c.le(2));
+        v.nome = b.substr(c.pos, n);
+        c.pos += n;
+        v.intero1 = static_cast<std::int16_t>(c.le(2));
+        v.intero2 = static_cast<std::int16_t>(c.le(2));
+        v.intero3 = static_cast<std::int16_t>(c.le(2));
+        v.intero4 = static_cast<std::int16_t>(c.le(2));
+        v.intero5 = static_cast<std::int16_t>(c.le(2));
+        v.byte1 = static_cast<std::uint8_t>(c.le(1));
+        v.byte2 = static_cast<std::uint8_t>(c.le(1));
+        v.byte3 = static_cast<std::uint8_t>(c.le(1));
+        v.byte4 = static_cast<std::uint8_t>(c.le(1));
+        v.orario = static_cast<std::int32_t>(c.le(4));
+        voci.push_back(v);
+    }
+    return voci;
+}
+
+std::vector<cella> celle_da_byte(const std::string& b) {
+    std::vector<cella> celle;
+    cursore_byte c{b};
+    while (c.pos + 15 <= b.size()) {
+        cella x;
+        x.tipo = static_cast<std::uint8_t>(c.le(1));
+        x.valore1 = static_cast<std::int16_t>(c.le(2));
+        x.valore2 = static_cast<std::int16_t>(c.le(2));
+        x.valore3 = static_cast<std::int16_t>(c.le(2));
+        x.valore4 = static_cast<std::int16_t>(c.le(2));
+        x.tempo = static_cast<std::uint8_t>(c.le(1));
+        x.preavviso = static_cast<std::uint8_t>(c.le(1));
+        x.montagna = static_cast<std::uint8_t>(c.le(1));
+        x.velocita = static_cast<std::uint8_t>(c.le(1));
+        x.pendenza = static_cast<std::uint8_t>(c.le(1));
+        x.aderenza = static_cast<std::uint8_t>(c.le(1));
+        celle.push_back(x);
+    }
+    return celle;
+}
+
 }  // namespace valmarena::prova

@@ -1,0 +1,117 @@
+// The token reader: blanks, empty and text numeric fields, requests across lines, quotes,
+// widths and overflow, the end-of-file rule, and the keyword tests.
+
+#include <gtest/gtest.h>
+
+#include "compiler/lettore_token.h"
+#include "records/guasti.h"
+
+namespace valmarena {
+namespace {
+
+// Each case reads the fields named by `richieste` (t = text, n = Long) and joins what it got with '|'.
+struct caso_lettura {
+    const char* nome;
+    std::string testo;
+    std::string richieste;
+    std::string atteso;
+};
+
+std::string leggi_tutto(const caso_lettura& c) {
+    lettore_token in(c.testo, "prova.txt");
+    std::string out;
+    for (char r : c.richieste) {
+        if (!out.empty()) out += '|';
+        out += r == 't' ? "[" + in.testo() + "]" : std::to_string(in.numero_long());
+    }
+    if (in.fine()) out += "|EOF";
+    return out;
+}
+
+TEST(LettoreToken, Campi) {
+    const caso_lettura casi[] = {
+        {"parola e numeri", "pendenza,  5650,   -18\r\n", "tnn", "[pendenza]|5650|-18|EOF"},
+        {"blanchi interni al testo", "lunghezza percorso,    338050\r\n", "tn", "[lunghezza percorso]|338050|EOF"},
+        {"campi vuoti valgono 0", "indicatori_vmax,  1000,  90,  ,  ,  0\r\n", "tnnnnn", "[indicatori_vmax]|1000|90|0|0|0|EOF"},
+        {"testo in campo numerico vale 0", "x, abc, 7\r\n", "tnn", "[x]|0|7|EOF"},
+        {"numeri separati da blanchi", "orologio,    10              9             30 \r\n", "tnnn",
+         "[orologio]|10|9|30|EOF"},
+        {"orologio con le virgole", "orologio, 10, 9, 30\r\n", "tnnn", "[orologio]|10|9|30|EOF"},
+        {"richiesta che passa alla riga dopo", "curvas1,  1350\r\n150\r\n", "tnn", "[curvas1]|1350|150|EOF"},
+        {"riga vuota come testo", "a\r\n\r\nb\r\n", "ttt", "[a]|[]|[b]|EOF"},
+        {"testo fino a fine riga con blanchi", "cartello,  7950,   (  Cippo  )(Km 8+000)\r\n[fine]\r\n", "tnt",
+         "[cartello]|7950|[(  Cippo  )(Km 8+000)]"},
+        {"testo tra virgolette", "\"a, b\",c\r\n", "tt", "[a, b]|[c]|EOF"},
+        {"blanchi finali tolti", "nome con blanchi   \r\n", "t", "[nome con blanchi]|EOF"},
+        {"file senza fine riga", "[fine]", "t", "[[fine]]|EOF"},
+        {"decimali arrotondati al pari", "2.5, 3.5\r\n", "nn", "2|4|EOF"},
+        {"accento di un byte", "velocit\xe0,   93000,   140\r\n", "tnn", "[velocit\xe0]|93000|140|EOF"},
+    };
+    for (const auto& c : casi) EXPECT_EQ(leggi_tutto(c), c.atteso) << c.nome;
+}
+
+TEST(LettoreToken, GuastiComeL_ospite) {
+    {
+        lettore_token in("", "f");
+        EXPECT_THROW(in.testo(), guasto);  // request at the end of the file
+    }
+    {
+        lettore_token in("a\r\n", "f");
+        in.testo();
+        EXPECT_THROW(in.numero_long(), guasto);
+    }
+    {
+        lettore_token in("2147483648\r\n", "f");
+        EXPECT_THROW(in.numero_long(), guasto);
+    }
+    {
+        lettore_token in("-2147483648\r\n", "f");
+        EXPECT_EQ(in.numero_long(), INT32_MIN);
+    }
+    {
+        lettore_token in("32768, 256, 255\r\n", "f");
+        EXPECT_THROW(in.numero_intero(), guasto);
+        EXPECT_THROW(in.numero_byte(), guasto);
+        EXPECT_EQ(in.numero_byte(), 255);
+    }
+}
+
+TEST(LettoreToken, LuoghiEAvvertimenti) {
+    lettore_token in("[generale]\r\n  pendenza,  5x,\r\n 7\r\n", "f.txt");
+    in.token();
+    EXPECT_EQ(in.token(), "pendenza");
+    EXPECT_EQ(in.ultimo().riga, 2);
+    EXPECT_EQ(in.ultimo().colonna, 3);
+    EXPECT_TRUE(in.primo_della_riga());
+    EXPECT_EQ(in.numero_long(), 5);
+    EXPECT_EQ(in.numero_long(), 0);
+    EXPECT_EQ(in.numero_long(), 7);
+    ASSERT_EQ(in.avvertimenti().size(), 2u);
+    EXPECT_NE(in.avvertimenti()[0].testo.find("'5x'"), std::string::npos);
+    EXPECT_EQ(in.avvertimenti()[1].dove.riga, 3);
+}
+
+TEST(ParoleChiave, MaiuscoleEDentroIlToken) {
+    struct {
+        const char* token;
+        const char* parola;
+        bool ignora_maiuscole, esatto;
+    } casi[] = {
+        {"PENDENZA", "pendenza", true, false},
+        {"[Generale]", "[generale]", true, false},
+        {"Progressiva chilometrica uno", "progressiva", true, false},
+        {"progressiva chilometrica uno", "progressiva", true, true},
+        {"curvaS4", "s", true, false},
+        {"curvad3", "s", false, false},
+        {"velocit\xe0", "velocit", true, true},
+    };
+    for (const auto& c : casi) {
+        EXPECT_EQ(contiene(c.token, c.parola), c.ignora_maiuscole) << c.token;
+        EXPECT_EQ(contiene_esatto(c.token, c.parola), c.esatto) << c.token;
+    }
+    EXPECT_TRUE(comincia_con("   ---", "-"));
+    EXPECT_FALSE(comincia_con("a-", "-"));
+}
+
+}  // namespace
+}  // namespace valmarena
