@@ -13,40 +13,20 @@ namespace valmarena {
 
 namespace {
 
-enum class esito { avanti, fine_file, esci };
-
 constexpr std::int64_t limite_cursore = 1000000;
 
-struct lettura_linea {
-    scenario& s;
-    lettore_token in;
-    riga_corrente r{};
+struct lettura_linea : lettura {
     std::int64_t indice_pendenza = 0;
     std::int32_t pendenza_precedente = 0;
     std::int64_t cursore = 2;
 
-    lettura_linea(scenario& sc, const std::string& testo, const std::string& nome)
-        : s(sc), in(testo, nome) {
-        r.in = &in;
-    }
-
-    std::string token() {
-        std::string t = in.token();
-        r.dove = in.ultimo();
-        s.riga = t;
-        return t;
-    }
+    using lettura::lettura;
 
     // Route guard on a row's position: code 15 and the end of the line file when it fails.
-    bool guardia(std::int32_t p) {
-        if (dentro_percorso(s, p, 100)) return true;
-        errore_riga(s, r, 15, p);
-        return false;
-    }
+    bool guardia(std::int32_t p) { return dentro(p, 100); }
 
     esito generale();
     esito riga_generale(const std::string& t);
-    esito righe();
     esito riga_elemento(const std::string& t);
     esito pendenza();
     esito curva(const std::string& t);
@@ -81,12 +61,10 @@ esito lettura_linea::riga_generale(const std::string& t) {
         std::int32_t l = in.numero_long();
         s.tabella[voce_misure].fine = l;
         if (l > 1000000) {
-            errore_riga(s, r, 1, std::nullopt);
-            return esito::esci;
+            return ferma(1, std::nullopt);
         }
         if (l < 0) {
-            errore_riga(s, r, 104, std::nullopt);
-            return esito::esci;
+            return ferma(104, std::nullopt);
         }
         alloca_percorso(s, l);
     }
@@ -111,50 +89,21 @@ esito lettura_linea::riga_generale(const std::string& t) {
         treno.inizio = in.numero_long();
         treno.fine = in.numero_long();
         if (treno.inizio % 50 != 0) {
-            errore_riga(s, r, 3, std::nullopt);
-            return esito::esci;
+            return ferma(3, std::nullopt);
         }
         if (treno.fine % 50 != 0) {
-            errore_riga(s, r, 4, std::nullopt);
-            return esito::esci;
+            return ferma(4, std::nullopt);
         }
         if (contiene(t, "4")) {
             treno.progressiva = 4;
         } else if (contiene(t, "9")) {
             treno.progressiva = 9;
         } else {
-            errore_riga(s, r, 5, std::nullopt);
-            return esito::esci;
+            return ferma(5, std::nullopt);
         }
         if (treno.fine == 0) treno.progressiva = 0;
     }
     return esito::avanti;
-}
-
-// The rest of the file: every row recognised by its keyword alone.
-esito lettura_linea::righe() {
-    for (;;) {
-        if (in.fine()) return esito::fine_file;
-        std::string t = token();
-        if (in.fine()) return esito::fine_file;
-        for (int i = 0; i < 2 && contiene(t, "-"); ++i) {
-            t = token();
-            if (in.fine()) return esito::fine_file;
-        }
-        esito e = esito::avanti;
-        if (!s.continua_dopo_errori) {
-            e = riga_elemento(t);
-        } else {
-            // An author's check: a failing row is recorded and the reading goes on with the next.
-            try {
-                e = riga_elemento(t);
-            } catch (const guasto& g) {
-                errore_riga(s, r, 25, std::nullopt, g.what());
-            }
-            if (e == esito::esci) e = esito::avanti;
-        }
-        if (e != esito::avanti) return e;
-    }
 }
 
 esito lettura_linea::riga_elemento(const std::string& t) {
@@ -190,19 +139,16 @@ esito lettura_linea::curva(const std::string& t) {
     if (!guardia(a)) return esito::fine_file;
     double kappa = curvatura_classe(t);
     if (kappa == 0.0) {
-        errore_riga(s, r, 103, std::nullopt, "curva senza classe da 1 a 6");
-        return esito::esci;
+        return ferma(103, std::nullopt, "curve keyword without a class digit 1 to 6");
     }
     if (contiene(t, "s")) kappa = -kappa;
     std::int64_t fine_curva = std::int64_t{a} + n;
     if (fine_curva > std::int64_t{s.fine_tracciato} - 2) {
-        errore_riga(s, r, 106, a);
-        return esito::esci;
+        return ferma(106, a);
     }
     if (!estendi_tracciato(s.tracciato, cursore, a, 0.0, limite_cursore) ||
         !estendi_tracciato(s.tracciato, cursore, fine_curva, kappa, limite_cursore)) {
-        errore_riga(s, r, 103, std::nullopt, "il tracciato supera 1000000 m");
-        return esito::esci;
+        return ferma(103, std::nullopt, "track plan past 1000000 m");
     }
     return esito::avanti;
 }
@@ -213,13 +159,11 @@ esito lettura_linea::montagna() {
     std::int32_t tipo = in.numero_long();
     if (!guardia(a)) return esito::fine_file;
     if (!dentro_percorso(s, e, 100)) {
-        errore_riga(s, r, 107, e);
-        return esito::esci;
+        return ferma(107, e);
     }
     memo_montagna(s, a, e, tipo);
     if (s.codice_errore > 0) {
-        errore_riga(s, r, s.codice_errore, a);
-        return esito::esci;
+        return ferma(s.codice_errore, a);
     }
     return esito::avanti;
 }
@@ -231,8 +175,7 @@ esito lettura_linea::indicatore() {
     if (!guardia(p)) return esito::fine_file;
     memo_indicatori_v_max(s, p, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
     if (s.codice_errore > 0) {
-        errore_riga(s, r, s.codice_errore, p);
-        return esito::esci;
+        return ferma(s.codice_errore, p);
     }
     return esito::avanti;
 }
@@ -244,12 +187,10 @@ esito lettura_linea::cartello() {
     if (!guardia(p)) return esito::fine_file;
     cella& c = cella_a(s, clng(p / 50.0 + 1.0));
     if (!libera(c)) {
-        errore_riga(s, r, 6, p);
-        return esito::esci;
+        return ferma(6, p);
     }
     if (s.prossimo_cartello < 1) {
-        errore_riga(s, r, 109, p);
-        return esito::esci;
+        return ferma(109, p);
     }
     c.tipo = cella_cartello;
     c.valore1 = a_intero(s.prossimo_cartello);
@@ -289,17 +230,17 @@ bool leggi(lettura_linea& l) {
     scenario& s = l.s;
     for (;;) {
         if (l.in.fine()) {
-            errore_riga(s, l.r, 102, std::nullopt, "manca [generale]");
+            errore_riga(s, l.r, 102, std::nullopt);
             return false;
         }
         std::string t = l.token();
         if (l.in.fine()) {
-            errore_riga(s, l.r, 102, std::nullopt, "manca [generale]");
+            errore_riga(s, l.r, 102, std::nullopt);
             return false;
         }
         if (contiene(t, "[generale]")) break;
     }
-    if (l.generale() == esito::esci) return false;
+    if (l.generale() == esito::ferma) return false;
 
     progressive_ordina(s);
     s.n_montagne = 0;
@@ -310,7 +251,8 @@ bool leggi(lettura_linea& l) {
         imposta_punto(s.tracciato, 1, 0, etichetta::intero, 0);
         imposta_punto(s.tracciato, 1, 1, etichetta::intero, 1);
     }
-    if (l.righe() == esito::esci) return false;
+    // The rest of the file: every row recognised by its keyword alone.
+    if (l.scorri_righe([&l](const std::string& t) { return l.riga_elemento(t); }) == esito::ferma) return false;
     l.chiusura();
     return true;
 }

@@ -29,7 +29,7 @@ void lettore_token::consuma_fine_riga() {
 }
 
 void lettore_token::inizia_campo() {
-    if (fine()) throw guasto("lettura oltre la fine del file");
+    if (fine()) throw guasto("reading past the end of the file");
     salta_blanchi();
     ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
     primo_della_riga_ = true;
@@ -87,7 +87,7 @@ double lettore_token::numero() {
     while (i < campo.size() && campo[i] >= '0' && campo[i] <= '9') {
         valore = valore * 10.0 + (campo[i++] - '0');
         cifre = true;
-        if (valore > 1e12) throw guasto("numero troppo grande");
+        if (valore > 1e12) throw guasto("number too large");
     }
     if (i < campo.size() && campo[i] == '.') {
         double peso = 0.1;
@@ -113,7 +113,7 @@ std::int32_t lettore_token::numero_long() { return clng(numero()); }
 std::int16_t lettore_token::numero_intero() { return cint(numero()); }
 std::uint8_t lettore_token::numero_byte() {
     double v = arrotonda_pari(numero());
-    if (v < 0.0 || v > 255.0) throw guasto("valore fuori da un byte");
+    if (v < 0.0 || v > 255.0) throw guasto("value does not fit in a byte");
     return static_cast<std::uint8_t>(v);
 }
 

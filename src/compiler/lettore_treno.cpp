@@ -13,81 +13,34 @@ namespace valmarena {
 
 namespace {
 
-enum class esito { avanti, fine_normale, ferma };
+std::uint8_t velocita_in_cella(std::int32_t kmh) { return a_byte(clng(kmh / 5.0)); }
+std::uint8_t aderenza_in_cella(std::int32_t valore) { return bassi_8(valore); }
 
 // A stretch value (speed limit or adhesion) carried cell by cell from a pointer.
 struct riempimento {
+    std::uint8_t cella::*campo;
+    std::uint8_t (*in_cella)(std::int32_t);
+    bool ferma_all_ultima;  // the speed fill of a row stops at the last cell
     std::int64_t puntatore = 0;
     std::int32_t corrente = 0;
 };
 
-struct lettura_treno {
-    scenario& s;
-    lettore_token in;
-    riga_corrente r{};
+struct lettura_treno : lettura {
     std::int32_t stazione = 1;  // S: the table entry of the next station
-    riempimento velocita;
-    riempimento aderenza;
+    riempimento velocita{&cella::velocita, velocita_in_cella, true};
+    riempimento aderenza{&cella::aderenza, aderenza_in_cella, false};
 
-    lettura_treno(scenario& sc, const std::string& testo, const std::string& nome) : s(sc), in(testo, nome) {
-        r.in = &in;
-    }
+    using lettura::lettura;
 
-    std::string token() {
-        std::string t = in.token();
-        r.dove = in.ultimo();
-        s.riga = t;
-        return t;
-    }
-
-    bool dentro(std::int32_t p, int margine) {
-        if (dentro_percorso(s, p, margine)) return true;
-        errore_riga(s, r, 15, p);
-        return false;
-    }
-
-    esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione) {
-        errore_riga(s, r, codice, posizione);
-        return esito::ferma;
-    }
-
-    esito righe();
     esito riga(const std::string& t);
-    esito limite_velocita();
-    esito valore_aderenza();
+    void riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_ultima);
+    esito valore_tratto(riempimento& f);
     esito segnale();
     esito rallentamento();
     esito abbattimento();
     esito stazione_();
     void fine_normale();
 };
-
-std::uint8_t velocita_in_cella(std::int32_t kmh) { return a_byte(clng(kmh / 5.0)); }
-
-esito lettura_treno::righe() {
-    for (;;) {
-        if (in.fine()) return esito::fine_normale;
-        std::string t = token();
-        if (in.fine()) return esito::fine_normale;
-        for (int i = 0; i < 2 && contiene(t, "-"); ++i) {
-            t = token();
-            if (in.fine()) return esito::fine_normale;
-        }
-        esito e = esito::avanti;
-        if (!s.continua_dopo_errori) {
-            e = riga(t);
-        } else {
-            // An author's check: a failing row is recorded and the reading goes on with the next.
-            try {
-                e = riga(t);
-            } catch (const guasto& g) {
-                errore_riga(s, r, 25, std::nullopt, g.what());
-            }
-            if (e == esito::ferma) e = esito::avanti;
-        }
-        if (e != esito::avanti) return e;
-    }
-}
 
 esito lettura_treno::riga(const std::string& t) {
     static constexpr const char* parole[] = {"frenata", "vetture", "velocit", "aderenza", "orologio",
@@ -98,8 +51,8 @@ esito lettura_treno::riga(const std::string& t) {
     esito e = esito::avanti;
     if (contiene(t, "frenata") && contiene(t, "massa")) s.tabella[voce_misure].inizio = in.numero_long();
     if (contiene(t, "vetture")) s.tabella[voce_misure].progressiva = in.numero_long();
-    if (contiene(t, "velocit") && (e = limite_velocita()) != esito::avanti) return e;
-    if (contiene(t, "aderenza") && (e = valore_aderenza()) != esito::avanti) return e;
+    if (contiene(t, "velocit") && (e = valore_tratto(velocita)) != esito::avanti) return e;
+    if (contiene(t, "aderenza") && (e = valore_tratto(aderenza)) != esito::avanti) return e;
     if (contiene(t, "orologio")) {
         voce& treno = s.tabella[voce_treno];
         treno.intero3 = in.numero_intero();
@@ -114,41 +67,30 @@ esito lettura_treno::riga(const std::string& t) {
     return e;
 }
 
-esito lettura_treno::limite_velocita() {
-    std::int32_t a = in.numero_long();
-    std::int32_t v = in.numero_long();
-    if (!dentro(a, 100)) return esito::fine_normale;
-    std::int32_t t = clng(a / 50.0);
-    if (t > 0) {
-        do {
-            if (velocita.puntatore >= s.ultima_cella) break;
-            cella_a(s, velocita.puntatore).velocita = velocita_in_cella(velocita.corrente);
-            ++velocita.puntatore;
-        } while (velocita.puntatore < t);
-    }
-    velocita.corrente = v;
-    return esito::avanti;
+// Sets the cells from the pointer on to the current value, at least one, until the pointer reaches `fino_a`.
+void lettura_treno::riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_ultima) {
+    do {
+        if (ferma_all_ultima && f.puntatore >= s.ultima_cella) break;
+        cella_a(s, f.puntatore).*f.campo = f.in_cella(f.corrente);
+        ++f.puntatore;
+    } while (f.puntatore < fino_a);
 }
 
-esito lettura_treno::valore_aderenza() {
+// A speed-limit or adhesion row: the previous value holds up to its position, its own from there.
+esito lettura_treno::valore_tratto(riempimento& f) {
     std::int32_t a = in.numero_long();
     std::int32_t v = in.numero_long();
-    if (!dentro(a, 100)) return esito::fine_normale;
+    if (!dentro(a, 100)) return esito::fine_file;
     std::int32_t t = clng(a / 50.0);
-    if (t > 0) {
-        do {
-            cella_a(s, aderenza.puntatore).aderenza = bassi_8(aderenza.corrente);
-            ++aderenza.puntatore;
-        } while (aderenza.puntatore < t);
-    }
-    aderenza.corrente = v;
+    if (t > 0) riempi(f, t, f.ferma_all_ultima);
+    f.corrente = v;
     return esito::avanti;
 }
 
 esito lettura_treno::segnale() {
     std::int32_t v[11];
     leggi_long(in, v);
-    if (!dentro(v[0], 100)) return esito::fine_normale;
+    if (!dentro(v[0], 100)) return esito::fine_file;
     if (memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]) != 0)
         return ferma(s.codice_errore, v[0]);
     return esito::avanti;
@@ -157,7 +99,7 @@ esito lettura_treno::segnale() {
 esito lettura_treno::rallentamento() {
     std::int32_t v[6];
     leggi_long(in, v);
-    if (!dentro(v[0], 100)) return esito::fine_normale;
+    if (!dentro(v[0], 100)) return esito::fine_file;
     if (memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]) != 0) return ferma(s.codice_errore, v[0]);
     return esito::avanti;
 }
@@ -165,7 +107,7 @@ esito lettura_treno::rallentamento() {
 esito lettura_treno::abbattimento() {
     std::int32_t a = in.numero_long();
     std::int32_t c = in.numero_long();
-    if (!dentro(a, 100)) return esito::fine_normale;
+    if (!dentro(a, 100)) return esito::fine_file;
     cella& cl = cella_a(s, clng(a / 50.0));
     if (!libera(cl)) return ferma(7, a);
     if (c >= 1) {
@@ -178,7 +120,7 @@ esito lettura_treno::abbattimento() {
 }
 
 std::int32_t in_long(std::int64_t v) {
-    if (v < INT32_MIN || v > INT32_MAX) throw guasto("valore fuori dai 32 bit: " + std::to_string(v));
+    if (v < INT32_MIN || v > INT32_MAX) throw guasto("value does not fit in 32 bits: " + std::to_string(v));
     return static_cast<std::int32_t>(v);
 }
 
@@ -188,7 +130,7 @@ esito lettura_treno::stazione_() {
     if (stazione > s.prossimo_cartello) return ferma(10, std::nullopt);
     voce& e = voce_a(s, stazione);
     const std::int32_t p = e.progressiva = in.numero_long();
-    if (!dentro(p, 800)) return esito::fine_normale;
+    if (!dentro(p, 800)) return esito::fine_file;
     if (p % 50 != 0) return ferma(8, p);
     e.tipo = in.numero_byte();
     const std::int32_t zona = in.numero_long();
@@ -249,14 +191,8 @@ esito lettura_treno::stazione_() {
 // then the kilometric references checked.
 void lettura_treno::fine_normale() {
     const std::int64_t fine = std::int64_t{s.ultima_cella} - 2;
-    do {
-        cella_a(s, velocita.puntatore).velocita = velocita_in_cella(velocita.corrente);
-        ++velocita.puntatore;
-    } while (velocita.puntatore < fine);
-    do {
-        cella_a(s, aderenza.puntatore).aderenza = bassi_8(aderenza.corrente);
-        ++aderenza.puntatore;
-    } while (aderenza.puntatore < fine);
+    riempi(velocita, fine, false);
+    riempi(aderenza, fine, false);
     for (int i : {voce_progressiva_tre, voce_progressiva_due, voce_progressiva_uno}) {
         const voce& v = s.tabella[static_cast<std::size_t>(i)];
         if (v.inizio % 50 != 0 || v.fine % 50 != 0) {
@@ -276,7 +212,7 @@ void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_
         while (!l.in.fine()) {
             if (contiene(l.token(), "[generale]")) break;
         }
-        if (l.righe() == esito::fine_normale) l.fine_normale();
+        if (l.scorri_righe([&l](const std::string& t) { return l.riga(t); }) == esito::fine_file) l.fine_normale();
         raccogli_avvertimenti(s, l.in);
     } catch (const guasto& g) {
         raccogli_avvertimenti(s, l.in);

@@ -16,7 +16,7 @@ namespace {
 std::string carica(const std::filesystem::path& p) {
     std::string causa;
     std::FILE* f = apri_file(p, "rb", causa);
-    if (!f) throw guasto("impossibile aprire " + percorso_in_testo(p.filename()) + ": " + causa);
+    if (!f) throw guasto("cannot open " + percorso_in_testo(p.filename()) + ": " + causa);
     std::string testo;
     char blocco[1 << 16];
     std::size_t n = 0;
@@ -24,14 +24,14 @@ std::string carica(const std::filesystem::path& p) {
     bool errore = std::ferror(f) != 0;
     causa = causa_errno();
     std::fclose(f);
-    if (errore) throw guasto("impossibile leggere " + percorso_in_testo(p.filename()) + ": " + causa);
+    if (errore) throw guasto("cannot read " + percorso_in_testo(p.filename()) + ": " + causa);
     return testo;
 }
 
 void cancella(const std::filesystem::path& p) {
     std::error_code ec;
     std::filesystem::remove(p, ec);
-    if (ec) throw guasto("impossibile cancellare " + percorso_in_testo(p.filename()) + ": " + ec.message());
+    if (ec) throw guasto("cannot delete " + percorso_in_testo(p.filename()) + ": " + ec.message());
 }
 
 // Removes a source file after a failure, only if it is still there; says why when it cannot.
@@ -39,7 +39,7 @@ std::string cancella_se_presente(const std::filesystem::path& p) {
     std::error_code ec;
     if (!std::filesystem::exists(p, ec)) return {};
     std::filesystem::remove(p, ec);
-    return ec ? "; impossibile cancellare " + percorso_in_testo(p.filename()) + ": " + ec.message() : std::string();
+    return ec ? "; cannot delete " + percorso_in_testo(p.filename()) + ": " + ec.message() : std::string();
 }
 
 void registra_guasto(scenario& s, const sorgenti& src, const std::string& cosa, const std::string& file, luogo dove) {
@@ -81,7 +81,7 @@ void memorizza_dati(scenario& s, const sorgenti& src) {
     } catch (const guasto& g) {
         registra_guasto(s, src, g.what(), {}, {});
     } catch (const std::bad_alloc&) {
-        registra_guasto(s, src, "memoria insufficiente", {}, {});
+        registra_guasto(s, src, "out of memory", {}, {});
     }
 }
 

@@ -4,6 +4,52 @@
 
 namespace valmarena {
 
+lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome) : s(sc), in(testo, nome) {
+    r.in = &in;
+}
+
+std::string lettura::token() {
+    std::string t = in.token();
+    r.dove = in.ultimo();
+    s.riga = t;
+    return t;
+}
+
+bool lettura::dentro(std::int64_t p, int margine) {
+    if (dentro_percorso(s, p, margine)) return true;
+    errore_riga(s, r, 15, static_cast<std::int32_t>(p));
+    return false;
+}
+
+esito lettura::ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio) {
+    errore_riga(s, r, codice, posizione, std::move(dettaglio));
+    return esito::ferma;
+}
+
+esito lettura::scorri_righe(const std::function<esito(const std::string&)>& riga) {
+    for (;;) {
+        if (in.fine()) return esito::fine_file;
+        std::string t = token();
+        if (in.fine()) return esito::fine_file;
+        for (int i = 0; i < 2 && contiene(t, "-"); ++i) {
+            t = token();
+            if (in.fine()) return esito::fine_file;
+        }
+        esito e = esito::avanti;
+        if (!s.continua_dopo_errori) {
+            e = riga(t);
+        } else {
+            try {
+                e = riga(t);
+            } catch (const guasto& g) {
+                errore_riga(s, r, 25, std::nullopt, g.what());
+            }
+            if (e == esito::ferma) e = esito::avanti;
+        }
+        if (e != esito::avanti) return e;
+    }
+}
+
 void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
                  std::optional<std::int32_t> posizione, std::string dettaglio) {
     diagnostica d;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,31 @@ struct guasto_in_riga : guasto {
 struct riga_corrente {
     const lettore_token* in = nullptr;
     luogo dove;
+};
+
+// How the reading of a row ended: go on, the end of the file was reached (or a row lay beyond
+// the route), or a row stopped the reading.
+enum class esito { avanti, fine_file, ferma };
+
+// What both readers share: the records, the token reader and the row being read.
+struct lettura {
+    scenario& s;
+    lettore_token in;
+    riga_corrente r{};
+
+    lettura(scenario& sc, const std::string& testo, const std::string& nome);
+    lettura(const lettura&) = delete;
+    lettura& operator=(const lettura&) = delete;
+
+    // The next token to be tested for a keyword, kept in `riga`.
+    std::string token();
+    // False, with code 15 at p, when p does not lie inside the route with the given margin.
+    bool dentro(std::int64_t p, int margine);
+    // Records a code at the current row and stops the reading.
+    esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio = {});
+    // The row loop: each token, after up to two hyphen replacements, goes to `riga` until the end
+    // of the file or a row that ends the reading. An author's check reads on after a failing row.
+    esito scorri_righe(const std::function<esito(const std::string&)>& riga);
 };
 
 // Records `codice` at the current row, with a position in metres when the row has one.

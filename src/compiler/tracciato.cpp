@@ -9,7 +9,7 @@ bool estendi_tracciato(struct tracciato& t, std::int64_t& cursore, std::int64_t 
                        std::int64_t limite) {
     if (fino_a < cursore) return true;
     if (cursore < 2 || static_cast<std::uint64_t>(fino_a) >= t.punti)
-        throw indice_fuori_limiti("metro " + std::to_string(fino_a) + " fuori dal tracciato");
+        throw indice_fuori_limiti("metre " + std::to_string(fino_a) + " outside the track plan");
     const std::size_t n = t.punti;
     double* x = t.valori.data();
     double* y = x + n;

@@ -20,29 +20,29 @@ inline double arrotonda_pari(double x) {
 
 // Real to Long (32-bit), failing on a value that does not fit.
 inline std::int32_t clng(double x) {
-    if (std::isnan(x)) throw guasto("conversione di un valore non numerico");
+    if (std::isnan(x)) throw guasto("conversion of a value that is not a number");
     double r = arrotonda_pari(x);
-    if (r < -2147483648.0 || r > 2147483647.0) throw guasto("valore fuori dai 32 bit");
+    if (r < -2147483648.0 || r > 2147483647.0) throw guasto("value does not fit in 32 bits");
     return static_cast<std::int32_t>(r);
 }
 
 // Whole number to Integer (16-bit), failing on overflow.
 inline std::int16_t a_intero(std::int64_t v) {
-    if (v < -32768 || v > 32767) throw guasto("valore fuori dai 16 bit: " + std::to_string(v));
+    if (v < -32768 || v > 32767) throw guasto("value does not fit in 16 bits: " + std::to_string(v));
     return static_cast<std::int16_t>(v);
 }
 
 // Real to Integer (16-bit) with rounding, failing on overflow.
 inline std::int16_t cint(double x) {
-    if (std::isnan(x)) throw guasto("conversione di un valore non numerico");
+    if (std::isnan(x)) throw guasto("conversion of a value that is not a number");
     double r = arrotonda_pari(x);
-    if (r < -32768.0 || r > 32767.0) throw guasto("valore fuori dai 16 bit");
+    if (r < -32768.0 || r > 32767.0) throw guasto("value does not fit in 16 bits");
     return static_cast<std::int16_t>(r);
 }
 
 // Whole number to Byte (0..255), failing on overflow.
 inline std::uint8_t a_byte(std::int64_t v) {
-    if (v < 0 || v > 255) throw guasto("valore fuori da un byte: " + std::to_string(v));
+    if (v < 0 || v > 255) throw guasto("value does not fit in a byte: " + std::to_string(v));
     return static_cast<std::uint8_t>(v);
 }
 

@@ -13,12 +13,13 @@ void inizializza_tabella(scenario& s) {
     for (auto& v : s.tabella) v = voce{};
     s.codice_errore = 0;
     s.diagnostiche.clear();
+    s.avvertimenti.clear();
 }
 
 void alloca_percorso(scenario& s, std::int32_t lunghezza) {
     s.fine_tracciato = lunghezza + 7000;
     s.ultima_cella = clng(static_cast<double>(s.fine_tracciato) / 50.0);
-    if (s.ultima_cella < 0) throw guasto("lunghezza del percorso negativa");
+    if (s.ultima_cella < 0) throw guasto("negative route length");
     s.celle.assign(static_cast<std::size_t>(s.ultima_cella) + 1, cella{});
     s.tracciato = {};
     if (s.genera_tracciato != 0) {
@@ -35,7 +36,7 @@ bool esiste_cella(const scenario& s, std::int64_t indice) {
 
 cella& cella_a(scenario& s, std::int64_t indice) {
     if (!esiste_cella(s, indice))
-        throw indice_fuori_limiti("cella " + std::to_string(indice) + " fuori dal percorso (0.." +
+        throw indice_fuori_limiti("cell " + std::to_string(indice) + " outside the route cells (0.." +
                                   std::to_string(static_cast<std::int64_t>(s.celle.size()) - 1) + ")");
     return s.celle[static_cast<std::size_t>(indice)];
 }
@@ -46,13 +47,13 @@ const cella& cella_a(const scenario& s, std::int64_t indice) {
 
 voce& voce_a(scenario& s, std::int64_t indice) {
     if (indice < 0 || indice >= voci_tabella)
-        throw indice_fuori_limiti("voce " + std::to_string(indice) + " fuori dalla tabella");
+        throw indice_fuori_limiti("entry " + std::to_string(indice) + " outside the scenario table");
     return s.tabella[static_cast<std::size_t>(indice)];
 }
 
 static std::size_t posto(const struct tracciato& t, std::int64_t metro, int asse) {
     if (metro < 0 || static_cast<std::uint64_t>(metro) >= t.punti || asse < 0 || asse > 1)
-        throw indice_fuori_limiti("metro " + std::to_string(metro) + " fuori dal tracciato");
+        throw indice_fuori_limiti("metre " + std::to_string(metro) + " outside the track plan");
     return static_cast<std::size_t>(asse) * t.punti + static_cast<std::size_t>(metro);
 }
 

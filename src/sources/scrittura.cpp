@@ -24,10 +24,10 @@ file_uscita::file_uscita(std::filesystem::path destinazione)
     : destinazione_(std::move(destinazione)), temporaneo_(nome_temporaneo(destinazione_)) {
     std::error_code ec;
     if (std::filesystem::is_directory(destinazione_, ec))
-        throw errore_file(percorso_in_testo(destinazione_), "al suo posto c'e' una cartella");
+        throw errore_file(percorso_in_testo(destinazione_), "a folder stands in its place");
     std::string causa;
     f_ = apri_file(temporaneo_, "wb", causa);
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "impossibile creare il file: " + causa);
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "cannot create the file: " + causa);
     blocco_.reserve(dimensione_blocco);
 }
 
@@ -49,13 +49,13 @@ void file_uscita::svuota() {
     if (scritti != blocco_.size()) {
         std::string causa = causa_errno();
         abbandona();
-        throw errore_file(percorso_in_testo(destinazione_), "scrittura non riuscita: " + causa);
+        throw errore_file(percorso_in_testo(destinazione_), "write failed: " + causa);
     }
     blocco_.clear();
 }
 
 void file_uscita::scrivi(const void* dati, std::size_t n) {
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file gia' chiuso");
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file already closed");
     const char* p = static_cast<const char*>(dati);
     while (n > 0) {
         std::size_t spazio = dimensione_blocco - blocco_.size();
@@ -68,7 +68,7 @@ void file_uscita::scrivi(const void* dati, std::size_t n) {
 }
 
 void file_uscita::conferma() {
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file gia' chiuso");
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file already closed");
     svuota();
     errno = 0;
     bool guasto_flush = std::fflush(f_) != 0;
@@ -79,13 +79,13 @@ void file_uscita::conferma() {
         if (causa.empty()) causa = causa_errno();
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
-        throw errore_file(percorso_in_testo(destinazione_), "scrittura non riuscita: " + causa);
+        throw errore_file(percorso_in_testo(destinazione_), "write failed: " + causa);
     }
     std::string causa_rinomina;
     if (!sostituisci_file(temporaneo_, destinazione_, causa_rinomina)) {
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
-        throw errore_file(percorso_in_testo(destinazione_), "impossibile sostituire il file: " + causa_rinomina);
+        throw errore_file(percorso_in_testo(destinazione_), "cannot replace the file: " + causa_rinomina);
     }
 }
 
