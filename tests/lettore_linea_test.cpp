@@ -226,6 +226,16 @@ TEST(Tracciato, CurvaPiccolaDaSinistraADestra) {
     EXPECT_EQ(etichetta_punto(t, 7100, 1), etichetta::vuoto);
 }
 
+TEST(Tracciato, PercorsoMassimoDisegnatoFinoInFondo) {
+    // Curves may not take the cursor past 1000000 m, the straight run to the end may.
+    scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvad1,  999000,  500"}), 1000000), prova::treno_minimo(""));
+    EXPECT_EQ(s.codice_errore, 0);
+    EXPECT_EQ(etichetta_punto(s.tracciato, 1006998, 1), etichetta::reale);
+    EXPECT_EQ(etichetta_punto(s.tracciato, 1006999, 1), etichetta::vuoto);
+    scenario oltre = prova::leggi_sorgenti(linea_minima(righe({"curvad1,  999000,  1500"}), 1000000), prova::treno_minimo(""));
+    EXPECT_EQ(oltre.codice_errore, 103);
+}
+
 TEST(Tracciato, SenzaTracciatoLeCurveNonContano) {
     scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvas,  100,  50"})), prova::treno_minimo(""), 0);
     EXPECT_EQ(s.codice_errore, 0);

@@ -206,7 +206,8 @@ void lettura_linea::chiusura() {
         ++indice_pendenza;
     } while (indice_pendenza < std::int64_t{s.ultima_cella} - 2);
     if (s.genera_tracciato != 0)
-        estendi_tracciato(s.tracciato, cursore, std::int64_t{s.fine_tracciato} - 2, 0.0, limite_cursore);
+        // The straight run to the end knows no cursor limit: only curve rows are held to 1000000 m.
+        estendi_tracciato(s.tracciato, cursore, std::int64_t{s.fine_tracciato} - 2, 0.0, INT64_MAX);
 }
 
 bool leggi(lettura_linea& l);
