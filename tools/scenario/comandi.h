@@ -1,5 +1,6 @@
 // The authoring tool's commands. Each takes the arguments after its name and returns the exit
 // status: 0 no error, 1 a recorded error, 2 a fatal error, 3 bad arguments or an unusable file.
+// Bad arguments throw `argomenti_errati`; `esegui` turns that into a message and status 3.
 #pragma once
 
 #include <string>
@@ -9,5 +10,11 @@ namespace valmarena::strumento {
 
 int comando_sources(const std::vector<std::string>& args);
 int comando_compile(const std::vector<std::string>& args);
+int comando_check(const std::vector<std::string>& args);
+int comando_dump(const std::vector<std::string>& args);
+int comando_plot(const std::vector<std::string>& args);
+
+// The whole tool: the command name first, then its arguments. Writes to std::cout and std::cerr.
+int esegui(const std::vector<std::string>& args);
 
 }  // namespace valmarena::strumento

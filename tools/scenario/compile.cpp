@@ -6,6 +6,7 @@
 
 #include "argomenti.h"
 #include "comandi.h"
+#include "comune.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
 #include "json.h"
@@ -19,24 +20,13 @@ namespace {
 
 const char* aiuto =
     "usage: scenario compile --line FILE --train FILE --out DIR [--route NAME] [--train-name NAME]\n"
-    "                        [--no-track-plan] [--json]\n"
+    "                        [--no-track-plan] [--json] [--dry-run]\n"
     "Compiles a line description and a train description into DIR as ROUTE_linea.dat (track plan),\n"
     "ROUTE_TRAIN.sim (scenario table) and ROUTE_TRAIN.dat (route cells). The input files are never\n"
     "changed or deleted. ROUTE defaults to Valmarena and TRAIN to \"RX 914\".\n"
     "Exit status: 0 no error, 1 recorded errors (files written), 2 fatal error (no file written),\n"
-    "3 bad arguments or a file that cannot be read or written.\n";
-
-bool leggibile(const std::filesystem::path& p) {
-    std::string causa;
-    std::FILE* f = apri_file(p, "rb", causa);
-    if (!f || !std::filesystem::is_regular_file(p)) {
-        if (f) std::fclose(f);
-        std::cerr << "scenario: cannot read " << p.string() << (causa.empty() ? "" : ": " + causa) << "\n";
-        return false;
-    }
-    std::fclose(f);
-    return true;
-}
+    "3 bad arguments or a file that cannot be read or written.\n"
+    "With --dry-run nothing is written and --out is not needed: the same as 'scenario check'.\n";
 
 void stampa_json(const scenario& s, const esito_compilazione& e) {
     std::cout << "{\"codice_errore\": " << s.codice_errore << ", \"posizione_errore\": " << s.posizione_errore
@@ -59,10 +49,23 @@ void stampa_json(const scenario& s, const esito_compilazione& e) {
 
 int comando_compile(const std::vector<std::string>& args) {
     argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out"},
-                           {"--no-track-plan", "--json", "--help"});
+                           {"--no-track-plan", "--json", "--help", "--dry-run"});
     if (a.ha("--help")) {
         std::cout << aiuto;
         return 0;
+    }
+    if (a.ha("--dry-run")) {
+        // The check takes the same options but --out: nothing is written.
+        std::vector<std::string> resto;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (args[i] == "--dry-run") continue;
+            if (args[i] == "--out") {
+                ++i;
+                continue;
+            }
+            resto.push_back(args[i]);
+        }
+        return comando_check(resto);
     }
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};

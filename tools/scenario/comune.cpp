@@ -1,0 +1,59 @@
+// Shared helpers of the tool.
+
+#include "comune.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+
+#include "platform/file_ospite.h"
+
+namespace valmarena::strumento {
+
+bool leggibile(const std::filesystem::path& p) {
+    std::string causa;
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec)) {
+        std::cerr << "scenario: cannot read " << percorso_in_testo(p) << ": it is a folder\n";
+        return false;
+    }
+    std::FILE* f = apri_file(p, "rb", causa);
+    if (!f || !std::filesystem::is_regular_file(p, ec)) {
+        if (f) std::fclose(f);
+        std::cerr << "scenario: cannot read " << percorso_in_testo(p) << (causa.empty() ? "" : ": " + causa) << "\n";
+        return false;
+    }
+    std::fclose(f);
+    return true;
+}
+
+std::optional<std::string> carica_file(const std::filesystem::path& p, std::string& causa) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec)) {
+        causa = "it is a folder";
+        return std::nullopt;
+    }
+    std::FILE* f = apri_file(p, "rb", causa);
+    if (!f) return std::nullopt;
+    std::string testo;
+    char blocco[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(blocco, 1, sizeof blocco, f)) > 0) testo.append(blocco, n);
+    bool errore = std::ferror(f) != 0;
+    if (errore) causa = causa_errno();
+    std::fclose(f);
+    if (errore) return std::nullopt;
+    return testo;
+}
+
+std::string reale(double v, int decimali) {
+    if (!std::isfinite(v)) return std::isnan(v) ? "nan" : (v > 0 ? "inf" : "-inf");
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimali, v);
+    std::string t = buf;
+    // "-0.00" and the like: a value that rounds to zero prints as zero.
+    if (t.front() == '-' && t.find_first_not_of("-0.") == std::string::npos) t.erase(0, 1);
+    return t;
+}
+
+}  // namespace valmarena::strumento

@@ -1,0 +1,20 @@
+// Pieces shared by the tool's commands: reading a whole input file with a clear complaint,
+// and fixed number formatting for output that must not depend on the host's locale.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace valmarena::strumento {
+
+// True when `p` is a regular file that can be opened; otherwise says why on standard error.
+bool leggibile(const std::filesystem::path& p);
+
+// The whole content of a file, or nothing with the cause in `causa`.
+std::optional<std::string> carica_file(const std::filesystem::path& p, std::string& causa);
+
+// A real with `decimali` digits after the point, always '.', never "-0".
+std::string reale(double v, int decimali);
+
+}  // namespace valmarena::strumento

@@ -1,0 +1,29 @@
+// The picture of a compiled scenario: the line in plan view with its stations, signals,
+// slowdowns and signboards, and the gradient, speed-limit and adhesion profiles along the route.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "records/scenario.h"
+
+namespace valmarena::strumento {
+
+// The compiled files of one scenario, as far as they were found and could be decoded.
+struct scenario_letto {
+    std::string percorso;  // UTF-8, for the title
+    std::string treno;
+    std::vector<cella> celle;
+    std::optional<std::vector<voce>> tabella;
+    std::optional<struct tracciato> tracciato;
+    std::vector<std::string> note;  // files that are missing or unusable, said in the picture
+};
+
+// An SVG document of fixed size (1600 x 1000). The same input gives the same bytes: numbers are
+// written with fixed decimals, and nothing depends on the clock, the locale or the host.
+// The plan view takes one track-plan point per 50 m.
+std::string svg_scenario(const scenario_letto& s);
+
+}  // namespace valmarena::strumento

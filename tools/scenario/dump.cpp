@@ -1,0 +1,490 @@
+// `scenario dump FILE [--json]`: any of the three compiled files as a readable listing or JSON.
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <sstream>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "comune.h"
+#include "compiler/decodifica.h"
+#include "descrizione.h"
+#include "json.h"
+#include "platform/file_ospite.h"
+
+namespace valmarena::strumento {
+
+namespace {
+
+const char* aiuto =
+    "usage: scenario dump FILE [--json] [--kind track|table|cells] [--table FILE] [--step METRES]\n"
+    "Decodes a compiled file into a readable listing (or JSON with --json):\n"
+    "  ROUTE_linea.dat   track plan: length, extent, value tags and a sample of points\n"
+    "  ROUTE_TRAIN.sim   scenario table: every entry that holds something, with every field,\n"
+    "                    and the reserved entries 81..86 by name\n"
+    "  ROUTE_TRAIN.dat   route cells: every cell that carries a feature, its position and its\n"
+    "                    decoded values, the slowdowns, the reserved marks of cell 1 and counts\n"
+    "The kind is taken from the name, or else from the size and content; --kind forces it.\n"
+    "A cell file takes its station names and signboard texts from the table file beside it\n"
+    "(same name ending in .sim), or from --table FILE. --step sets the spacing of the track\n"
+    "plan's sample (default 10000 m).\n"
+    "Exit status: 0 decoded, 3 bad arguments, a file that cannot be read, or bytes that do not\n"
+    "fit the file's layout.\n";
+
+enum class genere { tracciato, tabella, celle };
+
+const char* nome_genere(genere g) {
+    switch (g) {
+    case genere::tracciato: return "track plan";
+    case genere::tabella: return "scenario table";
+    case genere::celle: return "route cells";
+    }
+    return "";
+}
+
+bool finisce_con(const std::string& t, const std::string& coda) {
+    return t.size() >= coda.size() && t.compare(t.size() - coda.size(), coda.size(), coda) == 0;
+}
+
+std::optional<genere> genere_da_nome(const std::filesystem::path& p) {
+    std::string n = percorso_in_testo(p.filename());
+    std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (finisce_con(n, "_linea.dat")) return genere::tracciato;
+    if (finisce_con(n, ".sim")) return genere::tabella;
+    if (finisce_con(n, ".dat")) return genere::celle;
+    return std::nullopt;
+}
+
+// A file with an unfamiliar name: the first layout that takes every byte wins, the table
+// (87 entries exactly) first, then the track plan (valid tags, two equal halves), then cells.
+genere genere_da_contenuto(std::string_view b) {
+    if (b.empty()) throw formato_errato("the file is empty", 0);
+    try {
+        decodifica_tabella(b);
+        return genere::tabella;
+    } catch (const formato_errato&) {
+    }
+    try {
+        decodifica_tracciato(b);
+        return genere::tracciato;
+    } catch (const formato_errato&) {
+    }
+    if (b.size() % 15 == 0) return genere::celle;
+    throw formato_errato("its " + std::to_string(b.size()) +
+                             " bytes fit none of the layouts (table, track plan, cells); name it "
+                             "*_linea.dat, *.sim or *.dat, or give --kind",
+                         0);
+}
+
+// ---- text rendering of decoded values ----
+
+std::string campo_in_testo(const campo_letto& c) {
+    std::string t = c.nome + "=";
+    if (c.testo) return t + "\"" + *c.testo + "\"";
+    for (std::size_t i = 0; i < c.numeri.size(); ++i) t += (i ? "," : "") + std::to_string(c.numeri[i]);
+    return t;
+}
+
+std::string campi_in_testo(const std::vector<campo_letto>& campi) {
+    std::string t;
+    for (const auto& c : campi) t += (t.empty() ? "" : " ") + campo_in_testo(c);
+    return t;
+}
+
+void campo_in_json(json_scrittore& j, const campo_letto& c) {
+    j.chiave(c.nome);
+    if (c.testo) {
+        j.testo(*c.testo);
+    } else if (c.lista) {
+        j.lista();
+        for (auto n : c.numeri) j.intero(n);
+        j.fine();
+    } else {
+        j.intero(c.numeri.empty() ? 0 : c.numeri.front());
+    }
+}
+
+std::string ora(std::int32_t secondi) {
+    if (secondi < 0) return {};
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", secondi / 3600, secondi / 60 % 60, secondi % 60);
+    return buf;
+}
+
+// ---- cells ----
+
+struct tabella_accanto {
+    std::optional<std::vector<voce>> voci;
+    std::string file;   // the table file looked for
+    std::string nota;   // why it is not used, when it is not
+};
+
+tabella_accanto cerca_tabella(const std::filesystem::path& celle, const std::string& indicata) {
+    tabella_accanto t;
+    std::filesystem::path p = indicata.empty() ? std::filesystem::path(celle).replace_extension(".sim")
+                                               : std::filesystem::path(indicata);
+    t.file = percorso_in_testo(p);
+    std::error_code ec;
+    if (indicata.empty() && !std::filesystem::exists(p, ec)) {
+        t.nota = "no table file " + t.file + ": station names and signboard texts left out";
+        return t;
+    }
+    std::string causa;
+    auto b = carica_file(p, causa);
+    if (!b) {
+        t.nota = "cannot read the table file " + t.file + ": " + causa + "; station names left out";
+        return t;
+    }
+    try {
+        t.voci = decodifica_tabella(*b);
+    } catch (const formato_errato& e) {
+        t.nota = "the table file " + t.file + " does not fit its layout (" + e.what() + "); station names left out";
+    }
+    return t;
+}
+
+int dump_celle(const std::string& nome, std::string_view byte, const argomenti& a) {
+    const std::vector<cella> celle = decodifica_celle(byte);
+    const tabella_accanto tab = cerca_tabella(a.posizionali.front(), a.valore("--table"));
+    if (!a.valore("--table").empty() && !tab.voci) {
+        std::cerr << "scenario dump: " << tab.nota << "\n";
+        return 3;
+    }
+    const std::vector<voce>* voci = tab.voci ? &*tab.voci : nullptr;
+
+    std::vector<elemento_cella> elementi;
+    std::map<std::uint8_t, std::size_t> conta;
+    for (std::size_t i = 0; i < celle.size(); ++i) {
+        if (celle[i].tipo == cella_vuota) continue;
+        elementi.push_back(descrivi_cella(celle, i, voci));
+        ++conta[celle[i].tipo];
+    }
+    const auto rallentamenti = trova_rallentamenti(celle);
+    const bool ha_cella_1 = celle.size() > 1;
+    const std::int16_t marca = ha_cella_1 ? celle[1].valore1 : 0;
+    const std::int16_t codice = ha_cella_1 ? celle[1].valore2 : 0;
+
+    if (a.ha("--json")) {
+        json_scrittore j;
+        j.oggetto().chiave("file").testo(nome).chiave("kind").testo("cells");
+        j.chiave("bytes").intero(static_cast<std::int64_t>(byte.size()));
+        j.chiave("cells").intero(static_cast<std::int64_t>(celle.size()));
+        j.chiave("table").testo(tab.file).chiave("table_used").logico(voci != nullptr);
+        j.chiave("reserved").oggetto();
+        if (ha_cella_1) {
+            j.chiave("valore1").intero(marca).chiave("mark_ok").logico(marca == marca_celle);
+            j.chiave("valore2").intero(codice).chiave("competition_code").intero(codice);
+        }
+        j.fine();
+        j.chiave("features").lista();
+        for (const auto& e : elementi) {
+            j.oggetto().chiave("cell").intero(static_cast<std::int64_t>(e.indice)).chiave("metres").intero(e.metri);
+            j.chiave("kind").testo(e.nome_tipo).chiave("tipo").intero(e.tipo);
+            j.chiave("values").oggetto();
+            for (const auto& c : e.campi) campo_in_json(j, c);
+            j.fine();
+            const cella& g = e.grezza;
+            j.chiave("raw").oggetto();
+            j.chiave("valore1").intero(g.valore1).chiave("valore2").intero(g.valore2);
+            j.chiave("valore3").intero(g.valore3).chiave("valore4").intero(g.valore4);
+            j.chiave("tempo").intero(g.tempo).chiave("preavviso").intero(g.preavviso);
+            j.chiave("montagna").intero(g.montagna).chiave("velocita").intero(g.velocita);
+            j.chiave("pendenza").intero(g.pendenza).chiave("aderenza").intero(g.aderenza);
+            j.fine().fine();
+        }
+        j.fine();
+        j.chiave("slowdowns").lista();
+        for (const auto& r : rallentamenti) {
+            j.oggetto().chiave("speed_kmh").intero(r.velocita);
+            j.chiave("start_cell").intero(static_cast<std::int64_t>(r.inizio));
+            j.chiave("start_metres").intero(metri_cella(r.inizio));
+            j.chiave("end_cell");
+            r.fine ? j.intero(static_cast<std::int64_t>(*r.fine)) : j.nullo();
+            j.chiave("end_metres");
+            r.fine ? j.intero(metri_cella(*r.fine)) : j.nullo();
+            j.chiave("warning_cell");
+            r.avviso ? j.intero(static_cast<std::int64_t>(*r.avviso)) : j.nullo();
+            j.chiave("numbered_cells").lista();
+            for (auto n : r.numerate) j.intero(static_cast<std::int64_t>(n));
+            j.fine().fine();
+        }
+        j.fine();
+        j.chiave("counts").oggetto();
+        for (const auto& [tipo, n] : conta) j.chiave(nome_tipo_cella(tipo)).intero(static_cast<std::int64_t>(n));
+        j.fine().fine();
+        std::cout << j.risultato();
+        if (!tab.nota.empty()) std::cerr << "scenario dump: " << tab.nota << "\n";
+        return 0;
+    }
+
+    std::ostringstream o;
+    o << nome << ": route cells, " << celle.size() << " cells (0.." << celle.size() - 1 << "), " << byte.size()
+      << " bytes\n";
+    if (voci) o << "names from " << tab.file << "\n";
+    if (!tab.nota.empty()) o << "note: " << tab.nota << "\n";
+    if (ha_cella_1) {
+        o << "reserved marks of cell 1: valore1 = " << marca
+          << (marca == marca_celle ? " (the mark 5121)" : " (not the mark 5121)") << ", valore2 = " << codice
+          << " (plain competition code)\n";
+    }
+    o << "\n";
+    char riga[128];
+    std::snprintf(riga, sizeof riga, "%6s %8s  %-30s %s\n", "cell", "metres", "kind", "values");
+    o << riga;
+    for (const auto& e : elementi) {
+        std::snprintf(riga, sizeof riga, "%6zu %8lld  %-30s ", e.indice, static_cast<long long>(e.metri),
+                      e.nome_tipo.c_str());
+        o << riga << campi_in_testo(e.campi) << "\n";
+    }
+    o << "\nslowdowns: " << rallentamenti.size() << "\n";
+    for (const auto& r : rallentamenti) {
+        o << "  " << r.velocita << " km/h: start cell " << r.inizio << " (" << metri_cella(r.inizio) << " m)";
+        if (r.fine)
+            o << ", end cell " << *r.fine << " (" << metri_cella(*r.fine) << " m)";
+        else
+            o << ", no end cell";
+        if (r.avviso)
+            o << ", warning point cell " << *r.avviso << " (" << metri_cella(*r.avviso) << " m)";
+        else
+            o << ", no warning point";
+        if (!r.numerate.empty()) {
+            o << ", numbered cells";
+            for (auto n : r.numerate) o << " " << n;
+        }
+        o << "\n";
+    }
+    o << "\ncounts:";
+    bool primo = true;
+    for (const auto& [tipo, n] : conta) {
+        o << (primo ? " " : ", ") << nome_tipo_cella(tipo) << " " << n;
+        primo = false;
+    }
+    o << (conta.empty() ? " no feature\n" : "\n");
+    std::cout << o.str();
+    return 0;
+}
+
+// ---- table ----
+
+int dump_tabella(const std::string& nome, std::string_view byte, const argomenti& a) {
+    const std::vector<voce> voci = decodifica_tabella(byte);
+    std::vector<std::size_t> vuote;
+    std::vector<std::size_t> elencate;
+    for (std::size_t i = 0; i < voci.size(); ++i) {
+        if (ruolo_voce(voci, i) == "empty")
+            vuote.push_back(i);
+        else
+            elencate.push_back(i);
+    }
+
+    if (a.ha("--json")) {
+        json_scrittore j;
+        j.oggetto().chiave("file").testo(nome).chiave("kind").testo("table");
+        j.chiave("bytes").intero(static_cast<std::int64_t>(byte.size()));
+        j.chiave("entries").lista();
+        for (auto i : elencate) {
+            j.oggetto().chiave("index").intero(static_cast<std::int64_t>(i));
+            j.chiave("role").testo(ruolo_voce(voci, i));
+            j.chiave("fields").oggetto();
+            for (const auto& c : campi_voce(voci[i])) campo_in_json(j, c);
+            j.fine();
+            if (auto m = significato_voce_riservata(i); !m.empty()) j.chiave("meaning").testo(m);
+            j.fine();
+        }
+        j.fine();
+        j.chiave("empty_entries").lista();
+        for (auto i : vuote) j.intero(static_cast<std::int64_t>(i));
+        j.fine().fine();
+        std::cout << j.risultato();
+        return 0;
+    }
+
+    std::ostringstream o;
+    o << nome << ": scenario table, " << voci.size() << " entries, " << byte.size() << " bytes\n\n";
+    for (auto i : elencate) {
+        std::string ruolo = ruolo_voce(voci, i);
+        char testa[64];
+        std::snprintf(testa, sizeof testa, "entry %2zu  %-20s ", i, ruolo.c_str());
+        o << testa;
+        auto campi = campi_voce(voci[i]);
+        if (ruolo == "signboard text") {
+            o << campo_in_testo(campi[5]) << "\n";
+            continue;
+        }
+        o << campi_in_testo(campi);
+        if (ruolo == "station" && voci[i].orario != 0) o << " (" << ora(voci[i].orario) << ")";
+        o << "\n";
+        if (auto m = significato_voce_riservata(i); !m.empty()) o << std::string(32, ' ') << m << "\n";
+    }
+    o << "\nempty entries:";
+    for (std::size_t k = 0; k < vuote.size();) {
+        std::size_t h = k;
+        while (h + 1 < vuote.size() && vuote[h + 1] == vuote[h] + 1) ++h;
+        o << (k ? ", " : " ") << vuote[k];
+        if (h > k) o << ".." << vuote[h];
+        k = h + 1;
+    }
+    o << (vuote.empty() ? " none\n" : "\n");
+    std::cout << o.str();
+    return 0;
+}
+
+// ---- track plan ----
+
+int dump_tracciato(const std::string& nome, std::string_view byte, const argomenti& a) {
+    const struct tracciato t = decodifica_tracciato(byte);
+    long long passo = 10000;
+    if (a.ha("--step")) {
+        try {
+            std::size_t fine = 0;
+            passo = std::stoll(a.valore("--step"), &fine);
+            if (fine != a.valore("--step").size() || passo <= 0) throw std::invalid_argument("step");
+        } catch (const std::exception&) {
+            throw argomenti_errati("--step needs a whole number of metres above 0");
+        }
+    }
+    const std::size_t n = t.punti;
+    std::size_t conta[2][3] = {};  // [asse][vuoto, intero, reale]
+    double minimo[2] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    double massimo[2] = {-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    for (int asse = 0; asse < 2; ++asse) {
+        for (std::size_t m = 0; m < n; ++m) {
+            std::size_t i = asse * n + m;
+            etichetta e = t.etichette[i];
+            ++conta[asse][e == etichetta::vuoto ? 0 : e == etichetta::intero ? 1 : 2];
+            if (e != etichetta::vuoto) {
+                minimo[asse] = std::min(minimo[asse], t.valori[i]);
+                massimo[asse] = std::max(massimo[asse], t.valori[i]);
+            }
+        }
+    }
+    auto pieno = [&](std::size_t m) {
+        return t.etichette[m] != etichetta::vuoto && t.etichette[n + m] != etichetta::vuoto;
+    };
+    double lunghezza = 0.0;
+    for (std::size_t m = 1; m < n; ++m)
+        if (pieno(m) && pieno(m - 1))
+            lunghezza += std::hypot(t.valori[m] - t.valori[m - 1], t.valori[n + m] - t.valori[n + m - 1]);
+    std::vector<std::size_t> campioni;
+    for (std::size_t m = 0; m < n; m += static_cast<std::size_t>(passo)) campioni.push_back(m);
+    if (n > 0 && campioni.back() != n - 1) campioni.push_back(n - 1);
+    const bool ha_estensione = conta[0][1] + conta[0][2] > 0 && conta[1][1] + conta[1][2] > 0;
+    const char* assi[2] = {"x", "y"};
+
+    if (a.ha("--json")) {
+        json_scrittore j;
+        j.oggetto().chiave("file").testo(nome).chiave("kind").testo("track_plan");
+        j.chiave("bytes").intero(static_cast<std::int64_t>(byte.size()));
+        j.chiave("points").intero(static_cast<std::int64_t>(n));
+        j.chiave("last_metre").intero(static_cast<std::int64_t>(n) - 1);
+        j.chiave("values").oggetto();
+        for (int asse = 0; asse < 2; ++asse) {
+            j.chiave(assi[asse]).oggetto();
+            j.chiave("empty").intero(static_cast<std::int64_t>(conta[asse][0]));
+            j.chiave("integer").intero(static_cast<std::int64_t>(conta[asse][1]));
+            j.chiave("real").intero(static_cast<std::int64_t>(conta[asse][2]));
+            j.fine();
+        }
+        j.fine();
+        j.chiave("extent");
+        if (ha_estensione) {
+            j.oggetto().chiave("x_min").reale(minimo[0], 3).chiave("x_max").reale(massimo[0], 3);
+            j.chiave("y_min").reale(minimo[1], 3).chiave("y_max").reale(massimo[1], 3).fine();
+        } else {
+            j.nullo();
+        }
+        j.chiave("drawn_length").reale(lunghezza, 3);
+        j.chiave("sample_step").intero(passo);
+        j.chiave("sample").lista();
+        for (auto m : campioni) {
+            j.oggetto().chiave("metre").intero(static_cast<std::int64_t>(m));
+            for (int asse = 0; asse < 2; ++asse) {
+                j.chiave(assi[asse]);
+                std::size_t i = asse * n + m;
+                t.etichette[i] == etichetta::vuoto ? j.nullo() : j.reale(t.valori[i], 3);
+            }
+            j.fine();
+        }
+        j.fine().fine();
+        std::cout << j.risultato();
+        return 0;
+    }
+
+    std::ostringstream o;
+    o << nome << ": track plan, " << n << " metres (0.." << n - 1 << "), " << 2 * n << " values, " << byte.size()
+      << " bytes\n";
+    for (int asse = 0; asse < 2; ++asse)
+        o << "  " << assi[asse] << ": " << conta[asse][1] << " integer, " << conta[asse][2] << " real, "
+          << conta[asse][0] << " empty\n";
+    if (ha_estensione)
+        o << "extent: x " << reale(minimo[0], 3) << " .. " << reale(massimo[0], 3) << " m, y " << reale(minimo[1], 3)
+          << " .. " << reale(massimo[1], 3) << " m\n";
+    else
+        o << "extent: no value set\n";
+    o << "drawn length: " << reale(lunghezza, 3) << " m (steps between metres that are both set)\n";
+    o << "\nsample, every " << passo << " m:\n";
+    char riga[128];
+    std::snprintf(riga, sizeof riga, "%8s %14s %14s\n", "metre", "x", "y");
+    o << riga;
+    for (auto m : campioni) {
+        std::string v[2];
+        for (int asse = 0; asse < 2; ++asse) {
+            std::size_t i = asse * n + m;
+            v[asse] = t.etichette[i] == etichetta::vuoto ? "empty" : reale(t.valori[i], 3);
+        }
+        std::snprintf(riga, sizeof riga, "%8zu %14s %14s\n", m, v[0].c_str(), v[1].c_str());
+        o << riga;
+    }
+    std::cout << o.str();
+    return 0;
+}
+
+}  // namespace
+
+int comando_dump(const std::vector<std::string>& args) {
+    argomenti a = analizza(args, {"--kind", "--table", "--step"}, {"--json", "--help"});
+    if (a.ha("--help")) {
+        std::cout << aiuto;
+        return 0;
+    }
+    if (a.posizionali.empty()) throw argomenti_errati("missing FILE");
+    if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
+    std::optional<genere> forzato;
+    if (a.ha("--kind")) {
+        const std::string k = a.valore("--kind");
+        if (k == "track") forzato = genere::tracciato;
+        else if (k == "table") forzato = genere::tabella;
+        else if (k == "cells") forzato = genere::celle;
+        else throw argomenti_errati("--kind takes track, table or cells, not '" + k + "'");
+    }
+    const std::filesystem::path file = a.posizionali.front();
+    const std::string nome = percorso_in_testo(file);
+    std::string causa;
+    auto byte = carica_file(file, causa);
+    if (!byte) {
+        std::cerr << "scenario dump: cannot read " << nome << ": " << causa << "\n";
+        return 3;
+    }
+    std::optional<genere> g = forzato ? forzato : genere_da_nome(file);
+    try {
+        if (!g) g = genere_da_contenuto(*byte);
+        switch (*g) {
+        case genere::tracciato: return dump_tracciato(nome, *byte, a);
+        case genere::tabella: return dump_tabella(nome, *byte, a);
+        case genere::celle: return dump_celle(nome, *byte, a);
+        }
+    } catch (const formato_errato& e) {
+        std::cerr << "scenario dump: " << nome << ": not a valid "
+                  << (g ? nome_genere(*g) + std::string(" file") : std::string("compiled file")) << ": " << e.what()
+                  << "\n";
+        return 3;
+    }
+    return 3;
+}
+
+}  // namespace valmarena::strumento

@@ -1,0 +1,600 @@
+// `scenario plot DIR --out FILE.svg`: draws the compiled scenario found in a folder.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <set>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "comune.h"
+#include "compiler/decodifica.h"
+#include "descrizione.h"
+#include "disegno.h"
+#include "platform/codifica.h"
+#include "platform/file_ospite.h"
+#include "sources/nomi.h"
+#include "sources/scrittura.h"
+
+namespace valmarena::strumento {
+
+namespace {
+
+const char* aiuto =
+    "usage: scenario plot DIR --out FILE.svg [--route NAME] [--train-name NAME]\n"
+    "Draws the compiled scenario in DIR (ROUTE_linea.dat, ROUTE_TRAIN.sim, ROUTE_TRAIN.dat) as an\n"
+    "SVG picture: the line in plan view with stations, signals, slowdowns and signboards, and\n"
+    "the gradient, speed-limit and adhesion profiles along the route with the stations marked.\n"
+    "ROUTE and TRAIN default to Valmarena and \"RX 914\"; when DIR holds a single other scenario\n"
+    "and no name is given, that one is drawn. Only the cell file is required: without the track\n"
+    "plan or the table the picture says what is missing. The same files give the same bytes.\n"
+    "Exit status: 0 written, 3 bad arguments, a missing or undecodable cell file, or an output\n"
+    "that cannot be written.\n";
+
+constexpr double larghezza = 1600;
+constexpr double altezza = 1000;
+
+std::string f1(double v) { return reale(v, 1); }
+
+std::string xml(const std::string& t) {
+    std::string o;
+    for (char c : t) {
+        switch (c) {
+        case '&': o += "&amp;"; break;
+        case '<': o += "&lt;"; break;
+        case '>': o += "&gt;"; break;
+        case '"': o += "&quot;"; break;
+        default: o += c;
+        }
+    }
+    return o;
+}
+
+struct rettangolo {
+    double x, y, w, h;
+    double destra() const { return x + w; }
+    double basso() const { return y + h; }
+};
+
+// Round steps (1, 2, 5 times a power of ten) giving about `quante` intervals over [lo, hi].
+double passo_tondo(double lo, double hi, int quante) {
+    double grezzo = (hi - lo) / quante;
+    if (!(grezzo > 0)) return 1;
+    double p = std::pow(10.0, std::floor(std::log10(grezzo)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * p >= grezzo) return m * p;
+    return 10 * p;
+}
+
+// What the picture needs, read out of the cells and the table once.
+struct stazione_disegno {
+    std::int64_t metri;
+    std::string nome;
+    bool fermata;  // has a stopping point
+};
+
+struct elementi_disegno {
+    std::int64_t lunghezza = 0;  // route length drawn, metres
+    std::vector<stazione_disegno> stazioni;
+    std::vector<std::int64_t> segnali;
+    std::vector<std::int64_t> cartelli;
+    std::vector<rallentamento_letto> rallentamenti;
+};
+
+elementi_disegno raccogli(const scenario_letto& s) {
+    elementi_disegno e;
+    const auto& c = s.celle;
+    const std::int64_t tutte = static_cast<std::int64_t>(c.size()) * 50;
+    e.lunghezza = tutte;
+    if (s.tabella && s.tabella->size() > static_cast<std::size_t>(voce_misure)) {
+        std::int64_t l = (*s.tabella)[voce_misure].fine;
+        if (l > 0 && l <= tutte) e.lunghezza = l;
+    }
+    std::set<std::int64_t> con_fermata;
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        switch (c[i].tipo) {
+        case cella_segnale: e.segnali.push_back(metri_cella(i)); break;
+        case cella_cartello: e.cartelli.push_back(metri_cella(i)); break;
+        case cella_fermata: {
+            std::int64_t n = c[i].valore1;
+            con_fermata.insert(n);
+            bool in_tabella = s.tabella && n > 0 && static_cast<std::size_t>(n) < s.tabella->size();
+            if (!in_tabella)
+                e.stazioni.push_back({metri_cella(i), "station " + std::to_string(n), true});
+            break;
+        }
+        default: break;
+        }
+    }
+    if (s.tabella) {
+        for (std::size_t i = 1; i < s.tabella->size() && i < static_cast<std::size_t>(voce_progressiva_tre); ++i) {
+            if (ruolo_voce(*s.tabella, i) != "station") continue;
+            const voce& v = (*s.tabella)[i];
+            e.stazioni.push_back({v.progressiva, da_1252_a_utf8(v.nome), con_fermata.count(static_cast<std::int64_t>(i)) > 0});
+        }
+    }
+    std::stable_sort(e.stazioni.begin(), e.stazioni.end(),
+                     [](const stazione_disegno& a, const stazione_disegno& b) { return a.metri < b.metri; });
+    e.rallentamenti = trova_rallentamenti(c);
+    return e;
+}
+
+class svg {
+public:
+    std::string out;
+    void riga(const std::string& t) { out += t + "\n"; }
+    void testo(double x, double y, const std::string& t, const std::string& attributi) {
+        riga("<text x=\"" + f1(x) + "\" y=\"" + f1(y) + "\" " + attributi + ">" + xml(t) + "</text>");
+    }
+    void linea(double x1, double y1, double x2, double y2, const std::string& attributi) {
+        riga("<line x1=\"" + f1(x1) + "\" y1=\"" + f1(y1) + "\" x2=\"" + f1(x2) + "\" y2=\"" + f1(y2) + "\" " +
+             attributi + "/>");
+    }
+};
+
+// ---- plan view ----
+
+struct pianta {
+    const struct tracciato* t = nullptr;
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    double scala = 1, ox = 0, oy = 0;  // screen = (x - xmin) * scala + ox, (ymax - y) * scala + oy
+    bool valida = false;
+
+    bool pieno(std::int64_t m) const {
+        if (m < 0 || static_cast<std::size_t>(m) >= t->punti) return false;
+        auto i = static_cast<std::size_t>(m);
+        return t->etichette[i] != etichetta::vuoto && t->etichette[t->punti + i] != etichetta::vuoto;
+    }
+    double sx(std::int64_t m) const { return (t->valori[static_cast<std::size_t>(m)] - xmin) * scala + ox; }
+    double sy(std::int64_t m) const { return (ymax - t->valori[t->punti + static_cast<std::size_t>(m)]) * scala + oy; }
+};
+
+pianta prepara_pianta(const struct tracciato& t, const rettangolo& r) {
+    pianta p;
+    p.t = &t;
+    p.xmin = p.ymin = std::numeric_limits<double>::infinity();
+    p.xmax = p.ymax = -std::numeric_limits<double>::infinity();
+    for (std::size_t m = 0; m < t.punti; ++m) {
+        if (!p.pieno(static_cast<std::int64_t>(m))) continue;
+        p.xmin = std::min(p.xmin, t.valori[m]);
+        p.xmax = std::max(p.xmax, t.valori[m]);
+        p.ymin = std::min(p.ymin, t.valori[t.punti + m]);
+        p.ymax = std::max(p.ymax, t.valori[t.punti + m]);
+    }
+    if (!std::isfinite(p.xmin)) return p;
+    double w = std::max(p.xmax - p.xmin, 1.0), h = std::max(p.ymax - p.ymin, 1.0);
+    p.scala = std::min(r.w / w, r.h / h);
+    p.ox = r.x + (r.w - w * p.scala) / 2;
+    p.oy = r.y + (r.h - h * p.scala) / 2;
+    p.valida = true;
+    return p;
+}
+
+// The set metre nearest to `m` within 50 m, or -1.
+std::int64_t metro_pieno(const pianta& p, std::int64_t m) {
+    for (std::int64_t d = 0; d <= 50; ++d) {
+        if (p.pieno(m - d)) return m - d;
+        if (p.pieno(m + d)) return m + d;
+    }
+    return -1;
+}
+
+// The polyline through every 50th metre of [da, a], broken where the plan has no value.
+std::string percorso_pianta(const pianta& p, std::int64_t da, std::int64_t a) {
+    std::string d;
+    bool aperto = false;
+    for (std::int64_t m = da;; m += 50) {
+        if (m > a) m = a;
+        if (p.pieno(m)) {
+            d += (aperto ? " L" : (d.empty() ? "M" : " M")) + f1(p.sx(m)) + " " + f1(p.sy(m));
+            aperto = true;
+        } else {
+            aperto = false;
+        }
+        if (m == a) break;
+    }
+    return d;
+}
+
+void disegna_pianta(svg& o, const scenario_letto& s, const elementi_disegno& e, const rettangolo& area) {
+    o.riga("<rect x=\"" + f1(area.x) + "\" y=\"" + f1(area.y) + "\" width=\"" + f1(area.w) + "\" height=\"" +
+           f1(area.h) + "\" fill=\"#fbfbf8\" stroke=\"#c8c8c0\"/>");
+    o.testo(area.x + 8, area.y + 18, "Plan view", "class=\"titolo\"");
+    const rettangolo r{area.x + 24, area.y + 34, area.w - 48, area.h - 110};
+    if (!s.tracciato) {
+        o.testo(area.x + area.w / 2, area.y + area.h / 2, "no track plan file", "class=\"nota\" text-anchor=\"middle\"");
+        return;
+    }
+    pianta p = prepara_pianta(*s.tracciato, r);
+    if (!p.valida) {
+        o.testo(area.x + area.w / 2, area.y + area.h / 2, "the track plan holds no point",
+                "class=\"nota\" text-anchor=\"middle\"");
+        return;
+    }
+    const std::int64_t ultimo = static_cast<std::int64_t>(s.tracciato->punti) - 1;
+    const std::int64_t fine_linea = std::min(e.lunghezza, ultimo);
+    // The line beyond the route's end (the plan reaches 7000 m further) in light grey.
+    if (fine_linea < ultimo)
+        o.riga("<path d=\"" + percorso_pianta(p, fine_linea, ultimo) +
+               "\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"2\" stroke-dasharray=\"6 4\"/>");
+    o.riga("<path d=\"" + percorso_pianta(p, 0, fine_linea) +
+           "\" fill=\"none\" stroke=\"#303030\" stroke-width=\"2.5\" stroke-linejoin=\"round\"/>");
+    for (const auto& r2 : e.rallentamenti) {
+        std::int64_t da = metri_cella(r2.inizio);
+        std::int64_t a = r2.fine ? metri_cella(*r2.fine) : da;
+        if (a > da)
+            o.riga("<path d=\"" + percorso_pianta(p, da, a) +
+                   "\" fill=\"none\" stroke=\"#f08c00\" stroke-width=\"9\" stroke-linecap=\"round\" opacity=\"0.85\"/>");
+        if (r2.avviso) {
+            std::int64_t m = metro_pieno(p, metri_cella(*r2.avviso));
+            if (m >= 0) {
+                double x = p.sx(m), y = p.sy(m);
+                o.riga("<path d=\"M" + f1(x) + " " + f1(y - 7) + " L" + f1(x + 6) + " " + f1(y + 4) + " L" +
+                       f1(x - 6) + " " + f1(y + 4) + " Z\" fill=\"#f08c00\" stroke=\"#7a4700\" stroke-width=\"0.8\"/>");
+            }
+        }
+    }
+    for (auto metri : e.segnali) {
+        std::int64_t m = metro_pieno(p, metri);
+        if (m >= 0)
+            o.riga("<circle cx=\"" + f1(p.sx(m)) + "\" cy=\"" + f1(p.sy(m)) + "\" r=\"2.2\" fill=\"#d62828\"/>");
+    }
+    for (auto metri : e.cartelli) {
+        std::int64_t m = metro_pieno(p, metri);
+        if (m >= 0)
+            o.riga("<rect x=\"" + f1(p.sx(m) - 3.5) + "\" y=\"" + f1(p.sy(m) - 3.5) +
+                   "\" width=\"7\" height=\"7\" fill=\"#2b9348\" stroke=\"#14532d\" stroke-width=\"0.8\"/>");
+    }
+    for (const auto& st : e.stazioni) {
+        std::int64_t m = metro_pieno(p, st.metri);
+        if (m < 0) continue;
+        double x = p.sx(m), y = p.sy(m);
+        if (st.fermata) {
+            o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"5\" fill=\"#1d4ed8\" stroke=\"#ffffff\" stroke-width=\"1.5\"/>");
+            // Names go on the side away from the middle of the drawing, so they leave the line,
+            // unless they would run out of the frame there.
+            const double largo = 6.6 * static_cast<double>(st.nome.size()) + 10;
+            bool destra = x >= r.x + r.w / 2;
+            if (destra && x + largo > area.destra()) destra = false;
+            if (!destra && x - largo < area.x) destra = true;
+            o.testo(x + (destra ? 8 : -8), y + 4, st.nome,
+                    std::string("class=\"stazione\" text-anchor=\"") + (destra ? "start" : "end") + "\"");
+        } else {
+            o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
+        }
+    }
+    // Scale bar: a round length near a fifth of the drawing's width.
+    double km = passo_tondo(0, r.w / p.scala / 1000.0, 5);
+    double lung = km * 1000.0 * p.scala;
+    double bx = area.x + 24, by = area.basso() - 58;
+    o.linea(bx, by, bx + lung, by, "stroke=\"#303030\" stroke-width=\"2\"");
+    o.linea(bx, by - 4, bx, by + 4, "stroke=\"#303030\" stroke-width=\"2\"");
+    o.linea(bx + lung, by - 4, bx + lung, by + 4, "stroke=\"#303030\" stroke-width=\"2\"");
+    o.testo(bx + lung + 8, by + 4, reale(km, km < 1 ? 1 : 0) + " km", "class=\"asse\"");
+    // Legend.
+    double ly = area.basso() - 28, lx = area.x + 24;
+    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"5\" fill=\"#1d4ed8\"/>");
+    o.testo(lx + 10, ly + 4, "station with stop", "class=\"legenda\"");
+    lx += 130;
+    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
+    o.testo(lx + 10, ly + 4, "station without stop", "class=\"legenda\"");
+    lx += 150;
+    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"2.2\" fill=\"#d62828\"/>");
+    o.testo(lx + 10, ly + 4, "signal", "class=\"legenda\"");
+    ly += 18;
+    lx = area.x + 24;
+    o.linea(lx - 5, ly, lx + 5, ly, "stroke=\"#f08c00\" stroke-width=\"7\"");
+    o.testo(lx + 10, ly + 4, "slowdown", "class=\"legenda\"");
+    lx += 130;
+    o.riga("<path d=\"M" + f1(lx) + " " + f1(ly - 6) + " L" + f1(lx + 5) + " " + f1(ly + 4) + " L" + f1(lx - 5) +
+           " " + f1(ly + 4) + " Z\" fill=\"#f08c00\"/>");
+    o.testo(lx + 10, ly + 4, "slowdown warning point", "class=\"legenda\"");
+    lx += 150;
+    o.riga("<rect x=\"" + f1(lx - 3.5) + "\" y=\"" + f1(ly - 3.5) + "\" width=\"7\" height=\"7\" fill=\"#2b9348\"/>");
+    o.testo(lx + 10, ly + 4, "signboard", "class=\"legenda\"");
+}
+
+// ---- profiles ----
+
+struct asse_km {
+    double x0, x1;
+    std::int64_t lunghezza;
+    double x(double metri) const { return x0 + (x1 - x0) * metri / static_cast<double>(std::max<std::int64_t>(lunghezza, 1)); }
+};
+
+void griglia_km(svg& o, const asse_km& a, double y0, double y1) {
+    double passo = passo_tondo(0, static_cast<double>(a.lunghezza) / 1000.0, 8);
+    for (double km = 0; km * 1000.0 <= static_cast<double>(a.lunghezza) + 1e-6; km += passo)
+        o.linea(a.x(km * 1000.0), y0, a.x(km * 1000.0), y1, "stroke=\"#e4e4e4\" stroke-width=\"1\"");
+}
+
+// How a panel's y range is chosen: around 0, from 0 up, or just around the values.
+enum class scala_y { simmetrica, da_zero, dati };
+
+// One profile panel: the value of every cell over the route, as steps, with its own y scale.
+void pannello(svg& o, const rettangolo& r, const asse_km& a, const std::vector<int>& valori, const std::string& titolo,
+              const std::string& colore, scala_y scala, const elementi_disegno& e,
+              const std::vector<std::array<std::int64_t, 3>>& sovrapposti = {}) {
+    o.riga("<rect x=\"" + f1(r.x) + "\" y=\"" + f1(r.y) + "\" width=\"" + f1(r.w) + "\" height=\"" + f1(r.h) +
+           "\" fill=\"#ffffff\" stroke=\"#c8c8c0\"/>");
+    griglia_km(o, a, r.y, r.basso());
+    const std::size_t celle = static_cast<std::size_t>((a.lunghezza + 49) / 50);
+    int lo = 0, hi = 0;
+    bool primo = true;
+    for (std::size_t c = 0; c < celle && c < valori.size(); ++c) {
+        lo = primo ? valori[c] : std::min(lo, valori[c]);
+        hi = primo ? valori[c] : std::max(hi, valori[c]);
+        primo = false;
+    }
+    double ylo, yhi;
+    if (scala == scala_y::simmetrica) {
+        double m = std::max({std::abs(lo), std::abs(hi), 1});
+        ylo = -m;
+        yhi = m;
+    } else if (scala == scala_y::da_zero) {
+        ylo = std::min(lo, 0);
+        yhi = std::max(hi, 1);
+    } else {
+        ylo = lo;
+        yhi = std::max(hi, lo + 1);
+    }
+    double passo = passo_tondo(ylo, yhi, 4);
+    ylo = std::floor(ylo / passo) * passo;
+    yhi = std::ceil(yhi / passo) * passo;
+    if (yhi <= ylo) yhi = ylo + passo;
+    const double alto = r.y + 22, basso = r.basso() - 6;
+    auto y = [&](double v) { return basso - (v - ylo) / (yhi - ylo) * (basso - alto); };
+    for (double v = ylo; v <= yhi + 1e-9; v += passo) {
+        o.linea(r.x, y(v), r.destra(), y(v), v == 0 ? "stroke=\"#9a9a9a\" stroke-width=\"1\"" : "stroke=\"#eeeeee\" stroke-width=\"1\"");
+        o.testo(r.x - 6, y(v) + 4, reale(v, 0), "class=\"asse\" text-anchor=\"end\"");
+    }
+    for (const auto& st : e.stazioni) {
+        if (st.metri < 0 || st.metri > a.lunghezza) continue;
+        o.linea(a.x(static_cast<double>(st.metri)), r.y, a.x(static_cast<double>(st.metri)), r.basso(),
+                st.fermata ? "stroke=\"#1d4ed8\" stroke-width=\"0.8\" stroke-dasharray=\"3 3\" opacity=\"0.6\""
+                           : "stroke=\"#1d4ed8\" stroke-width=\"0.6\" stroke-dasharray=\"1 3\" opacity=\"0.5\"");
+    }
+    // Steps: one horizontal run per stretch of equal value.
+    std::string d;
+    for (std::size_t c = 0; c < celle && c < valori.size();) {
+        std::size_t h = c;
+        while (h + 1 < celle && h + 1 < valori.size() && valori[h + 1] == valori[c]) ++h;
+        double x0 = a.x(static_cast<double>(c) * 50.0);
+        double x1 = a.x(std::min<double>(static_cast<double>(h + 1) * 50.0, static_cast<double>(a.lunghezza)));
+        d += (d.empty() ? "M" : " L") + f1(x0) + " " + f1(y(valori[c])) + " L" + f1(x1) + " " + f1(y(valori[c]));
+        c = h + 1;
+    }
+    if (!d.empty()) o.riga("<path d=\"" + d + "\" fill=\"none\" stroke=\"" + colore + "\" stroke-width=\"1.8\"/>");
+    // Extra stretches over the profile (the slowdowns over the speed limit): from, to, value.
+    for (const auto& [da, a2, v] : sovrapposti) {
+        // At least a few pixels wide: a slowdown of a few hundred metres is short on this scale.
+        double yv = y(std::clamp(static_cast<double>(v), ylo, yhi));
+        double x0 = a.x(static_cast<double>(da)), x1 = std::max(a.x(static_cast<double>(a2)), x0 + 5);
+        o.linea(x0, yv, x1, yv, "stroke=\"#f08c00\" stroke-width=\"5\"");
+        o.testo(x1 + 3, yv + 4, std::to_string(v), "class=\"asse\"");
+    }
+    o.riga("<rect x=\"" + f1(r.x + 4) + "\" y=\"" + f1(r.y + 3) + "\" width=\"" + f1(8.0 * static_cast<double>(titolo.size()) + 8) +
+           "\" height=\"16\" fill=\"#ffffff\" opacity=\"0.85\"/>");
+    o.testo(r.x + 8, r.y + 15, titolo, "class=\"titolo\"");
+}
+
+void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e, const rettangolo& area) {
+    const double sinistra = area.x + 44;
+    const asse_km a{sinistra, area.destra() - 6, e.lunghezza};
+    const double fascia_nomi = 118, fascia_elementi = 46, fascia_asse = 26, spazio = 14;
+    double y = area.y;
+    // Station names over their positions.
+    for (const auto& st : e.stazioni) {
+        if (!st.fermata || st.metri < 0 || st.metri > e.lunghezza) continue;
+        double x = a.x(static_cast<double>(st.metri));
+        o.riga("<text transform=\"translate(" + f1(x + 3.5) + " " + f1(y + fascia_nomi - 4) +
+               ") rotate(-90)\" class=\"nome_profilo\">" + xml(st.nome) + "</text>");
+    }
+    y += fascia_nomi;
+    // Strip of point features: signals, slowdowns with their warning points, signboards.
+    const rettangolo striscia{sinistra, y, a.x1 - sinistra, fascia_elementi};
+    o.riga("<rect x=\"" + f1(striscia.x) + "\" y=\"" + f1(striscia.y) + "\" width=\"" + f1(striscia.w) +
+           "\" height=\"" + f1(striscia.h) + "\" fill=\"#ffffff\" stroke=\"#c8c8c0\"/>");
+    const double r1 = y + 9, r2 = y + 23, r3 = y + 37;
+    o.testo(sinistra - 6, r1 + 4, "signals", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(sinistra - 6, r2 + 4, "slowdowns", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(sinistra - 6, r3 + 4, "signboards", "class=\"asse\" text-anchor=\"end\"");
+    for (auto m : e.segnali)
+        if (m >= 0 && m <= e.lunghezza)
+            o.linea(a.x(static_cast<double>(m)), r1 - 5, a.x(static_cast<double>(m)), r1 + 5, "stroke=\"#d62828\" stroke-width=\"1\"");
+    for (const auto& rl : e.rallentamenti) {
+        double x0 = a.x(static_cast<double>(metri_cella(rl.inizio)));
+        double x1 = a.x(static_cast<double>(rl.fine ? metri_cella(*rl.fine) : metri_cella(rl.inizio)));
+        o.riga("<rect x=\"" + f1(x0) + "\" y=\"" + f1(r2 - 5) + "\" width=\"" + f1(std::max(x1 - x0, 2.0)) +
+               "\" height=\"10\" fill=\"#f08c00\"/>");
+        if (rl.avviso) {
+            double xa = a.x(static_cast<double>(metri_cella(*rl.avviso)));
+            o.riga("<path d=\"M" + f1(xa) + " " + f1(r2 - 6) + " L" + f1(xa + 4) + " " + f1(r2 + 5) + " L" +
+                   f1(xa - 4) + " " + f1(r2 + 5) + " Z\" fill=\"#f08c00\"/>");
+        }
+    }
+    for (auto m : e.cartelli)
+        if (m >= 0 && m <= e.lunghezza)
+            o.riga("<rect x=\"" + f1(a.x(static_cast<double>(m)) - 2.5) + "\" y=\"" + f1(r3 - 2.5) +
+                   "\" width=\"5\" height=\"5\" fill=\"#2b9348\"/>");
+    y += fascia_elementi + spazio;
+
+    const double h = (area.basso() - y - fascia_asse - 2 * spazio) / 3;
+    std::vector<int> pendenza, velocita, aderenza;
+    for (const auto& c : s.celle) {
+        pendenza.push_back(static_cast<int>(c.pendenza) - 100);
+        velocita.push_back(static_cast<int>(c.velocita) * 5);
+        aderenza.push_back(c.aderenza);
+    }
+    pannello(o, {sinistra, y, a.x1 - sinistra, h}, a, pendenza, "gradient (pendenza - 100)", "#6a4c93", scala_y::simmetrica, e);
+    y += h + spazio;
+    // The slowdowns over the speed limit, at their own speeds.
+    std::vector<std::array<std::int64_t, 3>> tratti;
+    for (const auto& rl : e.rallentamenti)
+        tratti.push_back({metri_cella(rl.inizio), rl.fine ? metri_cella(*rl.fine) : metri_cella(rl.inizio), rl.velocita});
+    pannello(o, {sinistra, y, a.x1 - sinistra, h}, a, velocita, "speed limit (km/h), slowdowns in orange", "#0f766e",
+             scala_y::da_zero, e, tratti);
+    y += h + spazio;
+    pannello(o, {sinistra, y, a.x1 - sinistra, h}, a, aderenza, "adhesion (aderenza)", "#b45309", scala_y::dati, e);
+    y += h;
+    double passo = passo_tondo(0, static_cast<double>(e.lunghezza) / 1000.0, 8);
+    for (double km = 0; km * 1000.0 <= static_cast<double>(e.lunghezza) + 1e-6; km += passo)
+        o.testo(a.x(km * 1000.0), y + 16, reale(km, 0), "class=\"asse\" text-anchor=\"middle\"");
+    o.testo(a.x1, y + 16 + 14, "km along the route", "class=\"asse\" text-anchor=\"end\"");
+}
+
+}  // namespace
+
+std::string svg_scenario(const scenario_letto& s) {
+    const elementi_disegno e = raccogli(s);
+    svg o;
+    o.riga("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    o.riga("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1600\" height=\"1000\" viewBox=\"0 0 1600 1000\">");
+    o.riga("<style>text{font-family:'DejaVu Sans',Arial,sans-serif;fill:#202020}"
+           ".titolo{font-size:13px;font-weight:bold}.stazione{font-size:11px}.nome_profilo{font-size:10px}"
+           ".asse{font-size:10px;fill:#505050}.legenda{font-size:11px}.nota{font-size:14px;fill:#a00000}"
+           ".intestazione{font-size:18px;font-weight:bold}.sottotitolo{font-size:12px;fill:#404040}</style>");
+    o.riga("<rect width=\"1600\" height=\"1000\" fill=\"#ffffff\"/>");
+    std::size_t fermate = 0;
+    for (const auto& st : e.stazioni) fermate += st.fermata ? 1 : 0;
+    o.testo(24, 28, s.percorso + " - " + s.treno, "class=\"intestazione\"");
+    o.testo(24 + 12.0 * static_cast<double>(s.percorso.size() + s.treno.size() + 3) + 16, 28,
+            "route " + reale(static_cast<double>(e.lunghezza) / 1000.0, 2) + " km, " +
+                std::to_string(e.stazioni.size()) + " stations (" + std::to_string(fermate) + " with a stop), " +
+                std::to_string(e.segnali.size()) + " signals, " + std::to_string(e.rallentamenti.size()) +
+                " slowdowns, " + std::to_string(e.cartelli.size()) + " signboards",
+            "class=\"sottotitolo\"");
+    for (std::size_t i = 0; i < s.note.size(); ++i)
+        o.testo(larghezza - 24, 28 + 16.0 * static_cast<double>(i), s.note[i], "class=\"nota\" text-anchor=\"end\"");
+
+    // A line that is taller than wide gets the left part of the picture, profiles on the right;
+    // a wide one gets the top, profiles below.
+    bool alta = true;
+    if (s.tracciato) {
+        pianta p = prepara_pianta(*s.tracciato, {0, 0, 1, 1});
+        if (p.valida) alta = (p.ymax - p.ymin) * 1.2 >= (p.xmax - p.xmin);
+    }
+    if (alta) {
+        disegna_pianta(o, s, e, {16, 44, 660, altezza - 60});
+        disegna_profili(o, s, e, {700, 44, larghezza - 716, altezza - 60});
+    } else {
+        disegna_pianta(o, s, e, {16, 44, larghezza - 32, 430});
+        disegna_profili(o, s, e, {16, 490, larghezza - 32, altezza - 506});
+    }
+    o.riga("</svg>");
+    return o.out;
+}
+
+namespace {
+
+struct nomi_file {
+    std::filesystem::path tracciato, tabella, celle;
+    std::string percorso, treno;  // UTF-8
+};
+
+// The files of the scenario in `cartella`: the names given, or the defaults, or the only scenario there.
+nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) {
+    nomi_file n;
+    n.percorso = a.valore("--route", "Valmarena");
+    n.treno = a.valore("--train-name", "RX 914");
+    auto imposta = [&](const std::string& percorso_1252, const std::string& treno_1252) {
+        n.tracciato = in_cartella(cartella, nome_tracciato_dat(percorso_1252));
+        n.tabella = in_cartella(cartella, nome_tabella_sim(percorso_1252, treno_1252));
+        n.celle = in_cartella(cartella, nome_celle_dat(percorso_1252, treno_1252));
+    };
+    imposta(da_utf8_a_1252(n.percorso), da_utf8_a_1252(n.treno));
+    std::error_code ec;
+    if (a.ha("--route") || a.ha("--train-name") || std::filesystem::exists(n.celle, ec)) return n;
+    // No names given and no default scenario: take the only table file in the folder.
+    std::vector<std::filesystem::path> tabelle;
+    for (const auto& x : std::filesystem::directory_iterator(cartella, ec))
+        if (x.path().extension() == ".sim") tabelle.push_back(x.path());
+    if (tabelle.size() != 1) return n;
+    std::string radice = percorso_in_testo(tabelle.front().stem());
+    for (const auto& x : std::filesystem::directory_iterator(cartella, ec)) {
+        std::string nome = percorso_in_testo(x.path().filename());
+        const std::string coda = "_linea.dat";
+        if (nome.size() <= coda.size() || nome.compare(nome.size() - coda.size(), coda.size(), coda) != 0) continue;
+        std::string percorso = nome.substr(0, nome.size() - coda.size());
+        if (radice.rfind(percorso + "_", 0) == 0) {
+            n.percorso = percorso;
+            n.treno = radice.substr(percorso.size() + 1);
+        }
+    }
+    if (n.percorso == a.valore("--route", "Valmarena")) {
+        auto sotto = radice.find('_');
+        if (sotto == std::string::npos) return n;
+        n.percorso = radice.substr(0, sotto);
+        n.treno = radice.substr(sotto + 1);
+    }
+    imposta(da_utf8_a_1252(n.percorso), da_utf8_a_1252(n.treno));
+    return n;
+}
+
+}  // namespace
+
+int comando_plot(const std::vector<std::string>& args) {
+    argomenti a = analizza(args, {"--out", "--route", "--train-name"}, {"--help"});
+    if (a.ha("--help")) {
+        std::cout << aiuto;
+        return 0;
+    }
+    if (a.posizionali.empty()) throw argomenti_errati("missing DIR");
+    if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
+    const std::filesystem::path cartella = a.posizionali.front();
+    const std::filesystem::path uscita = a.richiesto("--out");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(cartella, ec)) {
+        std::cerr << "scenario plot: " << percorso_in_testo(cartella) << " is not a folder\n";
+        return 3;
+    }
+    const nomi_file n = trova_file(cartella, a);
+    scenario_letto s;
+    s.percorso = n.percorso;
+    s.treno = n.treno;
+    std::string causa;
+    auto celle = carica_file(n.celle, causa);
+    if (!celle) {
+        std::cerr << "scenario plot: cannot read the cell file " << percorso_in_testo(n.celle) << ": " << causa << "\n";
+        return 3;
+    }
+    try {
+        s.celle = decodifica_celle(*celle);
+    } catch (const formato_errato& e) {
+        std::cerr << "scenario plot: " << percorso_in_testo(n.celle) << ": not a valid route cells file: " << e.what()
+                  << "\n";
+        return 3;
+    }
+    // The table and the track plan add names and the plan view; without them the picture says so.
+    auto facoltativo = [&](const std::filesystem::path& p, const char* cosa, auto&& decodifica, auto& dove) {
+        std::string c;
+        auto b = carica_file(p, c);
+        if (!b) {
+            s.note.push_back(std::string("no ") + cosa + ": " + percorso_in_testo(p.filename()));
+            return;
+        }
+        try {
+            dove = decodifica(*b);
+        } catch (const formato_errato& e) {
+            s.note.push_back(std::string(cosa) + " " + percorso_in_testo(p.filename()) + " not used: " + e.what());
+            std::cerr << "scenario plot: " << percorso_in_testo(p) << ": " << e.what() << "\n";
+        }
+    };
+    facoltativo(n.tabella, "table", decodifica_tabella, s.tabella);
+    facoltativo(n.tracciato, "track plan", decodifica_tracciato, s.tracciato);
+    if (s.tabella) {
+        if (!(*s.tabella)[voce_percorso].nome.empty()) s.percorso = da_1252_a_utf8((*s.tabella)[voce_percorso].nome);
+        if (!(*s.tabella)[voce_treno].nome.empty()) s.treno = da_1252_a_utf8((*s.tabella)[voce_treno].nome);
+    }
+    try {
+        scrivi_file(uscita, svg_scenario(s));
+    } catch (const std::exception& e) {
+        std::cerr << "scenario plot: cannot write " << percorso_in_testo(uscita) << ": " << e.what() << "\n";
+        return 3;
+    }
+    return 0;
+}
+
+}  // namespace valmarena::strumento
