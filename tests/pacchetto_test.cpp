@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "compiler/decodifica.h"
 #include "driver/form1.h"
+#include "comandi.h"
 #include "supporto.h"
 
 namespace valmarena {
@@ -16,8 +18,8 @@ protected:
         Form1 form;
         stato_ = esegui_scenario(form, cartella_->percorso());
         codice_ = form.s.codice_errore;
-        celle_ = prova::celle_da_byte(prova::leggi(*cartella_ / "Valmarena_RX 914.dat"));
-        voci_ = prova::voci_da_byte(prova::leggi(*cartella_ / "Valmarena_RX 914.sim"));
+        celle_ = decodifica_celle(prova::leggi(*cartella_ / "Valmarena_RX 914.dat"));
+        voci_ = decodifica_tabella(prova::leggi(*cartella_ / "Valmarena_RX 914.sim"));
     }
     static void TearDownTestSuite() { delete cartella_; }
 
@@ -115,6 +117,19 @@ TEST_F(Pacchetto, SlotRiservatiECodiciDiGara) {
     EXPECT_EQ(celle_[1].valore2, 2515);  // plain code of "rx 914valmarena" and the filler
     EXPECT_EQ(voci_[85].intero1, 610);
     EXPECT_EQ(voci_[85].orario, 35052);  // position-weighted code
+}
+
+TEST_F(Pacchetto, StrumentoDaiSorgentiStessiFileBinari) {
+    // The authoring tool, from the package's own sources, compiles the very same files.
+    prova::cartella_temporanea c;
+    const std::string dir = c.percorso().string();
+    ASSERT_EQ(strumento::comando_sources({"--out", dir + "/src"}), 0);
+    ASSERT_EQ(strumento::comando_compile({"--line", dir + "/src/Valmarena_linea.txt", "--train",
+                                          dir + "/src/Valmarena_RX 914-.txt", "--out", dir + "/out"}),
+              0);
+    EXPECT_TRUE(std::filesystem::exists(c / "src/Valmarena_linea.txt"));  // inputs are left alone
+    for (const char* nome : {"Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"})
+        EXPECT_TRUE(prova::leggi(c / ("out/" + std::string(nome))) == prova::leggi(*cartella_ / nome)) << nome;
 }
 
 TEST(PacchettoRipetuto, SecondaCorsaStessiByte) {

@@ -42,9 +42,4 @@ std::string linea_minima(const std::string& righe_elementi, std::int32_t lunghez
 // A minimal train file around the given rows.
 std::string treno_minimo(const std::string& righe_elementi);
 
-// The 87 entries of a table file, read back field by field.
-std::vector<voce> voci_da_byte(const std::string& b);
-// The cells of a cell file.
-std::vector<cella> celle_da_byte(const std::string& b);
-
 }  // namespace valmarena::prova
