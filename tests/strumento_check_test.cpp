@@ -1,0 +1,177 @@
+// `scenario check` and `compile --dry-run`: every fault of a file in one run, each at its place,
+// nothing written, and the exit statuses the tool promises for every command.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "strumento_supporto.h"
+
+namespace valmarena {
+namespace {
+
+using prova::esegui_strumento;
+using prova::leggi_json;
+
+// A train file with three faults: two signals on cells already taken (line 4: on the stopping
+// point of the station of line 3; line 7: on the signal of line 6) and a misspelled keyword
+// (line 5), whose row is passed over.
+const std::string treno_con_errori = prova::righe({
+    "[generale]",
+    "velocita,  0, 100",
+    "stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa",
+    "segnale,  1100, 2, 3,4,1, 0, 2, 2,1,1, 0",
+    "segnalle,  3000, 2, 3,4,1, 0, 2, 2,1,1, 0",
+    "segnale,  5000, 2, 3,4,1, 0, 2, 2,1,1, 0",
+    "  segnale,  5000, 2, 3,4,1, 0, 2, 2,1,1, 0",
+    "[fine]",
+});
+
+struct sorgenti_di_prova {
+    prova::cartella_temporanea dir;
+    std::filesystem::path linea = dir / "linea.txt";
+    std::filesystem::path treno = dir / "treno.txt";
+    sorgenti_di_prova(const std::string& testo_linea, const std::string& testo_treno) {
+        prova::scrivi(linea, testo_linea);
+        prova::scrivi(treno, testo_treno);
+    }
+    std::vector<std::string> args(const std::string& comando, std::vector<std::string> altri = {}) const {
+        std::vector<std::string> a{comando, "--line", linea.string(), "--train", treno.string()};
+        a.insert(a.end(), altri.begin(), altri.end());
+        return a;
+    }
+};
+
+TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
+    sorgenti_di_prova f(prova::linea_minima(""), treno_con_errori);
+    const std::string t = f.treno.string();
+    auto r = esegui_strumento(f.args("check"));
+    EXPECT_EQ(r.stato, 1);
+    EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m: signal on a cell that is already taken\n" +
+                         t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over\n" +
+                         t + ":7:3: error 16 at 5000 m: signal on a cell that is already taken\n" +
+                         "2 errors, 1 warning\n");
+    EXPECT_EQ(r.err, "");
+
+    auto j = esegui_strumento(f.args("check", {"--json"}));
+    EXPECT_EQ(j.stato, 1);
+    const prova::json v = leggi_json(j.out);
+    ASSERT_EQ(v["errors"].size(), 2u);
+    EXPECT_EQ(v["errors"][0]["code"].intero(), 16);
+    EXPECT_EQ(v["errors"][0]["position"].intero(), 1100);
+    EXPECT_EQ(v["errors"][1]["line"].intero(), 7);
+    EXPECT_EQ(v["errors"][1]["column"].intero(), 3);
+    ASSERT_EQ(v["warnings"].size(), 1u);
+    EXPECT_EQ(v["warnings"][0]["line"].intero(), 5);
+    EXPECT_EQ(v["status"].intero(), 1);
+    EXPECT_EQ(v["codice_errore"].intero(), 16);
+
+    // The synonym gives the same report, --out or not, and nothing is written or deleted.
+    auto d = esegui_strumento(f.args("compile", {"--dry-run", "--out", (f.dir / "mai").string()}));
+    EXPECT_EQ(d.stato, 1);
+    EXPECT_EQ(d.out, r.out);
+    EXPECT_FALSE(std::filesystem::exists(f.dir / "mai"));
+    EXPECT_TRUE(std::filesystem::exists(f.linea));
+    EXPECT_TRUE(std::filesystem::exists(f.treno));
+
+    // compile stops at the first signal error, with the same exit status.
+    auto c = esegui_strumento(f.args("compile", {"--out", (f.dir / "out").string()}));
+    EXPECT_EQ(c.stato, 1);
+    EXPECT_NE(c.err.find(":4:1: error 16"), std::string::npos);
+    EXPECT_EQ(c.err.find(":7:3: error 16"), std::string::npos);
+}
+
+// On clean sources the check agrees with compile, and writes nothing.
+TEST(Check, SorgentiPulitiComeCompile) {
+    const auto& v = prova::valmarena_compilato();
+    prova::cartella_temporanea dir;
+    auto r = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string(), "--json"});
+    EXPECT_EQ(r.stato, 0) << r.out;
+    auto c = esegui_strumento({"compile", "--line", v.linea.string(), "--train", v.treno.string(), "--out",
+                               dir.percorso().string(), "--json"});
+    EXPECT_EQ(c.stato, 0);
+    const prova::json a = leggi_json(r.out), b = leggi_json(c.out);
+    EXPECT_EQ(a["codice_errore"].intero(), b["codice_errore"].intero());
+    EXPECT_EQ(a["errors"].size(), 0u);
+    EXPECT_TRUE(a["cells_built"].b);
+    auto testo = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string()});
+    EXPECT_EQ(testo.out, "0 errors, 0 warnings\n");
+    EXPECT_TRUE(std::filesystem::exists(v.linea));
+}
+
+// Exit statuses of check against compile's: recorded error 1, fatal 2, no cells 1.
+TEST(Check, StatiDiUscita) {
+    struct caso {
+        const char* nome;
+        std::string linea, treno;
+        int stato;
+        const char* atteso;
+    } casi[] = {
+        {"fatal 1250", prova::linea_minima(""), prova::treno_minimo("abbattimento,  50,  270\r\n"), 2,
+         "fatal error 1250"},
+        {"outside the route", prova::linea_minima(""), prova::treno_minimo("segnale, 900000, 2,3,4,1,0,2,2,1,1,0\r\n"),
+         1, "error 15 at 900000 m"},
+        {"no route length", "[generale]\r\n[fine]\r\n", prova::treno_minimo(""), 1, "no route cells were built"},
+    };
+    for (const auto& k : casi) {
+        SCOPED_TRACE(k.nome);
+        sorgenti_di_prova f(k.linea, k.treno);
+        auto r = esegui_strumento(f.args("check"));
+        EXPECT_EQ(r.stato, k.stato);
+        EXPECT_NE(r.out.find(k.atteso), std::string::npos) << r.out;
+        auto c = esegui_strumento(f.args("compile", {"--out", (f.dir / "out").string()}));
+        EXPECT_EQ(c.stato, k.stato) << c.err;
+    }
+}
+
+// Bad arguments and unreadable files give status 3 with a message; --help gives 0.
+TEST(Comandi, StatiDiUscitaEAiuto) {
+    const auto& v = prova::valmarena_compilato();
+    prova::cartella_temporanea dir;
+    const std::string manca = (dir / "manca.txt").string();
+    struct caso {
+        std::vector<std::string> args;
+        int stato;
+        const char* in_err;
+    } casi[] = {
+        {{}, 3, "usage: scenario COMMAND"},
+        {{"boh"}, 3, "unknown command 'boh'"},
+        {{"dump"}, 3, "missing FILE"},
+        {{"dump", v.celle.string(), "--bogus"}, 3, "unknown option --bogus"},
+        {{"dump", v.celle.string(), "--kind", "pane"}, 3, "--kind takes track, table or cells"},
+        {{"dump", v.tracciato.string(), "--step", "0"}, 3, "--step needs a whole number"},
+        {{"dump", manca}, 3, "cannot read"},
+        {{"dump", dir.percorso().string()}, 3, "it is a folder"},
+        {{"dump", v.celle.string(), "altro"}, 3, "unexpected argument altro"},
+        {{"plot", v.compilati.string()}, 3, "missing --out"},
+        {{"plot", "--out", (dir / "x.svg").string()}, 3, "missing DIR"},
+        {{"plot", manca, "--out", (dir / "x.svg").string()}, 3, "is not a folder"},
+        {{"check", "--line"}, 3, "--line needs a value"},
+        {{"check", "--line", v.linea.string()}, 3, "missing --train"},
+        {{"check", "--line", manca, "--train", v.treno.string()}, 3, "cannot read"},
+        {{"compile", "--dry-run", "--line", v.linea.string(), "--train", manca}, 3, "cannot read"},
+        {{"compile", "--line", v.linea.string(), "--train", v.treno.string()}, 3, "missing --out"},
+        {{"sources"}, 3, "missing --out"},
+    };
+    for (const auto& c : casi) {
+        std::string nome;
+        for (const auto& a : c.args) nome += a + " ";
+        SCOPED_TRACE(nome);
+        auto r = esegui_strumento(c.args);
+        EXPECT_EQ(r.stato, c.stato);
+        EXPECT_NE(r.err.find(c.in_err), std::string::npos) << r.err;
+    }
+    for (const char* comando : {"sources", "compile", "check", "dump", "plot"}) {
+        auto r = esegui_strumento({comando, "--help"});
+        EXPECT_EQ(r.stato, 0) << comando;
+        EXPECT_EQ(r.out.find(std::string("usage: scenario ") + comando), 0u) << r.out;
+        EXPECT_NE(r.out.find("Exit status"), std::string::npos) << comando;
+    }
+    auto r = esegui_strumento({"--help"});
+    EXPECT_EQ(r.stato, 0);
+    for (const char* comando : {"sources", "compile", "check", "dump", "plot"})
+        EXPECT_NE(r.out.find(std::string("  ") + comando + " "), std::string::npos) << comando;
+}
+
+}  // namespace
+}  // namespace valmarena

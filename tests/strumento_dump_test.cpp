@@ -1,0 +1,379 @@
+// Reading the compiled files back: the decoders against the writers, files whose bytes do not fit
+// their layout, and `scenario dump` on the package's own scenario, as a listing and as JSON.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "compiler/decodifica.h"
+#include "compiler/scrittori.h"
+#include "strumento_supporto.h"
+
+namespace valmarena {
+namespace {
+
+using prova::esegui_strumento;
+using prova::leggi_json;
+
+// A table with a station, a signboard text and filled reserved entries, all fields distinct.
+scenario tabella_di_prova() {
+    scenario s;
+    voce& st = s.tabella[1];
+    st.tipo = 8;
+    st.inizio = -500;
+    st.fine = 500;
+    st.progressiva = 123456;
+    st.dato1 = 200;
+    st.nome = "Citt\xe0 Alta";  // a Windows-1252 letter
+    st.intero1 = -2;
+    st.intero2 = 3;
+    st.intero3 = -4;
+    st.intero4 = 5;
+    st.intero5 = -32768;
+    st.byte1 = 1;
+    st.byte2 = 255;
+    st.byte3 = 7;
+    st.byte4 = 9;
+    st.orario = 36570;
+    s.tabella[80].nome = "(Km 10+000)";
+    s.tabella[voce_percorso].nome = "Valmarena";
+    s.tabella[voce_percorso].intero1 = marca_tabella;
+    s.tabella[voce_treno].nome = "RX 914";
+    return s;
+}
+
+TEST(Decodifica, TabellaCelleTracciatoTornanoComeScritti) {
+    scenario s = tabella_di_prova();
+    const std::string bt = byte_tabella(s);
+    std::vector<voce> voci = decodifica_tabella(bt);
+    ASSERT_EQ(voci.size(), 87u);
+    EXPECT_EQ(voci[1].nome, "Citt\xe0 Alta");
+    EXPECT_EQ(voci[1].inizio, -500);
+    EXPECT_EQ(voci[1].intero5, -32768);
+    EXPECT_EQ(voci[1].byte2, 255);
+    EXPECT_EQ(voci[80].nome, "(Km 10+000)");
+    EXPECT_EQ(voci[voce_percorso].intero1, 610);
+    for (std::size_t i = 0; i < voci.size(); ++i) EXPECT_EQ(byte_voce(voci[i]), byte_voce(s.tabella[i])) << i;
+
+    scenario c = prova::scenario_con_celle(500);
+    c.celle[1] = {cella_segnale, -1, 2, -3, 32767, 130, 61, 2, 28, 255, 95};
+    c.celle.back() = {cella_cartello, 80, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    const std::string bc = byte_celle(c);
+    std::vector<cella> celle = decodifica_celle(bc);
+    ASSERT_EQ(celle.size(), c.celle.size());
+    EXPECT_EQ(celle[1].valore1, -1);
+    EXPECT_EQ(celle[1].valore4, 32767);
+    EXPECT_EQ(celle[1].preavviso, 61);
+    EXPECT_EQ(celle[1].pendenza, 255);
+    EXPECT_EQ(celle.back().tipo, cella_cartello);
+    EXPECT_EQ(celle.back().aderenza, 1);
+    scenario r;
+    r.celle = celle;
+    EXPECT_EQ(byte_celle(r), bc);
+
+    struct tracciato t;
+    t.punti = 3;
+    t.etichette = {etichetta::intero, etichetta::reale, etichetta::vuoto, etichetta::intero, etichetta::reale,
+                   etichetta::vuoto};
+    t.valori = {0, -1234.5678, 0, 1, 1e-300, 0};
+    const std::string bp = byte_tracciato(t);
+    struct tracciato d = decodifica_tracciato(bp);
+    EXPECT_EQ(d.punti, 3u);
+    EXPECT_EQ(d.etichette, t.etichette);
+    EXPECT_EQ(d.valori, t.valori);
+    EXPECT_EQ(byte_tracciato(d), bp);
+}
+
+// Bytes that do not fit: the decoder says where, and `dump` exits 3 with that message.
+TEST(Decodifica, ByteCheNonTornanoConIlFormato) {
+    const std::string tabella = byte_tabella(tabella_di_prova());
+    std::string nome_lungo = byte_voce(voce{});
+    nome_lungo[14] = '\xe8';  // name length 1000 in an entry of 34 bytes
+    nome_lungo[15] = '\x03';
+    std::string tabella_86;
+    {
+        scenario s = tabella_di_prova();
+        for (int i = 0; i < 86; ++i) tabella_86 += byte_voce(s.tabella[static_cast<std::size_t>(i)]);
+    }
+    const std::string celle = byte_celle(prova::scenario_con_celle(500));
+    const std::string reale(1, '\x05');
+
+    struct caso {
+        const char* file;
+        std::string byte;
+        const char* atteso;
+    } casi[] = {
+        {"vuota.sim", "", "the file is empty"},
+        {"tronca.sim", tabella.substr(0, tabella.size() - 1), "entry 86: orario needs 4 bytes"},
+        {"nome_oltre.sim", nome_lungo, "entry 0: nome of length 1000 needs 1000 bytes"},
+        {"corta.sim", tabella_86, "holds 86 entries, not 87"},
+        {"lunga.sim", tabella + "x", "1 bytes follow the last entry"},
+        {"vuoto.dat", "", "the file is empty"},
+        {"meno_uno.dat", celle.substr(0, celle.size() - 1), "not a multiple of 15 (14 bytes after"},
+        {"piu_sette.dat", celle + std::string(7, '\0'), "not a multiple of 15 (7 bytes after"},
+        {"vuoto_linea.dat", "", "the file is empty"},
+        {"tag_ignoto_linea.dat", std::string("\x00\x00\x03\x00", 4), "value 1 at byte 2 has tag 3"},
+        {"reale_tronco_linea.dat", reale + '\0' + "1234", "value 0: its real needs 8 bytes"},
+        {"intero_tronco_linea.dat", std::string("\x02\x00\x07", 3), "value 0: its integer needs 2 bytes"},
+        {"tag_tronco_linea.dat", std::string("\x00\x00\x00", 3), "value 1: its tag needs 2 bytes"},
+        {"dispari_linea.dat", std::string(6, '\0'), "3 values, an odd number"},
+    };
+    prova::cartella_temporanea dir;
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.file);
+        const std::string nome = c.file;
+        auto decodifica = [&] {
+            if (nome.find("_linea.dat") != std::string::npos) decodifica_tracciato(c.byte);
+            else if (nome.find(".sim") != std::string::npos) decodifica_tabella(c.byte);
+            else decodifica_celle(c.byte);
+        };
+        try {
+            decodifica();
+            ADD_FAILURE() << "no complaint";
+        } catch (const formato_errato& e) {
+            EXPECT_NE(std::string(e.what()).find(c.atteso), std::string::npos) << e.what();
+        }
+        prova::scrivi(dir / c.file, c.byte);
+        for (bool json : {false, true}) {
+            std::vector<std::string> args{"dump", (dir / c.file).string()};
+            if (json) args.push_back("--json");
+            auto r = esegui_strumento(args);
+            EXPECT_EQ(r.stato, 3);
+            EXPECT_EQ(r.out, "");
+            EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(c.atteso), std::string::npos) << r.err;
+        }
+    }
+}
+
+// The listing's rows, split into cell, metres and the rest.
+struct riga_elenco {
+    long long cella, metri;
+    std::string resto;
+};
+
+std::vector<riga_elenco> righe_elenco(const std::string& testo) {
+    std::vector<riga_elenco> r;
+    std::istringstream in(testo);
+    std::string riga;
+    bool dentro = false;
+    while (std::getline(in, riga)) {
+        if (riga.find("  cell   metres  kind") == 0) {
+            dentro = true;
+            continue;
+        }
+        if (!dentro) continue;
+        if (riga.empty()) break;
+        std::istringstream x(riga);
+        riga_elenco e;
+        x >> e.cella >> e.metri;
+        std::getline(x, e.resto);
+        r.push_back(e);
+    }
+    return r;
+}
+
+const prova::json* elemento_in_cella(const prova::json& j, long long cella) {
+    for (const auto& e : j["features"].elementi)
+        if (e["cell"].intero() == cella) return &e;
+    return nullptr;
+}
+
+TEST(Dump, CelleDelloScenarioDelPacchetto) {
+    const auto& v = prova::valmarena_compilato();
+    auto testo = esegui_strumento({"dump", v.celle.string()});
+    ASSERT_EQ(testo.stato, 0) << testo.err;
+    const std::string& t = testo.out;
+    EXPECT_NE(t.find("6902 cells (0..6901), 103530 bytes"), std::string::npos);
+    EXPECT_NE(t.find("reserved marks of cell 1: valore1 = 5121 (the mark 5121), valore2 = "), std::string::npos);
+    for (const char* conta : {"signal 180", "stopping point 33", "slowdown start 4", "slowdown end 4",
+                              "warning point 4", "signboard 17", "board 64"})
+        EXPECT_NE(t.find(conta), std::string::npos) << conta;
+    EXPECT_NE(t.find("slowdowns: 4\n"), std::string::npos);
+    EXPECT_NE(t.find("  45 km/h: start cell 330 (16450 m), end cell 339 (16900 m), warning point cell 306 "
+                     "(15250 m), numbered cells 305 304 303 302\n"),
+              std::string::npos);
+
+    auto js = esegui_strumento({"dump", v.celle.string(), "--json"});
+    ASSERT_EQ(js.stato, 0) << js.err;
+    const prova::json j = leggi_json(js.out);
+    EXPECT_EQ(j["cells"].intero(), 6902);
+    EXPECT_EQ(j["reserved"]["valore1"].intero(), 5121);
+    EXPECT_TRUE(j["reserved"]["mark_ok"].b);
+    EXPECT_NE(t.find("valore2 = " + std::to_string(j["reserved"]["competition_code"].intero()) + " (plain"),
+              std::string::npos);
+    EXPECT_EQ(j["counts"]["signal"].intero(), 180);
+    EXPECT_EQ(j["counts"]["stopping point"].intero(), 33);
+    EXPECT_EQ(j["slowdowns"].size(), 4u);
+    for (const auto& r : j["slowdowns"].elementi) {
+        EXPECT_EQ(r["end_cell"].t, prova::json::tipo::numero);
+        EXPECT_EQ(r["warning_cell"].intero(), r["start_cell"].intero() - 24);
+    }
+
+    // The listing and the JSON name the same cells, in the same order, with the same kinds.
+    auto righe = righe_elenco(t);
+    ASSERT_EQ(righe.size(), j["features"].size());
+    std::size_t fermate = 0;
+    for (std::size_t i = 0; i < righe.size(); ++i) {
+        const auto& e = j["features"][i];
+        EXPECT_EQ(righe[i].cella, e["cell"].intero());
+        EXPECT_EQ(righe[i].metri, e["metres"].intero());
+        EXPECT_EQ(righe[i].metri, (righe[i].cella - 1) * 50);
+        EXPECT_NE(righe[i].resto.find(e["kind"].s), std::string::npos) << righe[i].resto;
+        if (e["kind"].s == "stopping point") {
+            ++fermate;
+            const std::string& stazione = e["values"]["station"].s;
+            EXPECT_FALSE(stazione.empty());
+            EXPECT_NE(righe[i].resto.find("station=\"" + stazione + "\""), std::string::npos);
+        }
+    }
+    EXPECT_EQ(fermate, 33u);
+
+    // Values decoded as the source rows gave them.
+    const prova::json* prima = elemento_in_cella(j, 9);  // "stazione, 0, 8, 500, ..., Velmora"
+    ASSERT_TRUE(prima);
+    EXPECT_EQ((*prima)["values"]["station"].s, "Velmora");
+    EXPECT_EQ((*prima)["values"]["entry"].intero(), 1);
+    const prova::json* segnale = elemento_in_cella(j, 119);  // "segnale, 5900, 2, 2, 3, 1, 1, 0, 0,0,0, 130"
+    ASSERT_TRUE(segnale);
+    const auto& s = (*segnale)["values"];
+    EXPECT_EQ(s["sx"].intero(), 2);
+    EXPECT_EQ(s["s"][0].intero(), 2);
+    EXPECT_EQ(s["s"][1].intero(), 3);
+    EXPECT_EQ(s["s"][2].intero(), 1);
+    EXPECT_EQ(s["rapp"].intero(), 1);
+    EXPECT_EQ(s["dx"].intero(), 0);
+    EXPECT_EQ(s["tempo"].intero(), 130);
+    const prova::json* tabella = elemento_in_cella(j, 1308);  // "indicatori_vmax, 65350, 100, 105, 110, 2, 100, 105, 110, 2"
+    ASSERT_TRUE(tabella);
+    const auto& b = (*tabella)["values"];
+    EXPECT_EQ(b["side_s_kmh"][2].intero(), 110);
+    EXPECT_EQ(b["side_d_kmh"][0].intero(), 100);
+    EXPECT_EQ(b["stripes_s"].intero(), 2);
+    EXPECT_EQ(b["stripes_d"].intero(), 2);
+    const prova::json* primo_cartello = elemento_in_cella(j, 160);
+    ASSERT_TRUE(primo_cartello);
+    EXPECT_EQ((*primo_cartello)["values"]["text"].s, "(Dev.I.)");
+}
+
+TEST(Dump, TabellaETracciatoDelloScenarioDelPacchetto) {
+    const auto& v = prova::valmarena_compilato();
+    auto t = esegui_strumento({"dump", v.tabella.string()});
+    ASSERT_EQ(t.stato, 0) << t.err;
+    EXPECT_NE(t.out.find("entry 86  voce_treno"), std::string::npos);
+    EXPECT_NE(t.out.find("nome=\"Velmora\""), std::string::npos);
+    EXPECT_NE(t.out.find("orario=36570 (10:09:30)"), std::string::npos);
+    EXPECT_NE(t.out.find("empty entries: 0, 48..63\n"), std::string::npos);
+
+    auto js = esegui_strumento({"dump", v.tabella.string(), "--json"});
+    ASSERT_EQ(js.stato, 0);
+    const prova::json j = leggi_json(js.out);
+    std::map<long long, const prova::json*> per_indice;
+    for (const auto& e : j["entries"].elementi) per_indice[e["index"].intero()] = &e;
+    const char* riservate[] = {"voce_progressiva_tre", "voce_progressiva_due", "voce_progressiva_uno",
+                               "voce_misure", "voce_percorso", "voce_treno"};
+    for (int i = 81; i <= 86; ++i) {
+        ASSERT_TRUE(per_indice.count(i)) << i;
+        EXPECT_EQ((*per_indice[i])["role"].s, riservate[i - 81]);
+        EXPECT_FALSE((*per_indice[i])["meaning"].s.empty());
+    }
+    const auto& treno = (*per_indice[86])["fields"];
+    EXPECT_EQ(treno["inizio"].intero(), 34300);
+    EXPECT_EQ(treno["fine"].intero(), 333750);
+    EXPECT_EQ(treno["progressiva"].intero(), 9);
+    EXPECT_EQ(treno["nome"].s, "RX 914");
+    EXPECT_EQ(treno["intero3"].intero(), 10);
+    EXPECT_EQ(treno["intero5"].intero(), 30);
+    EXPECT_EQ((*per_indice[84])["fields"]["fine"].intero(), 338050);
+    EXPECT_EQ((*per_indice[85])["fields"]["intero1"].intero(), 610);
+    const auto& prima = (*per_indice[1])["fields"];
+    EXPECT_EQ(prima["nome"].s, "Velmora");
+    EXPECT_EQ(prima["inizio"].intero(), -500);
+    EXPECT_EQ(prima["fine"].intero(), 500);
+    std::size_t stazioni = 0, cartelli = 0;
+    for (const auto& [i, e] : per_indice) {
+        stazioni += (*e)["role"].s == "station";
+        cartelli += (*e)["role"].s == "signboard text";
+    }
+    EXPECT_EQ(stazioni, 47u);
+    EXPECT_EQ(cartelli, 17u);
+    EXPECT_EQ(j["empty_entries"].size(), 17u);
+
+    auto p = esegui_strumento({"dump", v.tracciato.string(), "--json", "--step", "50000"});
+    ASSERT_EQ(p.stato, 0) << p.err;
+    const prova::json k = leggi_json(p.out);
+    EXPECT_EQ(k["points"].intero(), 345051);
+    EXPECT_EQ(k["bytes"].intero(), 6900964);
+    EXPECT_EQ(k["values"]["x"]["integer"].intero(), 2);
+    EXPECT_EQ(k["values"]["y"]["empty"].intero(), 2);
+    EXPECT_EQ(k["values"]["y"]["real"].intero(), 345047);
+    const auto& c = k["sample"];
+    ASSERT_EQ(c.size(), 8u);  // 0, 50000, ..., 300000 and the last metre
+    EXPECT_EQ(c[0]["x"].n, 0.0);
+    EXPECT_EQ(c[0]["y"].n, 0.0);
+    EXPECT_EQ(c[7]["metre"].intero(), 345050);
+    EXPECT_EQ(c[7]["x"].t, prova::json::tipo::nullo);  // the last two metres stay empty
+    for (std::size_t i = 0; i + 1 < c.size(); ++i) {
+        EXPECT_GE(c[i]["x"].n, k["extent"]["x_min"].n);
+        EXPECT_LE(c[i]["x"].n, k["extent"]["x_max"].n);
+        EXPECT_GE(c[i]["y"].n, k["extent"]["y_min"].n);
+        EXPECT_LE(c[i]["y"].n, k["extent"]["y_max"].n);
+    }
+    auto pt = esegui_strumento({"dump", v.tracciato.string(), "--step", "100000"});
+    EXPECT_NE(pt.out.find("track plan, 345051 metres (0..345050)"), std::string::npos);
+    EXPECT_NE(pt.out.find("  345050          empty          empty\n"), std::string::npos);
+}
+
+// A file under a name that tells nothing is recognised by its size and content.
+TEST(Dump, RiconosceIlGenereSenzaNome) {
+    const auto& v = prova::valmarena_compilato();
+    prova::cartella_temporanea dir;
+    struct caso {
+        std::filesystem::path da;
+        const char* genere;
+    } casi[] = {{v.tracciato, "track_plan"}, {v.tabella, "table"}, {v.celle, "cells"}};
+    int n = 0;
+    for (const auto& c : casi) {
+        auto copia = dir / ("file" + std::to_string(n++) + ".bin");
+        std::filesystem::copy_file(c.da, copia);
+        auto r = esegui_strumento({"dump", copia.string(), "--json"});
+        ASSERT_EQ(r.stato, 0) << r.err;
+        EXPECT_EQ(leggi_json(r.out)["kind"].s, c.genere);
+    }
+    prova::scrivi(dir / "strano.bin", std::string(16, '\x07'));
+    auto r = esegui_strumento({"dump", (dir / "strano.bin").string()});
+    EXPECT_EQ(r.stato, 3);
+    EXPECT_NE(r.err.find("fit none of the layouts"), std::string::npos) << r.err;
+}
+
+// The cell file takes its names from the table beside it, from --table, or goes without.
+TEST(Dump, NomiDallaTabellaAccanto) {
+    const auto& v = prova::valmarena_compilato();
+    prova::cartella_temporanea dir;
+    auto sola = dir / "Solo_celle.dat";
+    std::filesystem::copy_file(v.celle, sola);
+    auto senza = esegui_strumento({"dump", sola.string()});
+    ASSERT_EQ(senza.stato, 0);
+    EXPECT_NE(senza.out.find("note: no table file"), std::string::npos);
+    EXPECT_EQ(senza.out.find("station=\""), std::string::npos);
+    EXPECT_NE(senza.out.find("stopping point                 entry=1\n"), std::string::npos);
+
+    auto con = esegui_strumento({"dump", sola.string(), "--table", v.tabella.string()});
+    ASSERT_EQ(con.stato, 0);
+    EXPECT_NE(con.out.find("entry=1 station=\"Velmora\""), std::string::npos);
+
+    prova::scrivi(dir / "rotta.sim", "xyz");
+    auto rotta = esegui_strumento({"dump", sola.string(), "--table", (dir / "rotta.sim").string()});
+    EXPECT_EQ(rotta.stato, 3);
+    // Beside the cells, a broken table is only noted: the cells are still listed.
+    std::filesystem::copy_file(dir / "rotta.sim", dir / "Solo_celle.sim");
+    auto accanto = esegui_strumento({"dump", sola.string()});
+    EXPECT_EQ(accanto.stato, 0);
+    EXPECT_NE(accanto.out.find("does not fit its layout"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace valmarena
