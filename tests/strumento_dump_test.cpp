@@ -327,6 +327,36 @@ TEST(Dump, TabellaETracciatoDelloScenarioDelPacchetto) {
     EXPECT_NE(pt.out.find("  345050          empty          empty\n"), std::string::npos);
 }
 
+// Cells made by hand: every kind decoded from its packed values, an unknown kind shown raw,
+// and a cell 1 without the mark said so.
+TEST(Dump, CelleFatteAMano) {
+    scenario s = prova::scenario_con_celle(500);
+    s.celle[1].valore1 = 77;
+    s.celle[3] = {cella_segnale, 21, 30, 42, 18, 101, 0, 0, 0, 0, 0};  // s 2,3,4 d 1,0,2 rapp 1 sx 2 dx 2
+    s.celle[4] = {cella_indicatore, 1819, 2020, 2200, 21, 0, 0, 0, 0, 0, 0};
+    s.celle[5] = {cella_numerata, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0};
+    s.celle[6] = {cella_marcatore_montagna, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
+    s.celle[7] = {7, -5, 6, -7, 8, 0, 0, 0, 0, 0, 0};
+    s.celle[8] = {cella_abbattimento_senza_valore, 270, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    prova::cartella_temporanea dir;
+    prova::scrivi(dir / "mano.dat", byte_celle(s));
+    auto r = esegui_strumento({"dump", (dir / "mano.dat").string()});
+    ASSERT_EQ(r.stato, 0) << r.err;
+    for (const char* atteso : {
+             "valore1 = 77 (not the mark 5121)",
+             "     3      100  signal                         sx=2 s=2,3,4 rapp=1 dx=2 d=1,0,2 tempo=101\n",
+             "     4      150  board                          side_s_kmh=90,100,110 stripes_s=2 "
+             "side_d_kmh=95,100,0 stripes_d=1\n",
+             "     5      200  numbered cell                  number=3\n",
+             "     6      250  mountain marker                mountain_kind=2\n",
+             "     7      300  unknown kind 7                 valori=-5,6,-7,8\n",
+             "     8      350  abatement point without value\n",
+             "counts: signal 1, numbered cell 1, board 1, unknown kind 7 1, mountain marker 1, "
+             "abatement point without value 1\n",
+         })
+        EXPECT_NE(r.out.find(atteso), std::string::npos) << atteso << "\n" << r.out;
+}
+
 // A file under a name that tells nothing is recognised by its size and content.
 TEST(Dump, RiconosceIlGenereSenzaNome) {
     const auto& v = prova::valmarena_compilato();

@@ -51,17 +51,19 @@ struct json {
     double n = 0;
     std::string s;
     std::vector<json> elementi;
-    std::vector<std::pair<std::string, json>> membri;
+    // An object's members: names and values side by side (a pair would need json complete here).
+    std::vector<std::string> chiavi;
+    std::vector<json> membri;
 
     bool ha(const std::string& k) const {
-        for (const auto& m : membri)
-            if (m.first == k) return true;
+        for (const auto& c : chiavi)
+            if (c == k) return true;
         return false;
     }
     const json& operator[](const std::string& k) const {
         if (t != tipo::oggetto) throw std::runtime_error("not an object, looking for " + k);
-        for (const auto& m : membri)
-            if (m.first == k) return m.second;
+        for (std::size_t i = 0; i < chiavi.size(); ++i)
+            if (chiavi[i] == k) return membri[i];
         throw std::runtime_error("no member " + k);
     }
     const json& operator[](std::size_t i) const {
@@ -119,7 +121,8 @@ private:
                 spazi();
                 if (i_ >= t_.size() || t_[i_] != ':') errore("':' expected");
                 ++i_;
-                v.membri.emplace_back(k, valore());
+                v.chiavi.push_back(k);
+                v.membri.push_back(valore());
                 spazi();
                 if (i_ < t_.size() && t_[i_] == ',') {
                     ++i_;

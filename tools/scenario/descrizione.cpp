@@ -121,7 +121,11 @@ elemento_cella descrivi_cella(const std::vector<cella>& celle, std::size_t i, co
         if (auto n = nome_in_tabella(tabella, c.valore1)) k.push_back(testo("text", *n));
         break;
     }
+    case cella_abbattimento_senza_valore:
+        break;
     default:
+        // A kind the compiler never writes: its values as they are.
+        k.push_back(numeri("valori", {c.valore1, c.valore2, c.valore3, c.valore4}));
         break;
     }
     return e;

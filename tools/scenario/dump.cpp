@@ -239,7 +239,9 @@ int dump_celle(const std::string& nome, std::string_view byte, const argomenti& 
     for (const auto& e : elementi) {
         std::snprintf(riga, sizeof riga, "%6zu %8lld  %-30s ", e.indice, static_cast<long long>(e.metri),
                       e.nome_tipo.c_str());
-        o << riga << campi_in_testo(e.campi) << "\n";
+        std::string r = riga + campi_in_testo(e.campi);
+        while (!r.empty() && r.back() == ' ') r.pop_back();
+        o << r << "\n";
     }
     o << "\nslowdowns: " << rallentamenti.size() << "\n";
     for (const auto& r : rallentamenti) {
