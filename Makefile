@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-clang clean
+.PHONY: build run test test-sanitizers test-clang windows test-windows clean
 
 build:
 	cmake --preset default
@@ -22,6 +22,14 @@ test-clang:
 	cmake --preset clang
 	cmake --build --preset clang -j $(JOBS)
 	ctest --preset clang -j $(JOBS)
+
+# Windows .exe files with MinGW-w64; their tests run under wine on a virtual X screen.
+windows:
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+test-windows: windows build
+	JOBS=$(JOBS) bash tests/windows/prova_windows.sh build-windows build
 
 clean:
 	rm -rf build build-sanitizers build-clang build-release build-windows

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The Windows build under wine, on a virtual X screen:
+#   1. every unit test (ctest over the Windows build);
+#   2. valmarena.exe run twice in a fresh folder whose name has a blank and an accented letter,
+#      started from another folder: it must leave there exactly the six files that the native
+#      program leaves in its own fresh folder, byte for byte, and nothing else;
+#   3. the window Form1: finestra_prova.exe shows it through the host layer and reports its
+#      geometry and font; a screenshot of the screen must hold dark text inside the label on the
+#      light face of the form and nothing dark elsewhere in the client area. At 96 DPI while
+#      handling messages (kept as build-windows/finestra.png), at 96 DPI without handling any
+#      message as the run does (finestra_senza_messaggi.png), and at 144 DPI (finestra_144dpi.png).
+#
+#   tests/windows/prova_windows.sh [windows build folder] [native build folder]
+set -euo pipefail
+
+radice=$(cd "$(dirname "$0")/../.." && pwd)
+win=$(cd "${1:-$radice/build-windows}" && pwd)
+nativa=$(cd "${2:-$radice/build}" && pwd)
+
+# Everything runs inside a virtual X server of its own, whatever display the caller has.
+if [ -z "${VALMARENA_SCHERMO_VIRTUALE:-}" ]; then
+    export VALMARENA_SCHERMO_VIRTUALE=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$win" "$nativa"
+fi
+
+export WINEPREFIX="$win/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+lavoro=$(mktemp -d "${TMPDIR:-/tmp}/valmarena-windows.XXXXXX")
+pulisci() {
+    wineserver -k 2>/dev/null || true
+    rm -rf "$lavoro"
+}
+trap pulisci EXIT
+
+errori=0
+sbaglio() {
+    echo "FAIL: $*" >&2
+    errori=$((errori + 1))
+}
+uguale() {  # what, found, expected
+    if [ "$2" != "$3" ]; then sbaglio "$1: '$2', expected '$3'"; fi
+}
+
+inizio=$(date +%s)
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "-- Setting up the wine prefix $WINEPREFIX (the first time takes a while)"
+    wine wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+fi
+# One wine server for the whole script: each Windows program then starts in a fraction of a second.
+# wineboot starts wine's own background processes now, away from any pipe: started later by a test,
+# they would hold that test's output open for as long as the server lives.
+wineserver -p
+wine wineboot </dev/null >/dev/null 2>&1 || true
+
+echo "-- 1. Unit tests under wine"
+ctest --test-dir "$win" -j "${JOBS:-2}" --output-on-failure || sbaglio "unit tests under wine"
+
+echo "-- 2. valmarena.exe against the native program"
+errori_prima=$errori
+cartella_win="$lavoro/Cartella di prova è"
+cartella_nat="$lavoro/nativa"
+mkdir -p "$cartella_win" "$cartella_nat" "$lavoro/altrove"
+cp "$win/valmarena.exe" "$cartella_win/"
+cp "$nativa/valmarena" "$cartella_nat/"
+(cd "$lavoro/altrove" && "$cartella_nat/valmarena" 2>/dev/null) || sbaglio "native valmarena ended with status $?"
+
+attesi=$(printf '%s\n' "Valmarena_RX 914.dat" "Valmarena_RX 914.sim" "Valmarena_RX 914_note.txt" \
+    "Valmarena_RX 914_rallentamenti.txt" "Valmarena_RX 914_scheda_treno.txt" "Valmarena_linea.dat")
+elenco() { (cd "$1" && find . -mindepth 1 -printf '%P\n' | { grep -v -x -e valmarena -e valmarena.exe || true; } | LC_ALL=C sort); }
+uguale "files left by the native program" "$(elenco "$cartella_nat")" "$attesi"
+
+for giro in 1 2; do
+    stato=0
+    (cd "$lavoro/altrove" && wine "$cartella_win/valmarena.exe") || stato=$?
+    uguale "exit status of valmarena.exe, run $giro" "$stato" 0
+    uguale "files left by valmarena.exe, run $giro" "$(elenco "$cartella_win")" "$attesi"
+    while IFS= read -r f; do
+        cmp -s "$cartella_nat/$f" "$cartella_win/$f" || sbaglio "run $giro: '$f' differs from the native program's"
+    done <<<"$attesi"
+done
+uguale "files left in the folder it was started from" "$(ls -A "$lavoro/altrove")" ""
+[ "$errori" -eq "$errori_prima" ] && echo "   six files identical to the native program's, twice; no source or temporary file left"
+
+echo "-- 3. The window Form1 on the screen"
+px() { echo $((($1 * $2 + 720) / 1440)); }  # twips to pixels, rounded as MulDiv does
+scuri() {  # fraction of dark pixels in a rectangle: image, w, h, x, y
+    convert "$1" -crop "$2x$3+$4+$5" +repage -colorspace Gray -threshold 50% -format '%[fx:1-mean]' info:
+}
+tra() { awk -v v="$1" -v a="$2" -v b="$3" 'BEGIN { exit !(v >= a && v <= b) }'; }
+
+finestra() {  # dpi, mode (pompa|attesa), screenshot
+    local dpi=$1 modo=$2 png=$3 rapporto="$lavoro/rapporto-$1-$2.txt" pid
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+    wine "$win/tests/windows/finestra_prova.exe" 8 "$modo" >"$rapporto" &
+    pid=$!
+    for _ in $(seq 300); do
+        grep -q '^pronta' "$rapporto" 2>/dev/null && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    sleep 2
+    import -window root "$png"
+    wait "$pid" || sbaglio "finestra_prova.exe ($dpi DPI, $modo) ended with status $?"
+    tr -d '\r' <"$rapporto" >"$rapporto.txt"
+    valore() { sed -n "s/^$1=//p" "$rapporto.txt" | head -1; }
+    echo "   $dpi DPI, $modo: $(tr '\n' ';' <"$rapporto.txt")"
+    grep -q '^pronta' "$rapporto.txt" || { sbaglio "no window reported ($dpi DPI, $modo)"; return; }
+
+    local dx dy cx cy cw ch ex ey ew eh
+    read -r dx dy <<<"$(valore dpi)"
+    read -r cx cy cw ch <<<"$(valore cliente)"
+    read -r ex ey ew eh <<<"$(valore etichetta)"
+    uguale "screen DPI" "$dx $dy" "$dpi $dpi"
+    uguale "title" "$(valore titolo)" "Form1"
+    uguale "owner window" "$(valore proprietario)" 0
+    uguale "controls" "$(valore controlli)" 1
+    uguale "client area" "$cw x $ch" "$(px 4200 "$dx") x $(px 2688 "$dy")"
+    uguale "label left, top" "$((ex - cx)) $((ey - cy))" "$(px 960 "$dx") $(px 960 "$dy")"
+    uguale "label size" "$ew x $eh" "$(px 2652 "$dx") x $(px 792 "$dy")"
+    uguale "label text" "$(valore testo)" "Attendere"
+    uguale "label class" "$(valore classe_etichetta | tr 'A-Z' 'a-z')" "static"
+    uguale "font weight" "$(valore peso)" 700
+    uguale "font height" "$(valore altezza)" "-$(((24 * dy + 36) / 72))"
+    uguale "italic, underline, strike-through" "$(valore stile)" "0 0 0"
+    uguale "family of the face given" "$(valore famiglia_reale)" "swiss"
+    [ "$(valore peso_reale)" -ge 700 ] || sbaglio "face given is not bold: weight $(valore peso_reale)"
+
+    # Dark text inside the label, on a light face; nothing dark in the rest of the client area.
+    local testo fuori chiaro
+    testo=$(scuri "$png" "$ew" "$eh" "$ex" "$ey")
+    fuori=$(convert "$png" -fill white -draw "rectangle $ex,$ey $((ex + ew - 1)),$((ey + eh - 1))" \
+        -crop "${cw}x${ch}+${cx}+${cy}" +repage -colorspace Gray -threshold 50% -format '%[fx:1-mean]' info:)
+    chiaro=$(convert "$png" -crop "${cw}x$(((ey - cy)))+${cx}+${cy}" +repage -colorspace Gray -format '%[fx:mean]' info:)
+    echo "   dark pixels in the label $testo, elsewhere in the client area $fuori; face brightness $chiaro"
+    tra "$testo" 0.03 0.6 || sbaglio "the label's rectangle holds no text ($dpi DPI, $modo): dark fraction $testo"
+    tra "$fuori" 0 1e-9 || sbaglio "dark pixels outside the label ($dpi DPI, $modo): fraction $fuori"
+    tra "$chiaro" 0.75 1 || sbaglio "the form's face is not light ($dpi DPI, $modo): brightness $chiaro"
+}
+finestra 96 pompa "$win/finestra.png"
+finestra 96 attesa "$win/finestra_senza_messaggi.png"
+finestra 144 pompa "$win/finestra_144dpi.png"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+
+echo "-- Windows checks: $errori failed, in $(($(date +%s) - inizio)) s; screenshots in $win/finestra*.png"
+[ "$errori" -eq 0 ]
