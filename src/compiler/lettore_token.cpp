@@ -26,15 +26,19 @@ void lettore_token::consuma_fine_riga() {
     if (pos_ < testo_.size() && testo_[pos_] == '\n') ++pos_;
     ++riga_;
     inizio_riga_ = pos_;
+    esaminato_fino_a_ = pos_;
+    testo_in_riga_ = false;
 }
 
 void lettore_token::inizia_campo() {
     if (fine()) throw guasto("reading past the end of the file");
     salta_blanchi();
     ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
-    primo_della_riga_ = true;
-    for (std::size_t i = inizio_riga_; i < pos_; ++i)
-        if (testo_[i] != ' ' && testo_[i] != '\t') primo_della_riga_ = false;
+    // Only the bytes since the previous field are looked at, so a line of many fields is
+    // scanned once, not once per field.
+    for (; esaminato_fino_a_ < pos_; ++esaminato_fino_a_)
+        if (testo_[esaminato_fino_a_] != ' ' && testo_[esaminato_fino_a_] != '\t') testo_in_riga_ = true;
+    primo_della_riga_ = !testo_in_riga_;
     if (riga_in_corso_ != 0 && riga_ != riga_in_corso_) {
         avvertimenti_.push_back({ultimo_, "the row that starts on line " + std::to_string(riga_in_corso_) +
                                               " takes a value from line " + std::to_string(riga_)});

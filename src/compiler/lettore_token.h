@@ -59,6 +59,8 @@ private:
     std::size_t pos_ = 0;
     int riga_ = 1;
     std::size_t inizio_riga_ = 0;
+    std::size_t esaminato_fino_a_ = 0;  // bytes of the current line already looked at for text
+    bool testo_in_riga_ = false;         // a byte other than a blank before esaminato_fino_a_
     luogo ultimo_;
     int riga_in_corso_ = 0;
     bool primo_della_riga_ = false;

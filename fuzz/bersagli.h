@@ -1,0 +1,259 @@
+// The fuzz targets' entry points, one function per target taking the raw input. The fuzzers
+// call them from LLVMFuzzerTestOneInput; the regression tests feed them the saved inputs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <streambuf>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "comune.h"
+#include "compiler/decodifica.h"
+#include "compiler/lettore_token.h"
+#include "compiler/scrittori.h"
+#include "comandi.h"
+
+namespace valmarena::fuzz {
+
+// The token reader on arbitrary bytes: the first byte says how many of the following bytes are
+// the requests (text, keyword token, Long, Integer, Byte), the rest is the file. The requests are
+// repeated in turn until the file is read; each must consume something, so the reading ends.
+inline int prova_lettore_token(const std::uint8_t* dati, std::size_t n) {
+    if (n < 2) return 0;
+    std::size_t n_richieste = 1 + dati[0] % 16;
+    if (n_richieste + 1 > n) n_richieste = n - 1;
+    const std::uint8_t* richieste = dati + 1;
+    std::string testo(reinterpret_cast<const char*>(dati + 1 + n_richieste), n - 1 - n_richieste);
+
+    lettore_token in(testo, "prova.txt");
+    std::size_t chiamate = 0;
+    int riga_precedente = 1;
+    try {
+        while (!in.fine()) {
+            pretendi(chiamate <= testo.size(), "una richiesta non ha consumato nulla");
+            switch (richieste[chiamate % n_richieste] % 5) {
+            case 0: {
+                std::string t = in.testo();
+                pretendi(t.size() <= testo.size(), "campo piu' lungo del file");
+                break;
+            }
+            case 1:
+                in.token();
+                break;
+            case 2:
+                in.numero_long();
+                break;
+            case 3:
+                in.numero_intero();
+                break;
+            default:
+                in.numero_byte();
+                break;
+            }
+            ++chiamate;
+            luogo l = in.ultimo();
+            pretendi(l.riga >= riga_precedente && l.colonna >= 1, "luogo del campo all'indietro");
+            riga_precedente = l.riga;
+        }
+    } catch (const guasto&) {
+        // A number that does not fit, or a request past the end: the reader's failure path.
+    }
+    for (const auto& a : in.avvertimenti()) pretendi(a.dove.riga >= 1, "avvertimento senza riga");
+
+    contiene(testo, "pendenza");
+    comincia_con(testo, "-");
+    return 0;
+}
+
+// The line reader on arbitrary text into a fresh scenario. The first byte chooses whether the
+// track plan is built (bit 0) and whether the reading goes on after a failing row as the
+// author's check does (bit 1). A run-time failure (`guasto`) is the reader's expected way out.
+inline int prova_lettore_linea(const std::uint8_t* dati, std::size_t n) {
+    if (n < 1) return 0;
+    scenario s = scenario_nuovo(dati[0] & 1);
+    s.continua_dopo_errori = (dati[0] & 2) != 0;
+    std::string testo(reinterpret_cast<const char*>(dati + 1), n - 1);
+    try {
+        leggi_linea(s, testo, "linea.txt");
+    } catch (const guasto&) {
+    }
+    controlla_scenario(s);
+    return 0;
+}
+
+// The train reader on arbitrary text, after a fixed small line: a 20 km route with gradients,
+// a mountain stretch, a speed board and a signboard, read once per process. The first byte
+// chooses the author's check mode (bit 1), as for the line reader.
+namespace dettaglio_lettore_treno {
+
+inline const char* const linea_fissa =
+    "[generale]\r\n"
+    "lunghezza percorso,    20000\r\n"
+    "progressiva chilometrica uno,    1000,    -1000,    0\r\n"
+    "ripetizione segnali 9 codici,    500,    19000\r\n"
+    "[pendenze]\r\n"
+    "pendenza,    1000,    5\r\n"
+    "pendenza,    8000,    -3\r\n"
+    "[montagne]\r\n"
+    "montagna,    3000,    6000,    12\r\n"
+    "[indicatori]\r\n"
+    "indicatori_vmax,    9000,    6,    8,    10,    2,    0,    0,    0,    0\r\n"
+    "cartello_indicatore,    12000,    Valmarena Alta\r\n"
+    "[fine]\r\n";
+
+inline const scenario& base() {
+    static const scenario s = [] {
+        scenario b = scenario_nuovo(0);
+        bool avanti = leggi_linea(b, linea_fissa, "linea.txt");
+        pretendi(avanti && b.codice_errore == 0, "la linea fissa non si legge");
+        return b;
+    }();
+    return s;
+}
+
+}  // namespace dettaglio_lettore_treno
+
+inline int prova_lettore_treno(const std::uint8_t* dati, std::size_t n) {
+    if (n < 1) return 0;
+    scenario s = dettaglio_lettore_treno::base();
+    s.continua_dopo_errori = (dati[0] & 2) != 0;
+    std::string testo(reinterpret_cast<const char*>(dati + 1), n - 1);
+    try {
+        leggi_treno(s, testo, "treno.txt");
+    } catch (const guasto&) {
+    }
+    controlla_scenario(s);
+    return 0;
+}
+
+// A whole compile in memory from two texts: the input is the line file, a NUL byte, then the
+// train file. The first byte chooses the track plan (bit 0) as for the line reader. After the
+// reading come the route checks, the reserved slots and the bytes of the table and the cells,
+// which must decode back into the same records.
+namespace dettaglio_compilazione {
+
+inline bool stesse_celle(const std::vector<cella>& a, const std::vector<cella>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const cella& x = a[i];
+        const cella& y = b[i];
+        if (x.tipo != y.tipo || x.valore1 != y.valore1 || x.valore2 != y.valore2 || x.valore3 != y.valore3 ||
+            x.valore4 != y.valore4 || x.tempo != y.tempo || x.preavviso != y.preavviso ||
+            x.montagna != y.montagna || x.velocita != y.velocita || x.pendenza != y.pendenza ||
+            x.aderenza != y.aderenza)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace dettaglio_compilazione
+
+inline int prova_compilazione(const std::uint8_t* dati, std::size_t n) {
+    if (n < 1) return 0;
+    std::string resto(reinterpret_cast<const char*>(dati + 1), n - 1);
+    std::size_t sep = resto.find('\0');
+    std::string linea = resto.substr(0, sep);
+    std::string treno = sep == std::string::npos ? std::string() : resto.substr(sep + 1);
+
+    scenario s = scenario_nuovo(dati[0] & 1);
+    leggi_in_memoria(s, linea, treno);
+    controlla_scenario(s);
+    if (s.celle.size() < 2) return 0;
+
+    controlla_percorso(s);
+    std::string fatale = occupa_riservati(s);
+    if (!fatale.empty()) return 0;
+
+    std::string tabella = byte_tabella(s);
+    std::string celle = byte_celle(s);
+    pretendi(celle.size() == s.celle.size() * byte_per_cella, "byte delle celle di lunghezza errata");
+    auto voci = decodifica_tabella(tabella);
+    pretendi(voci.size() == s.tabella.size(), "tabella riletta di lunghezza errata");
+    for (std::size_t i = 0; i < voci.size(); ++i)
+        pretendi(byte_voce(voci[i]) == byte_voce(s.tabella[i]), "voce riletta diversa");
+    pretendi(dettaglio_compilazione::stesse_celle(decodifica_celle(celle), s.celle), "celle rilette diverse");
+    return 0;
+}
+
+// `scenario dump` on arbitrary bytes. The first byte is the options: the kind (bits 0-1: from
+// the content, or named as a track plan, a table or a cell file), --json (bit 2), --step (bit 3,
+// 1 to 8 m from bits 5-7) and, for a cell file, a valid table file beside it (bit 4), whose names
+// the listing takes by the station and signboard numbers in the cells. The rest is the file,
+// written into a folder of this process; the listing goes nowhere.
+namespace dettaglio_dump {
+
+struct scarico : std::streambuf {
+    int overflow(int c) override { return c; }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+struct cartella_dump {
+    std::filesystem::path p;
+    cartella_dump() {
+        p = std::filesystem::temp_directory_path() / ("valmarena-fuzz-dump-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(p);
+    }
+    ~cartella_dump() {
+        std::error_code ec;
+        std::filesystem::remove_all(p, ec);
+    }
+};
+
+inline std::string tabella_valida() {
+    scenario s = scenario_nuovo(0);
+    for (int i = 1; i < voci_tabella; ++i) s.tabella[static_cast<std::size_t>(i)].nome = "voce " + std::to_string(i);
+    return byte_tabella(s);
+}
+
+inline void scrivi_tutto(const std::filesystem::path& p, const char* dati, std::size_t n) {
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f.write(dati, static_cast<std::streamsize>(n));
+    pretendi(static_cast<bool>(f), "file di prova non scritto");
+}
+
+}  // namespace dettaglio_dump
+
+inline int prova_dump(const std::uint8_t* dati, std::size_t n) {
+    using namespace dettaglio_dump;
+    if (n < 1) return 0;
+    static const cartella_dump cartella;
+    static const std::string tabella = tabella_valida();
+    const std::uint8_t opzioni = dati[0];
+    static const char* const nomi[] = {"scenario.bin", "Prova_linea.dat", "Prova_RX 1.sim", "Prova_RX 1.dat"};
+    const std::filesystem::path file = cartella.p / nomi[opzioni & 3];
+    const std::filesystem::path accanto = cartella.p / "Prova_RX 1.sim";
+    std::error_code ec;
+    for (const char* nome : nomi) std::filesystem::remove(cartella.p / nome, ec);
+    scrivi_tutto(file, reinterpret_cast<const char*>(dati + 1), n - 1);
+    if ((opzioni & 3) == 3 && (opzioni & 16) != 0) scrivi_tutto(accanto, tabella.data(), tabella.size());
+
+    std::vector<std::string> args{"dump", file.string()};
+    if (opzioni & 4) args.push_back("--json");
+    if (opzioni & 8) {
+        args.push_back("--step");
+        args.push_back(std::to_string(1 + (opzioni >> 5)));
+    }
+    scarico nulla;
+    std::streambuf* out = std::cout.rdbuf(&nulla);
+    std::streambuf* err = std::cerr.rdbuf(&nulla);
+    int stato = -1;
+    try {
+        stato = strumento::esegui(args);
+    } catch (...) {
+        std::cout.rdbuf(out);
+        std::cerr.rdbuf(err);
+        throw;
+    }
+    std::cout.rdbuf(out);
+    std::cerr.rdbuf(err);
+    pretendi(stato == 0 || stato == 3, "stato di uscita inatteso");
+    return 0;
+}
+
+}  // namespace valmarena::fuzz
