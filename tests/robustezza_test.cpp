@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "comandi.h"
 #include "compiler/compilatore.h"
 #include "compiler/lettore_token.h"
 #include "records/guasti.h"
@@ -142,6 +143,26 @@ TEST(Robustezza, PercorsoMassimoPienoDiElementi) {
     EXPECT_EQ(s.celle[10041].tipo, cella_fine_rallentamento);
     EXPECT_EQ(s.celle[20000].tipo, cella_abbattimento);
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914.dat").size(), s.celle.size() * 15);
+}
+
+// A signboard text longer than the 65535 bytes a table entry's name can hold: the compile stops
+// on the table file before writing anything, with the file and the cause named, and the tool
+// exits with status 3 instead of ending abnormally.
+TEST(Robustezza, TestoDiCartelloOltre65535Byte) {
+    prova::cartella_temporanea c;
+    prova::scrivi(c / "linea.txt", linea_minima("cartello_indicatore,  1000,  " + std::string(70000, 'A') + "\r\n"));
+    prova::scrivi(c / "treno.txt", treno_minimo(""));
+    const auto out = c / "out";
+    testing::internal::CaptureStderr();
+    int stato = strumento::esegui({"compile", "--line", (c / "linea.txt").string(), "--train", (c / "treno.txt").string(),
+                                   "--out", out.string()});
+    std::string errori = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(stato, 3);
+    EXPECT_NE(errori.find("scenario: cannot write " + (out / "Valmarena_RX 914.sim").string() +
+                          ": the name of entry 80 is 70000 bytes long"),
+              std::string::npos)
+        << errori;
+    EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 }  // namespace

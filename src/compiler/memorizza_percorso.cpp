@@ -1,6 +1,8 @@
 // The compiler's entry point: reset the table, read the sources, check the route, claim the
 // reserved slots, then write the track plan, the table and the cells.
 
+#include "../platform/file_ospite.h"
+#include "../records/guasti.h"
 #include "../sources/nomi.h"
 #include "compilatore.h"
 #include "scrittori.h"
@@ -23,12 +25,20 @@ esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgent
     esito.fatale = occupa_riservati(s);
     if (!esito.fatale.empty()) return esito;
 
+    // A name longer than its 2-byte length field cannot go into the table file: the compile
+    // stops on that file before any file is touched, as for any file that cannot be written.
+    auto tabella = in_cartella(cartella, nome_tabella_sim(s.nome_percorso, s.nome_treno));
+    for (std::size_t i = 0; i < s.tabella.size(); ++i)
+        if (s.tabella[i].nome.size() > 0xFFFF)
+            throw errore_file(percorso_in_testo(tabella), "the name of entry " + std::to_string(i) + " is " +
+                                                              std::to_string(s.tabella[i].nome.size()) +
+                                                              " bytes long, more than the 65535 a table entry holds");
+
     if (s.genera_tracciato != 0) {
         auto f = in_cartella(cartella, nome_tracciato_dat(s.nome_percorso));
         scrivi_tracciato(f, s.tracciato);
         esito.file_scritti.push_back(f);
     }
-    auto tabella = in_cartella(cartella, nome_tabella_sim(s.nome_percorso, s.nome_treno));
     scrivi_tabella(tabella, s);
     esito.file_scritti.push_back(tabella);
     auto celle = in_cartella(cartella, nome_celle_dat(s.nome_percorso, s.nome_treno));
