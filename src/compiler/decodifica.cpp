@@ -128,8 +128,8 @@ std::vector<cella> decodifica_celle(std::string_view byte) {
 struct tracciato decodifica_tracciato(std::string_view byte) {
     non_vuoto(byte);
     lettore_byte in(byte);
-    std::vector<etichetta> etichette;
-    std::vector<double> valori;
+    decltype(tracciato::etichette) etichette;
+    decltype(tracciato::valori) valori;
     // A real takes 10 bytes, so this many values at least; reserving avoids regrowing.
     etichette.reserve(byte.size() / 10 + 1);
     valori.reserve(byte.size() / 10 + 1);

@@ -18,6 +18,10 @@ std::string carica(const std::filesystem::path& p) {
     std::FILE* f = apri_file(p, "rb", causa);
     if (!f) throw guasto("cannot open " + percorso_in_testo(p.filename()) + ": " + causa);
     std::string testo;
+    // Sized once from the file's length, so that a long file is not copied as it grows.
+    std::error_code ec;
+    const auto dimensione = std::filesystem::file_size(p, ec);
+    if (!ec) testo.reserve(static_cast<std::size_t>(dimensione));
     char blocco[1 << 16];
     std::size_t n = 0;
     while ((n = std::fread(blocco, 1, sizeof blocco, f)) > 0) testo.append(blocco, n);

@@ -2,7 +2,9 @@
 
 #include "scrittori.h"
 
+#include <bit>
 #include <cstring>
+#include <memory>
 
 #include "../records/guasti.h"
 #include "../sources/scrittura.h"
@@ -11,11 +13,24 @@ namespace valmarena {
 
 namespace {
 
+// Puts v little-endian at `out` and returns the byte after it.
 template <typename T>
-void le(std::string& out, T v) {
+char* metti_le(char* out, T v) {
     using U = std::make_unsigned_t<T>;
     auto u = static_cast<U>(v);
-    for (std::size_t i = 0; i < sizeof(T); ++i) out += static_cast<char>((u >> (8 * i)) & 0xFFu);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &u, sizeof u);
+    } else {
+        for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<char>((u >> (8 * i)) & 0xFFu);
+    }
+    return out + sizeof(T);
+}
+
+template <typename T>
+void le(std::string& out, T v) {
+    char b[sizeof(T)];
+    metti_le(b, v);
+    out.append(b, sizeof b);
 }
 
 void aggiungi_voce(std::string& out, const voce& v) {
@@ -39,33 +54,37 @@ void aggiungi_voce(std::string& out, const voce& v) {
     le(out, v.orario);
 }
 
-void aggiungi_cella(std::string& out, const cella& c) {
-    le(out, c.tipo);
-    le(out, c.valore1);
-    le(out, c.valore2);
-    le(out, c.valore3);
-    le(out, c.valore4);
-    le(out, c.tempo);
-    le(out, c.preavviso);
-    le(out, c.montagna);
-    le(out, c.velocita);
-    le(out, c.pendenza);
-    le(out, c.aderenza);
+// Puts the 15 bytes of a cell at `out` and returns the byte after them.
+char* metti_cella(char* out, const cella& c) {
+    out = metti_le(out, c.tipo);
+    out = metti_le(out, c.valore1);
+    out = metti_le(out, c.valore2);
+    out = metti_le(out, c.valore3);
+    out = metti_le(out, c.valore4);
+    out = metti_le(out, c.tempo);
+    out = metti_le(out, c.preavviso);
+    out = metti_le(out, c.montagna);
+    out = metti_le(out, c.velocita);
+    out = metti_le(out, c.pendenza);
+    return metti_le(out, c.aderenza);
 }
 
-// Appends the tagged values of elements [da, a) of the track plan.
-void aggiungi_punti(std::string& out, const struct tracciato& t, std::size_t da, std::size_t a) {
+// The most bytes one track-plan element takes: its tag and a real value.
+constexpr std::size_t massimo_per_punto = 2 + 8;
+
+// Puts the tagged values of elements [da, a) of the track plan at `out`, which has room for
+// massimo_per_punto bytes per element, and returns the byte after the last one.
+char* metti_punti(char* out, const struct tracciato& t, std::size_t da, std::size_t a) {
+    const etichetta* e = t.etichette.data();
+    const double* v = t.valori.data();
     for (std::size_t i = da; i < a; ++i) {
-        etichetta e = t.etichette[i];
-        le(out, static_cast<std::uint16_t>(e));
-        if (e == etichetta::intero) {
-            le(out, static_cast<std::int16_t>(t.valori[i]));
-        } else if (e == etichetta::reale) {
-            std::uint64_t bit = 0;
-            std::memcpy(&bit, &t.valori[i], sizeof bit);
-            le(out, bit);
-        }
+        out = metti_le(out, static_cast<std::uint16_t>(e[i]));
+        if (e[i] == etichetta::reale)
+            out = metti_le(out, std::bit_cast<std::uint64_t>(v[i]));
+        else if (e[i] == etichetta::intero)
+            out = metti_le(out, static_cast<std::int16_t>(v[i]));
     }
+    return out;
 }
 
 }  // namespace
@@ -83,33 +102,52 @@ std::string byte_tabella(const scenario& s) {
 }
 
 std::string byte_celle(const scenario& s) {
-    std::string out;
-    out.reserve(s.celle.size() * byte_per_cella);
-    for (const auto& c : s.celle) aggiungi_cella(out, c);
+    std::string out(s.celle.size() * byte_per_cella, '\0');
+    char* p = out.data();
+    for (const auto& c : s.celle) p = metti_cella(p, c);
     return out;
 }
 
 std::string byte_tracciato(const struct tracciato& t) {
-    std::string out;
-    aggiungi_punti(out, t, 0, t.etichette.size());
+    std::string out(t.etichette.size() * massimo_per_punto, '\0');
+    out.resize(static_cast<std::size_t>(metti_punti(out.data(), t, 0, t.etichette.size()) - out.data()));
     return out;
 }
 
-void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato& t) {
+namespace {
+
+// Writes n elements into `file` a piece at a time through one small buffer, used again for each
+// piece: a piece is a little larger than the writer's block, so it reaches the file in one write
+// without a further copy. `metti(out, da, a)` lays out elements [da, a) at `out`, which has room
+// for `massimo` bytes each, and returns the byte after them.
+template <typename Metti>
+void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_t passo, std::size_t massimo,
+                    Metti metti) {
     file_uscita f(file);
-    constexpr std::size_t passo = 1u << 16;
-    std::string blocco;
-    blocco.reserve(passo * 10);
-    for (std::size_t da = 0; da < t.etichette.size(); da += passo) {
-        blocco.clear();
-        aggiungi_punti(blocco, t, da, std::min(da + passo, t.etichette.size()));
-        f.scrivi(blocco);
+    std::unique_ptr<char[]> blocco(new char[std::min(n, passo) * massimo]);
+    for (std::size_t da = 0; da < n; da += passo) {
+        char* fine = metti(blocco.get(), da, std::min(da + passo, n));
+        f.scrivi(blocco.get(), static_cast<std::size_t>(fine - blocco.get()));
     }
     f.conferma();
 }
 
+}  // namespace
+
+void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato& t) {
+    // 8192 real values take 80 KiB.
+    scrivi_a_pezzi(file, t.etichette.size(), 8192, massimo_per_punto,
+                   [&t](char* out, std::size_t da, std::size_t a) { return metti_punti(out, t, da, a); });
+}
+
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, byte_tabella(s)); }
 
-void scrivi_celle(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, byte_celle(s)); }
+void scrivi_celle(const std::filesystem::path& file, const scenario& s) {
+    // 4480 cells take 65 KiB.
+    scrivi_a_pezzi(file, s.celle.size(), 4480, byte_per_cella, [&s](char* out, std::size_t da, std::size_t a) {
+        for (std::size_t i = da; i < a; ++i) out = metti_cella(out, s.celle[i]);
+        return out;
+    });
+}
 
 }  // namespace valmarena

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "memoria_grande.h"
+
 namespace valmarena {
 
 // One route cell: 50 m of line. Field order is the order on disk.
@@ -84,8 +86,8 @@ enum class etichetta : std::uint8_t { vuoto = 0, intero = 2, reale = 5 };
 // asse * punti + m, so all x values come first, then all y values, as on disk.
 struct tracciato {
     std::size_t punti = 0;  // fine_tracciato + 1, or 0 when not built
-    std::vector<etichetta> etichette;
-    std::vector<double> valori;
+    std::vector<etichetta, memoria_grande<etichetta>> etichette;
+    std::vector<double, memoria_grande<double>> valori;
 };
 
 constexpr int max_montagne = 80;

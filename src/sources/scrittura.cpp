@@ -11,7 +11,9 @@
 namespace valmarena {
 
 namespace {
-constexpr std::size_t dimensione_blocco = 1u << 20;
+// Small pieces are gathered in a block of this size; larger ones go to the file as they come.
+// A larger block saves no write worth having and costs fresh memory for every file.
+constexpr std::size_t dimensione_blocco = 64u << 10;
 }
 
 std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione) {
@@ -42,15 +44,19 @@ void file_uscita::abbandona() noexcept {
     }
 }
 
-void file_uscita::svuota() {
-    if (blocco_.empty()) return;
+void file_uscita::manda(const char* dati, std::size_t n) {
     errno = 0;
-    std::size_t scritti = std::fwrite(blocco_.data(), 1, blocco_.size(), f_);
-    if (scritti != blocco_.size()) {
+    std::size_t scritti = std::fwrite(dati, 1, n, f_);
+    if (scritti != n) {
         std::string causa = causa_errno();
         abbandona();
         throw errore_file(percorso_in_testo(destinazione_), "write failed: " + causa);
     }
+}
+
+void file_uscita::svuota() {
+    if (blocco_.empty()) return;
+    manda(blocco_.data(), blocco_.size());
     blocco_.clear();
 }
 
@@ -58,6 +64,11 @@ void file_uscita::scrivi(const void* dati, std::size_t n) {
     if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file already closed");
     const char* p = static_cast<const char*>(dati);
     while (n > 0) {
+        // A piece no smaller than a block goes to the file as it is, without passing through the block.
+        if (blocco_.empty() && n >= dimensione_blocco) {
+            manda(p, n);
+            return;
+        }
         std::size_t spazio = dimensione_blocco - blocco_.size();
         std::size_t k = n < spazio ? n : spazio;
         blocco_.insert(blocco_.end(), p, p + k);

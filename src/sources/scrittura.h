@@ -26,6 +26,7 @@ public:
 
 private:
     void svuota();
+    void manda(const char* dati, std::size_t n);
     void abbandona() noexcept;
 
     std::filesystem::path destinazione_;

@@ -1,0 +1,189 @@
+// Long outputs and the memory behind them: pieces written straight to the file or through the
+// writer's block keep their order, the track plan and the cells written a piece at a time are the
+// same bytes as laid out whole, the large arrays of the records keep their values as they grow and
+// shrink, and the track plan stops at the cursor limit where it always did.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "compiler/linea.h"
+#include "compiler/scrittori.h"
+#include "records/memoria_grande.h"
+#include "records/scenario.h"
+#include "sources/scrittura.h"
+#include "supporto.h"
+
+namespace valmarena {
+namespace {
+
+// The encoding of a track plan worked out byte by byte, independently of the writers.
+std::string tracciato_atteso(const struct tracciato& t) {
+    std::string out;
+    auto le = [&out](std::uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    for (std::size_t i = 0; i < t.etichette.size(); ++i) {
+        le(static_cast<std::uint64_t>(t.etichette[i]), 2);
+        if (t.etichette[i] == etichetta::intero) le(static_cast<std::uint16_t>(static_cast<std::int16_t>(t.valori[i])), 2);
+        if (t.etichette[i] == etichetta::reale) {
+            std::uint64_t bit = 0;
+            std::memcpy(&bit, &t.valori[i], sizeof bit);
+            le(bit, 8);
+        }
+    }
+    return out;
+}
+
+TEST(ScritturaAPezzi, PezziPiccoliEGrandiRestanoInOrdine) {
+    // Around the 64 KiB block: pieces that fill it, overflow it, pass by it when it is empty,
+    // and small ones left in it before and after a large one.
+    const std::size_t pezzi[] = {1, 65535, 1, 65536, 3, 200000, 0, 70000, 65536, 65537, 5, 131072, 7};
+    prova::cartella_temporanea c;
+    auto f = c / "pezzi.dat";
+    std::string atteso;
+    {
+        file_uscita u(f);
+        std::size_t k = 0;
+        for (std::size_t n : pezzi) {
+            std::string pezzo;
+            for (std::size_t i = 0; i < n; ++i, ++k) pezzo += static_cast<char>((k * 131 + k / 256) & 0xFF);
+            u.scrivi(pezzo);
+            atteso += pezzo;
+        }
+        u.conferma();
+    }
+    std::string letto = prova::leggi(f);
+    ASSERT_EQ(letto.size(), atteso.size());
+    EXPECT_TRUE(letto == atteso);
+}
+
+TEST(ScritturaAPezzi, TracciatoLungoUgualeAllaCodificaIntera) {
+    // Many pieces of 8192 elements, with runs of each tag across the piece boundaries.
+    struct tracciato t;
+    t.punti = 3 * 8192 + 17;
+    t.etichette.assign(2 * t.punti, etichetta::vuoto);
+    t.valori.assign(2 * t.punti, 0.0);
+    for (std::size_t i = 0; i < t.etichette.size(); ++i) {
+        std::size_t tratto = (i + 4000) / 6000 % 3;
+        if (tratto == 1) {
+            t.etichette[i] = etichetta::intero;
+            t.valori[i] = static_cast<double>(static_cast<int>(i % 2001) - 1000);
+        } else if (tratto == 2) {
+            t.etichette[i] = etichetta::reale;
+            t.valori[i] = std::sin(static_cast<double>(i)) * 1e5;
+        }
+    }
+    t.valori[8191] = -0.0;
+    t.etichette[8191] = etichetta::reale;
+    t.valori[8192] = std::numeric_limits<double>::denorm_min();
+    t.etichette[8192] = etichetta::reale;
+
+    const std::string atteso = tracciato_atteso(t);
+    EXPECT_TRUE(byte_tracciato(t) == atteso);
+    prova::cartella_temporanea c;
+    scrivi_tracciato(c / "linea.dat", t);
+    std::string letto = prova::leggi(c / "linea.dat");
+    ASSERT_EQ(letto.size(), atteso.size());
+    EXPECT_TRUE(letto == atteso);
+}
+
+TEST(ScritturaAPezzi, CelleDelPercorsoMassimoUgualiAllaCodificaIntera) {
+    scenario s = prova::scenario_con_celle(1000000);
+    ASSERT_GT(s.celle.size(), 4 * 4480u);
+    for (std::size_t i = 0; i < s.celle.size(); ++i) {
+        cella& c = s.celle[i];
+        c.tipo = static_cast<std::uint8_t>(i % 15);
+        c.valore1 = static_cast<std::int16_t>(i);
+        c.valore4 = static_cast<std::int16_t>(-static_cast<int>(i % 30000));
+        c.aderenza = static_cast<std::uint8_t>(i / 7);
+    }
+    prova::cartella_temporanea c;
+    scrivi_celle(c / "celle.dat", s);
+    std::string letto = prova::leggi(c / "celle.dat");
+    EXPECT_TRUE(letto == byte_celle(s));
+    ASSERT_EQ(letto.size(), s.celle.size() * byte_per_cella);
+    // The cell after four whole pieces, by hand: tipo, valore1 = 17920, valore4 = -17920, aderenza.
+    const std::size_t i = 4 * 4480;
+    const std::string cella_17920 = letto.substr(i * byte_per_cella, byte_per_cella);
+    EXPECT_EQ(static_cast<unsigned char>(cella_17920[0]), i % 15);
+    EXPECT_EQ(static_cast<unsigned char>(cella_17920[1]), 0x00);
+    EXPECT_EQ(static_cast<unsigned char>(cella_17920[2]), 0x46);
+    EXPECT_EQ(static_cast<unsigned char>(cella_17920[7]), 0x00);
+    EXPECT_EQ(static_cast<unsigned char>(cella_17920[8]), 0xBA);
+    EXPECT_EQ(static_cast<unsigned char>(cella_17920[14]), (i / 7) & 0xFF);
+}
+
+TEST(MemoriaGrande, ValoriConservatiCrescendoECalando) {
+    // From the heap to a large mapping as it grows past 256 KiB, and back when it shrinks.
+    std::vector<double, memoria_grande<double>> v;
+    for (int i = 0; i < 200000; ++i) v.push_back(i * 0.5);
+    std::vector<double, memoria_grande<double>> copia = v;
+    v.resize(1000);
+    v.shrink_to_fit();
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(v[static_cast<std::size_t>(i)], i * 0.5);
+    v.resize(300000, -1.0);
+    EXPECT_EQ(v[999], 499.5);
+    EXPECT_EQ(v[1000], -1.0);
+    EXPECT_EQ(v.back(), -1.0);
+    ASSERT_EQ(copia.size(), 200000u);
+    for (int i = 0; i < 200000; i += 997) ASSERT_EQ(copia[static_cast<std::size_t>(i)], i * 0.5);
+    EXPECT_EQ(copia.back(), 199999 * 0.5);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(copia.data()) % alignof(double), 0u);
+}
+
+TEST(MemoriaGrande, TracciatoDelPercorsoMassimo) {
+    scenario s;
+    s.genera_tracciato = 1;
+    alloca_percorso(s, 1000000);
+    const std::size_t punti = 1007001;
+    ASSERT_EQ(s.tracciato.punti, punti);
+    ASSERT_EQ(s.tracciato.etichette.size(), 2 * punti);
+    for (std::size_t i : {std::size_t{0}, punti - 1, punti, 2 * punti - 1, std::size_t{777777}}) {
+        EXPECT_EQ(s.tracciato.etichette[i], etichetta::vuoto) << i;
+        EXPECT_EQ(s.tracciato.valori[i], 0.0) << i;
+    }
+    imposta_punto(s.tracciato, 1007000, 1, etichetta::reale, 12.5);
+    struct tracciato spostato = std::move(s.tracciato);
+    EXPECT_EQ(valore_punto(spostato, 1007000, 1), 12.5);
+    EXPECT_EQ(etichetta_punto(spostato, 1007000, 1), etichetta::reale);
+    alloca_percorso(s, 1000);
+    EXPECT_EQ(s.tracciato.punti, 8001u);
+    EXPECT_EQ(valore_punto(s.tracciato, 8000, 1), 0.0);
+}
+
+TEST(Tracciato, LimiteDelCursore) {
+    // Straight from (0,0),(0,1): every point drawn continues the line, y = metre.
+    struct caso {
+        std::int64_t cursore, fino_a, limite;
+        bool atteso;
+        std::int64_t cursore_dopo;  // one past the last point drawn
+    };
+    const caso casi[] = {
+        {2, 10, 100, true, 11},   // before the limit
+        {2, 10, 10, false, 11},   // reaching the limit stops after drawing it
+        {2, 50, 10, false, 11},   // beyond it: drawn up to the limit
+        {12, 50, 10, false, 13},  // starting past it: one point, then stop
+        {20, 10, 5, true, 20},    // nothing to draw
+    };
+    for (const caso& k : casi) {
+        struct tracciato t;
+        t.punti = 60;
+        t.etichette.assign(120, etichetta::vuoto);
+        t.valori.assign(120, 0.0);
+        for (std::int64_t m = 0; m < k.cursore; ++m) imposta_punto(t, m, 1, etichetta::reale, static_cast<double>(m));
+        std::int64_t cursore = k.cursore;
+        EXPECT_EQ(estendi_tracciato(t, cursore, k.fino_a, 0.0, k.limite), k.atteso) << k.cursore << " " << k.fino_a;
+        EXPECT_EQ(cursore, k.cursore_dopo) << k.cursore << " " << k.fino_a;
+        for (std::int64_t m = k.cursore; m < 60; ++m) {
+            bool disegnato = m < k.cursore_dopo;
+            EXPECT_EQ(etichetta_punto(t, m, 0), disegnato ? etichetta::reale : etichetta::vuoto) << m;
+            EXPECT_EQ(valore_punto(t, m, 1), disegnato ? static_cast<double>(m) : 0.0) << m;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace valmarena
