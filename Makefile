@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-clang windows test-windows clean
+.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz clean
 
 build:
 	cmake --preset default
@@ -31,5 +31,13 @@ windows:
 test-windows: windows build
 	JOBS=$(JOBS) bash tests/windows/prova_windows.sh build-windows build
 
+# Fuzz targets built with clang and libFuzzer, each then run for FUZZ_SECONDS over its corpus
+# (fuzz/esegui.sh); a target that fails stops with its input in build-fuzz/reperti/.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/esegui.sh
+
 clean:
-	rm -rf build build-sanitizers build-clang build-release build-windows
+	rm -rf build build-sanitizers build-clang build-release build-windows build-fuzz

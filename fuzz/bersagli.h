@@ -169,6 +169,9 @@ inline int prova_compilazione(const std::uint8_t* dati, std::size_t n) {
     controlla_percorso(s);
     std::string fatale = occupa_riservati(s);
     if (!fatale.empty()) return 0;
+    // A name too long for its length field stops the compile on the table file (an errore_file).
+    for (const auto& v : s.tabella)
+        if (v.nome.size() > 0xFFFF) return 0;
 
     std::string tabella = byte_tabella(s);
     std::string celle = byte_celle(s);
