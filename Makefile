@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz clean
+.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz bench clean
 
 build:
 	cmake --preset default
@@ -30,6 +30,13 @@ windows:
 
 test-windows: windows build
 	JOBS=$(JOBS) bash tests/windows/prova_windows.sh build-windows build
+
+# Release build, then the package run and the longest-route compile timed against a plain copy
+# of what they write, with their peak memory (bench/banco.cpp).
+bench:
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	./build-release/banco
 
 # Fuzz targets built with clang and libFuzzer, each then run for FUZZ_SECONDS over its corpus
 # (fuzz/esegui.sh); a target that fails stops with its input in build-fuzz/reperti/.

@@ -1,0 +1,516 @@
+// The benchmark of the package program and of the compiler on the longest route.
+//
+// For each of the two jobs it runs the executable several times in a fresh folder, and in the
+// same round copies the files it wrote into another fresh folder (the same bytes read and written
+// back with plain read and write calls): the copy is the floor that any program writing those
+// files has to pay, so the figure that counts is the ratio of the two. The peak resident memory
+// of each child comes from wait4. One round is run first as a warm-up and not counted.
+//
+//   banco [--runs N] [--valmarena PATH] [--scenario PATH] [--dir FOLDER] [--keep]
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifndef VALMARENA_PROGRAMMA
+#define VALMARENA_PROGRAMMA ""
+#endif
+#ifndef VALMARENA_STRUMENTO
+#define VALMARENA_STRUMENTO ""
+#endif
+
+[[noreturn]] void fallisci(const std::string& cosa) {
+    std::cerr << "banco: " << cosa << "\n";
+    std::exit(1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The generated scenario: a 1 000 000 m line cut into 250 blocks of 4000 m (80 cells of 50 m).
+// In every block the cells 0..39 carry signals (cells 3, 8, .. 38), abatement points (cells 1,
+// 6, .. 36), a speed-indicator board (cell 20) and now and then a signboard (cell 10); the cells
+// 40..79 carry either a station (stopping cell 60) or a slowdown (warning cell 46, start cell 70,
+// end at most cell 79). So every feature falls on a free cell, and the route check finds a free
+// cell for each abatement point it adds around the slowdowns. Curves, gradients, speed limits,
+// adhesion values and mountain stretches are spread over the whole line.
+
+constexpr int lunghezza_percorso = 1000000;
+constexpr int metri_blocco = 4000;
+constexpr int blocchi = 250;
+constexpr int n_stazioni = 56;   // with the 20 signboards the scenario table holds at most 58
+constexpr int n_cartelli = 20;
+constexpr int n_montagne = 80;  // the most a line may have
+
+// Position of a feature that the reader places in cell p / 50 + 1 (signals, boards, signboards,
+// slowdowns), for cell `rc` of block `b`.
+int posizione_cella(int b, int rc) { return b * metri_blocco + 50 * (rc - 1); }
+
+bool blocco_stazione(int b) {
+    return (static_cast<long>(b) + 1) * n_stazioni / blocchi > static_cast<long>(b) * n_stazioni / blocchi;
+}
+
+struct conteggi {
+    int curve = 0, pendenze = 0, montagne = 0, indicatori = 0, cartelli = 0;
+    int aderenze = 0, velocita = 0, stazioni = 0, rallentamenti = 0, segnali = 0, abbattimenti = 0;
+};
+
+std::string genera_linea(conteggi& n) {
+    std::ostringstream o;
+    auto riga = [&o](const std::string& r) { o << r << "\r\n"; };
+    riga("[generale]");
+    riga("lunghezza percorso,    " + std::to_string(lunghezza_percorso));
+    riga("progressiva chilometrica uno,    1000,    1000,    0");
+    riga("progressiva chilometrica due,    500000,    500000,    1");
+    riga("progressiva chilometrica tre,    0,    0,    0");
+    riga("sfondo uno,    1");
+    riga("sfondo due,    0");
+    riga("sfondo tre,    0");
+    riga("ripetizione segnali 9 codici,    34300,    990000");
+    riga("[curve]");
+    for (int b = 0; b < blocchi; ++b) {
+        for (int j = 0; j < 8; ++j) {
+            int a = b * metri_blocco + 500 * j + 50;
+            int l = 50 + 50 * ((b * 7 + j * 3) % 7);  // at most 350 m: the curves never touch
+            char lato = (b * 3 + j) % 2 ? 'd' : 's';
+            int classe = 1 + (b + j) % 6;
+            riga(std::string("curva") + lato + std::to_string(classe) + ",  " + std::to_string(a) + ",  " +
+                 std::to_string(l));
+            ++n.curve;
+        }
+    }
+    riga("[pendenze]");
+    for (int p = 0; p < lunghezza_percorso; p += 250) {
+        int g = (p / 250 * 7) % 37 - 18;
+        riga("pendenza,  " + std::to_string(p) + ",   " + std::to_string(g));
+        ++n.pendenze;
+    }
+    riga("[montagne]");
+    for (int k = 0; k < n_montagne; ++k) {
+        int b = 3 * k;
+        int a = b * metri_blocco + 200;
+        riga("montagna,   " + std::to_string(a) + ",  " + std::to_string(a + 1000) + ",  " + (k % 2 ? "2" : "12"));
+        ++n.montagne;
+    }
+    riga("[cartelli]");
+    for (int b = 0; b < blocchi; ++b) {
+        int v = 60 + 5 * (b % 19);
+        std::string s = std::to_string(v) + ",  " + std::to_string(v + 5) + ",  " + std::to_string(v + 10);
+        int strisce = b % 3;
+        riga("indicatori_vmax,  " + std::to_string(posizione_cella(b, 20)) + ",  " + s + ",  " +
+             std::to_string(strisce) + ",  " + (b % 4 ? s : std::string(" ,  ,  ")) + ",  " + std::to_string(strisce));
+        ++n.indicatori;
+    }
+    riga("[indicazioni]");
+    for (int k = 0; k < n_cartelli; ++k) {
+        int b = 12 * k + 6;
+        int p = posizione_cella(b, 10);
+        riga("cartello_indicatore,  " + std::to_string(p) + ",   (  Cippo  )(Km " + std::to_string(p / 1000) + "+" +
+             std::string(3 - std::to_string(p % 1000).size(), '0') + std::to_string(p % 1000) + ")");
+        ++n.cartelli;
+    }
+    riga("[fine]");
+    return o.str();
+}
+
+std::string genera_treno(conteggi& n) {
+    std::ostringstream o;
+    auto riga = [&o](const std::string& r) { o << r << "\r\n"; };
+    riga("[generale]");
+    riga("numero vetture,    15");
+    riga("percentuale massa frenata,    105");
+    riga("sabbia,    100");
+    riga("orologio,    10              9             30 ");
+    riga("[aderenze]");
+    for (int i = 0; i * 5000 < lunghezza_percorso; ++i) {
+        riga("aderenza,  " + std::to_string(i * 5000) + ",    " + std::to_string(65 + (i * 11) % 35));
+        ++n.aderenze;
+    }
+    riga("[vel_limite]");
+    for (int i = 0; i * 2000 < lunghezza_percorso; ++i) {
+        riga("velocita,  " + std::to_string(i * 2000) + ",   " + std::to_string(60 + 5 * ((i * 7) % 19)));
+        ++n.velocita;
+    }
+    riga("[stazioni]");
+    static const int tipi[] = {2, 4, 12, 22, 24, 27, 28};
+    for (int b = 0, k = 0; b < blocchi; ++b) {
+        if (!blocco_stazione(b)) continue;
+        // Zone of 400 m around p: its stopping cell is p / 50 + 3, cell 60 of the block.
+        int p = b * metri_blocco + 2850;
+        int tipo = tipi[k % 7];
+        std::string orario = k % 5 == 0 ? std::to_string(10 + k / 10) + ", " + std::to_string((k * 7) % 60) + ", 0"
+                                        : "0, 0, 0";
+        riga("stazione,  " + std::to_string(p) + ", " + std::to_string(tipo) + ",  400,  1, 0, 0,  1,0,0,  1,1,0,    " +
+             std::to_string(k % 3 ? 0 : 60) + ",  " + orario + ", Stazione " + std::to_string(k + 1));
+        ++k;
+        ++n.stazioni;
+    }
+    riga("[rallentamenti]");
+    for (int b = 0; b < blocchi; ++b) {
+        if (blocco_stazione(b)) continue;
+        int x = posizione_cella(b, 70);
+        int v = 10 + 10 * ((b * 3) % 15);
+        int l = 100 + 50 * (b % 7);
+        riga("rallentamento,  " + std::to_string(x) + ",  " + std::to_string(v) + ",  " + std::to_string(l) + ", " +
+             std::to_string(b % 2) + ",  " + std::to_string((b / 2) % 2) + ",  " + std::to_string(b % 3 ? 0 : v));
+        ++n.rallentamenti;
+    }
+    riga("[segnali]");
+    for (int b = 0, i = 0; b < blocchi; ++b) {
+        for (int rc = 3; rc < 40; rc += 5, ++i) {
+            std::ostringstream r;
+            r << "segnale,  " << posizione_cella(b, rc) << ",   2, " << 2 + i % 4 << ", " << i % 7 << ",  "
+              << (i * 3) % 7 << ", " << i % 2 << ",    " << i % 3 << ",  " << i % 4 << "," << (i / 2) % 2 << ","
+              << (i / 3) % 2 << ", " << (i % 97 == 0 ? 130 : 0);
+            riga(r.str());
+            ++n.segnali;
+        }
+    }
+    riga("[codici]");
+    for (int b = 0; b < blocchi; ++b) {
+        // Cell 1 of the route holds the table's mark: no abatement point there.
+        for (int rc = b == 0 ? 6 : 1; rc < 40; rc += 5) {
+            riga("abbattimento,  " + std::to_string(b * metri_blocco + 50 * rc) + ",   " + (rc % 2 ? "270" : "280"));
+            ++n.abbattimenti;
+        }
+    }
+    riga("[fine]");
+    return o.str();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running a child and copying files.
+
+double adesso() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Processor time of this process (user and system), for the copies it makes itself.
+double cpu_proprio() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+double secondi(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
+
+struct esito_figlio {
+    double secondi = 0;
+    double cpu = 0;        // user and system time of the child
+    int stato = -1;        // exit status, -1 when killed by a signal
+    long picco_kib = 0;    // peak resident set of the child
+};
+
+esito_figlio esegui(const std::vector<std::string>& argv, const fs::path& registro) {
+    posix_spawn_file_actions_t azioni;
+    posix_spawn_file_actions_init(&azioni);
+    posix_spawn_file_actions_addopen(&azioni, 1, registro.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&azioni, 1, 2);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
+    esito_figlio e;
+    double t0 = adesso();
+    pid_t pid = 0;
+    int r = posix_spawn(&pid, args[0], &azioni, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&azioni);
+    if (r != 0) fallisci("cannot start " + argv[0] + ": " + std::strerror(r));
+    int stato = 0;
+    rusage uso{};
+    if (wait4(pid, &stato, 0, &uso) != pid) fallisci("wait4: " + std::string(std::strerror(errno)));
+    e.secondi = adesso() - t0;
+    e.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
+    e.picco_kib = uso.ru_maxrss;
+    e.cpu = secondi(uso.ru_utime) + secondi(uso.ru_stime);
+    return e;
+}
+
+std::vector<char>& memoria_copia() {
+    static std::vector<char> m(1u << 20);
+    return m;
+}
+
+void copia_file(const fs::path& da, const fs::path& a) {
+    int in = ::open(da.c_str(), O_RDONLY);
+    if (in < 0) fallisci("cannot open " + da.string());
+    int out = ::open(a.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0) fallisci("cannot create " + a.string());
+    auto& m = memoria_copia();
+    for (;;) {
+        ssize_t n = ::read(in, m.data(), m.size());
+        if (n < 0) fallisci("cannot read " + da.string());
+        if (n == 0) break;
+        for (ssize_t fatto = 0; fatto < n;) {
+            ssize_t w = ::write(out, m.data() + fatto, static_cast<std::size_t>(n - fatto));
+            if (w < 0) fallisci("cannot write " + a.string());
+            fatto += w;
+        }
+    }
+    ::close(in);
+    if (::close(out) != 0) fallisci("cannot write " + a.string());
+}
+
+// The files a job wrote: every regular file of its folder but the program itself.
+std::vector<fs::path> uscite(const fs::path& cartella, const std::string& escluso) {
+    std::vector<fs::path> v;
+    for (const auto& f : fs::directory_iterator(cartella))
+        if (f.is_regular_file() && f.path().filename() != escluso) v.push_back(f.path());
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+struct tempi {
+    double secondi = 0, cpu = 0;
+};
+
+// Copies the files into the fresh folder `dove`; returns the time it took, on the clock and in
+// processor time.
+tempi tempo_copia(const std::vector<fs::path>& file, const fs::path& dove) {
+    fs::create_directory(dove);
+    double t0 = adesso(), c0 = cpu_proprio();
+    for (const auto& f : file) copia_file(f, dove / f.filename());
+    return {adesso() - t0, cpu_proprio() - c0};
+}
+
+std::uintmax_t piu_grande(const std::vector<fs::path>& file) {
+    std::uintmax_t m = 0;
+    for (const auto& f : file) m = std::max(m, fs::file_size(f));
+    return m;
+}
+
+std::uintmax_t totale(const std::vector<fs::path>& file) {
+    std::uintmax_t t = 0;
+    for (const auto& f : file) t += fs::file_size(f);
+    return t;
+}
+
+double mediana(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct misura {
+    std::string nome;
+    std::vector<double> tempi, copie, rapporti;
+    std::vector<double> cpu, cpu_copie, rapporti_cpu;
+    long picco_kib = 0;
+    std::uintmax_t byte_scritti = 0, file_massimo = 0;
+    std::size_t n_file = 0;
+    int stato = 0;
+};
+
+// One round of a job: the child in a fresh folder, then the copy of what it wrote.
+template <typename Prepara>
+void giro(misura& m, const fs::path& radice, int n, bool conta, Prepara prepara, const std::string& escluso) {
+    fs::path cartella = radice / (m.nome + "-" + std::to_string(n));
+    fs::path copia = radice / (m.nome + "-copia-" + std::to_string(n));
+    fs::create_directory(cartella);
+    std::vector<std::string> argv = prepara(cartella);
+    esito_figlio e = esegui(argv, radice / (m.nome + ".log"));
+    m.stato = e.stato;
+    if (e.stato != 0 && e.stato != 1) {
+        std::ifstream log(radice / (m.nome + ".log"));
+        std::cerr << log.rdbuf();
+        fallisci(m.nome + " ended with status " + std::to_string(e.stato));
+    }
+    auto file = uscite(cartella, escluso);
+    tempi c = tempo_copia(file, copia);
+    if (conta) {
+        m.tempi.push_back(e.secondi);
+        m.copie.push_back(c.secondi);
+        m.rapporti.push_back(e.secondi / c.secondi);
+        m.cpu.push_back(e.cpu);
+        m.cpu_copie.push_back(c.cpu);
+        m.rapporti_cpu.push_back(e.cpu / c.cpu);
+        m.picco_kib = std::max(m.picco_kib, e.picco_kib);
+        m.byte_scritti = totale(file);
+        m.file_massimo = piu_grande(file);
+        m.n_file = file.size();
+    }
+    fs::remove_all(cartella);
+    fs::remove_all(copia);
+}
+
+std::string descrizione_macchina() {
+    std::ifstream cpu("/proc/cpuinfo");
+    std::string riga, modello;
+    while (std::getline(cpu, riga))
+        if (riga.rfind("model name", 0) == 0) {
+            modello = riga.substr(riga.find(':') + 2);
+            break;
+        }
+    long core = sysconf(_SC_NPROCESSORS_ONLN);
+    long pagine = sysconf(_SC_PHYS_PAGES), pagina = sysconf(_SC_PAGE_SIZE);
+    std::ostringstream o;
+    o << (modello.empty() ? "unknown CPU" : modello) << ", " << core << " cores, "
+      << (static_cast<double>(pagine) * pagina / (1u << 30)) << " GiB";
+    return o.str();
+}
+
+std::string carico() {
+    std::ifstream f("/proc/loadavg");
+    std::string uno;
+    f >> uno;
+    return uno.empty() ? "?" : uno;
+}
+
+std::string ms(double s) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%6.2f ms", s * 1000);
+    return b;
+}
+
+std::string mib(double byte) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%7.2f MiB", byte / (1u << 20));
+    return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int giri = 7;
+    std::string programma = VALMARENA_PROGRAMMA, strumento = VALMARENA_STRUMENTO, dir;
+    bool tieni = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto valore = [&]() -> std::string {
+            if (i + 1 >= argc) fallisci(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--runs")
+            giri = std::max(1, std::atoi(valore().c_str()));
+        else if (a == "--valmarena")
+            programma = valore();
+        else if (a == "--scenario")
+            strumento = valore();
+        else if (a == "--dir")
+            dir = valore();
+        else if (a == "--keep")
+            tieni = true;
+        else
+            fallisci("usage: banco [--runs N] [--valmarena PATH] [--scenario PATH] [--dir FOLDER] [--keep]");
+    }
+    if (programma.empty() || !fs::exists(programma)) fallisci("package program not found: " + programma);
+    if (strumento.empty() || !fs::exists(strumento)) fallisci("scenario tool not found: " + strumento);
+    programma = fs::absolute(programma).string();
+    strumento = fs::absolute(strumento).string();
+
+    std::string modello = (dir.empty() ? fs::temp_directory_path() : fs::path(dir)).string() + "/valmarena-banco-XXXXXX";
+    std::vector<char> nome(modello.begin(), modello.end());
+    nome.push_back('\0');
+    if (!mkdtemp(nome.data())) fallisci("cannot create a folder from " + modello);
+    const fs::path radice = nome.data();
+
+    conteggi n;
+    const fs::path linea = radice / "linea_lunga.txt", treno = radice / "treno_lungo.txt";
+    {
+        std::ofstream(linea, std::ios::binary) << genera_linea(n);
+        std::ofstream(treno, std::ios::binary) << genera_treno(n);
+    }
+
+    misura pacchetto, compila;
+    pacchetto.nome = "package";
+    compila.nome = "compile";
+    auto prepara_pacchetto = [&](const fs::path& c) {
+        fs::copy_file(programma, c / "valmarena");
+        return std::vector<std::string>{(c / "valmarena").string()};
+    };
+    auto prepara_compila = [&](const fs::path& c) {
+        return std::vector<std::string>{strumento, "compile", "--line", linea.string(), "--train", treno.string(),
+                                        "--out", c.string()};
+    };
+    // The fixed cost of a process that does nothing, for scale: any job pays it on top of its work.
+    std::vector<double> vuoto, vuoto_cpu;
+    const std::string carico_prima = carico();
+    for (int g = 0; g <= giri; ++g) {
+        giro(pacchetto, radice, g, g > 0, prepara_pacchetto, "valmarena");
+        giro(compila, radice, g, g > 0, prepara_compila, "");
+        if (!fs::exists("/bin/true")) continue;
+        esito_figlio e = esegui({"/bin/true"}, radice / "true.log");
+        if (g > 0) {
+            vuoto.push_back(e.secondi);
+            vuoto_cpu.push_back(e.cpu);
+        }
+    }
+    const std::string carico_dopo = carico();
+    if (pacchetto.n_file == 0 || compila.n_file == 0) fallisci("a job wrote no file");
+    if (compila.stato != 0) {
+        // The generated scenario is meant to compile cleanly: show why it did not.
+        std::ifstream log(radice / "compile.log");
+        std::string riga;
+        for (int i = 0; i < 5 && std::getline(log, riga); ++i) std::cerr << "compile: " << riga << "\n";
+    }
+
+    std::cout << "Machine: " << descrizione_macchina() << "; load average " << carico_prima << " before, "
+              << carico_dopo << " after\n";
+    std::cout << "Figures are medians of " << giri << " runs after one warm-up. copy = the job's output files "
+                 "read and written\ninto a fresh folder by this program in the same round; ratio = run / copy, "
+                 "taken run by run.\n";
+    std::cout << "Generated scenario: route of " << lunghezza_percorso << " m, " << n.curve << " curves, "
+              << n.pendenze << " gradients, " << n.montagne << " mountain stretches, " << n.indicatori << " boards, "
+              << n.cartelli << " signboards,\n" << n.stazioni << " stations, " << n.rallentamenti << " slowdowns, "
+              << n.segnali << " signals, " << n.abbattimenti << " abatement points, " << n.velocita
+              << " speed limits, " << n.aderenze << " adhesion values; compile exit status " << compila.stato
+              << ".\n\n";
+
+    bool tutto_bene = true;
+    std::printf("%-30s %-28s %-28s %s\n", "", "          wall clock", "        processor time", "");
+    std::printf("%-30s %9s %9s %7s  %9s %9s %7s  %s\n", "job (files written)", "run", "copy", "ratio", "run", "copy",
+                "ratio", "target: ratio <= 2");
+    for (const misura* m : {&pacchetto, &compila}) {
+        double r = mediana(m->rapporti);
+        bool ok = r <= 2.0;
+        tutto_bene = tutto_bene && ok;
+        std::string titolo = m->nome + " (" + std::to_string(m->n_file) + " files, " +
+                             std::to_string(m->byte_scritti / 1000) + " kB)";
+        std::printf("%-30s %9s %9s %7.2f  %9s %9s %7.2f  %s\n", titolo.c_str(), ms(mediana(m->tempi)).c_str(),
+                    ms(mediana(m->copie)).c_str(), r, ms(mediana(m->cpu)).c_str(), ms(mediana(m->cpu_copie)).c_str(),
+                    mediana(m->rapporti_cpu), ok ? "met" : "MISSED");
+    }
+    if (!vuoto.empty())
+        std::printf("%-30s %9s %9s %7s  %9s\n", "/bin/true (no work, for scale)", ms(mediana(vuoto)).c_str(), "", "",
+                    ms(mediana(vuoto_cpu)).c_str());
+
+    std::printf("\n%-30s %11s %13s %11s  %s\n", "job", "peak RSS", "largest file", "limit", "target: 2 x largest + 8 MiB");
+    for (const misura* m : {&pacchetto, &compila}) {
+        double picco = static_cast<double>(m->picco_kib) * 1024;
+        double limite = 2.0 * static_cast<double>(m->file_massimo) + 8.0 * (1u << 20);
+        bool ok = picco <= limite;
+        tutto_bene = tutto_bene && ok;
+        std::printf("%-30s %11s %13s %11s  %s\n", m->nome.c_str(), mib(picco).c_str(),
+                    mib(static_cast<double>(m->file_massimo)).c_str(), mib(limite).c_str(), ok ? "met" : "MISSED");
+    }
+    std::printf("(peak RSS: the largest of the runs, from wait4)\n\n%s\n",
+                tutto_bene ? "All targets met." : "Some targets missed.");
+
+    if (tieni)
+        std::cout << "Work folder kept: " << radice.string() << "\n";
+    else
+        fs::remove_all(radice);
+    return 0;
+}
