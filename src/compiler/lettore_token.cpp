@@ -2,6 +2,7 @@
 
 #include "lettore_token.h"
 
+#include <array>
 #include <cmath>
 
 #include "../platform/codifica.h"
@@ -121,12 +122,30 @@ std::uint8_t lettore_token::numero_byte() {
     return static_cast<std::uint8_t>(v);
 }
 
+namespace {
+
+// minuscola() of every byte, worked out once: every token is tested for a dozen keywords.
+const std::array<char, 256>& minuscole() {
+    static const std::array<char, 256> tabella = [] {
+        std::array<char, 256> t{};
+        for (int b = 0; b < 256; ++b) t[static_cast<std::size_t>(b)] = minuscola(static_cast<char>(b));
+        return t;
+    }();
+    return tabella;
+}
+
+}  // namespace
+
 bool contiene(std::string_view token, std::string_view parola) {
     if (parola.empty()) return true;
     if (parola.size() > token.size()) return false;
+    const auto& m = minuscole();
+    auto basso = [&m](char c) { return m[static_cast<unsigned char>(c)]; };
+    const char prima = basso(parola[0]);
     for (std::size_t i = 0; i + parola.size() <= token.size(); ++i) {
-        std::size_t k = 0;
-        while (k < parola.size() && minuscola(token[i + k]) == minuscola(parola[k])) ++k;
+        if (basso(token[i]) != prima) continue;
+        std::size_t k = 1;
+        while (k < parola.size() && basso(token[i + k]) == basso(parola[k])) ++k;
         if (k == parola.size()) return true;
     }
     return false;
