@@ -26,10 +26,11 @@ std::string ripeti(const std::string& riga, int volte) {
     return t;
 }
 
-// A line of a million fields: each field's first-of-line test must not rescan the line.
-TEST(Robustezza, UnaRigaDiUnMilioneDiCampi) {
+// A line of 200000 fields: each field's first-of-line test must not rescan the line (it did,
+// and such a line took minutes).
+TEST(Robustezza, UnaRigaDiDuecentomilaCampi) {
     std::string t = "[generale]\r\nlunghezza percorso,    20000\r\n[curve]\r\npendenza,  1000,  5" +
-                    ripeti(",7", 1000000) + "\r\npendenza,  2000,  9\r\n[fine]\r\n";
+                    ripeti(",7", 200000) + "\r\npendenza,  2000,  9\r\n[fine]\r\n";
     scenario s = prova::leggi_sorgenti(t, treno_minimo(""));
     EXPECT_EQ(s.codice_errore, 0);
     // Both gradient rows were read: the row after the long line took effect.
@@ -37,29 +38,32 @@ TEST(Robustezza, UnaRigaDiUnMilioneDiCampi) {
     EXPECT_EQ(s.celle[20].pendenza, 105);
     EXPECT_EQ(s.celle[40].pendenza, 109);
 
-    lettore_token in(std::string(1000000, ','), "virgole.txt");
-    int campi = 0;
+    lettore_token in("  " + std::string(100000, ','), "virgole.txt");
+    in.testo();
+    EXPECT_TRUE(in.primo_della_riga());
+    int campi = 1;
     while (!in.fine()) {
         in.testo();
         ++campi;
     }
-    EXPECT_EQ(campi, 1000000);
+    EXPECT_EQ(campi, 100000);
     EXPECT_FALSE(in.primo_della_riga());
 }
 
 TEST(Robustezza, UnMilioneDiRigheDiTrattini) {
-    const std::string trattini = ripeti("-\r\n", 1000000);
+    const std::string milione = ripeti("-\r\n", 1000000);
+    const std::string centomila = ripeti("-\r\n", 100000);
     struct caso {
         const char* nome;
         std::string linea;
         std::int32_t codice;
     } casi[] = {
         // In the general section each hyphen token is replaced by the next token, ten at a time.
-        {"nella sezione generale", "[generale]\r\n" + trattini + "lunghezza percorso,    20000\r\n[curve]\r\npendenza,  1000,  5\r\n[fine]\r\n", 0},
-        {"tra gli elementi", linea_minima(trattini + "pendenza,  1000,  5\r\n"), 0},
+        {"nella sezione generale", "[generale]\r\n" + milione + "lunghezza percorso,    20000\r\n[curve]\r\npendenza,  1000,  5\r\n[fine]\r\n", 0},
+        {"tra gli elementi", linea_minima(centomila + "pendenza,  1000,  5\r\n"), 0},
         // Hyphens up to the end of the file: the general section never ends, the cells are
         // never allocated and the closing fill is a run-time failure.
-        {"fino alla fine del file", "[generale]\r\n" + trattini, 25},
+        {"fino alla fine del file", "[generale]\r\n" + centomila, 25},
     };
     for (const auto& c : casi) {
         scenario s = prova::leggi_sorgenti(c.linea, treno_minimo(""));
