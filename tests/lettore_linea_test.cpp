@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compiler/errori.h"
 #include "compiler/linea.h"
 #include "supporto.h"
 
@@ -248,6 +249,30 @@ TEST(Tracciato, CurvaSinistraVersoMenoX) {
     ASSERT_EQ(s.codice_errore, 0);
     EXPECT_EQ(valore_punto(s.tracciato, 100, 0), 0.0);
     EXPECT_LT(valore_punto(s.tracciato, 300, 0), -10.0);
+}
+
+}  // namespace
+}  // namespace valmarena
+
+namespace valmarena {
+namespace {
+
+TEST(Diagnostiche, TestoInUtf8) {
+    // A file name with an accented letter and a source token in Windows-1252 both reach the
+    // message as UTF-8.
+    prova::cartella_temporanea c;
+    const auto linea = c.percorso() / std::filesystem::path(u8"l\u00ecnea.txt");
+    prova::scrivi(linea, linea_minima("velocit\xe0,  100,  3\r\ncurvas,  100,  50\r\n"));
+    prova::scrivi(c / "t.txt", prova::treno_minimo(""));
+    scenario s;
+    s.genera_tracciato = 1;
+    memorizza_dati(s, {linea, c / "t.txt", false});
+    ASSERT_EQ(s.diagnostiche.size(), 1u);
+    EXPECT_NE(messaggio_diagnostica(s.diagnostiche[0]).find("l\xc3\xacnea.txt:5:1: error 103"), std::string::npos)
+        << messaggio_diagnostica(s.diagnostiche[0]);
+    ASSERT_FALSE(s.avvertimenti.empty());
+    EXPECT_NE(messaggio_avvertimento(s.avvertimenti[0]).find("'velocit\xc3\xa0'"), std::string::npos)
+        << messaggio_avvertimento(s.avvertimenti[0]);
 }
 
 }  // namespace

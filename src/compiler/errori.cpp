@@ -43,7 +43,8 @@ std::string_view significato_errore(int codice) {
     }
 }
 
-std::string messaggio_diagnostica(const diagnostica& d) {
+namespace {
+std::string luogo(const diagnostica& d) {
     std::string m;
     if (!d.file.empty()) {
         m += d.file;
@@ -51,6 +52,14 @@ std::string messaggio_diagnostica(const diagnostica& d) {
         if (d.colonna > 0) m += ":" + std::to_string(d.colonna);
         m += ": ";
     }
+    return m;
+}
+}  // namespace
+
+std::string messaggio_avvertimento(const diagnostica& d) { return luogo(d) + "warning: " + d.dettaglio; }
+
+std::string messaggio_diagnostica(const diagnostica& d) {
+    std::string m = luogo(d);
     m += "error " + std::to_string(d.codice);
     if (d.ha_posizione) m += " at " + std::to_string(d.posizione) + " m";
     std::string_view cosa = significato_errore(d.codice);

@@ -12,6 +12,10 @@ namespace valmarena {
 std::string_view significato_errore(int codice);
 
 // "FILE:LINE:COLUMN: error CODE at POS m: what is wrong", leaving out the parts the error lacks.
+// Diagnostics hold UTF-8 text: file names as given, source text converted from Windows-1252.
 std::string messaggio_diagnostica(const diagnostica& d);
+
+// "FILE:LINE:COLUMN: warning: what was passed over", for the reader's notes to authors.
+std::string messaggio_avvertimento(const diagnostica& d);
 
 }  // namespace valmarena

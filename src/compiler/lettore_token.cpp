@@ -103,7 +103,7 @@ double lettore_token::numero() {
     }
     if (negativo) valore = -valore;
     if (!campo.empty() && (!cifre || i < campo.size()))
-        avvertimenti_.push_back({ultimo_, "value field holds text '" + std::string(campo) + "', read as " +
+        avvertimenti_.push_back({ultimo_, "value field holds text '" + da_1252_a_utf8(campo) + "', read as " +
                                               std::to_string(static_cast<long long>(valore))});
 
     salta_blanchi();

@@ -2,6 +2,8 @@
 
 #include "lettura_comune.h"
 
+#include "../platform/codifica.h"
+
 namespace valmarena {
 
 lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome) : s(sc), in(testo, nome) {
@@ -71,7 +73,7 @@ void avverti_token_ignoto(scenario& s, const riga_corrente& r, const std::string
     d.file = r.in->nome_file();
     d.riga = r.dove.riga;
     d.colonna = r.dove.colonna;
-    d.dettaglio = "'" + token + "' matches no keyword: the row is passed over";
+    d.dettaglio = "'" + da_1252_a_utf8(token) + "' matches no keyword: the row is passed over";
     s.avvertimenti.push_back(d);
 }
 

@@ -18,7 +18,7 @@ namespace {
 
 std::string rapporto_errori(const scenario& s) {
     std::string m = "The scenario was compiled with errors:";
-    for (const auto& d : s.diagnostiche) m += "\n" + da_1252_a_utf8(messaggio_diagnostica(d));
+    for (const auto& d : s.diagnostiche) m += "\n" + messaggio_diagnostica(d);
     return m;
 }
 

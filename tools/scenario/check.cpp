@@ -41,23 +41,6 @@ struct voce_rapporto {
     const diagnostica* d = nullptr;
 };
 
-// The diagnostic's own message, with a UTF-8 file name carried through the code-page round trip.
-std::string messaggio(const diagnostica& d) {
-    diagnostica c = d;
-    c.file = da_utf8_a_1252(d.file);
-    return da_1252_a_utf8(messaggio_diagnostica(c));
-}
-
-std::string messaggio_avvertimento(const diagnostica& d) {
-    std::string m;
-    if (!d.file.empty()) {
-        m += d.file;
-        if (d.riga > 0) m += ":" + std::to_string(d.riga);
-        if (d.colonna > 0) m += ":" + std::to_string(d.colonna);
-        m += ": ";
-    }
-    return m + "warning: " + da_1252_a_utf8(d.dettaglio);
-}
 
 }  // namespace
 
@@ -92,7 +75,7 @@ int comando_check(const std::vector<std::string>& args) {
     auto rango = [&](const std::string& f) { return f.empty() ? 2 : f == nome_linea ? 0 : f == nome_treno ? 1 : 2; };
     std::vector<voce_rapporto> rapporto;
     for (const auto& d : s.diagnostiche)
-        rapporto.push_back({rango(d.file), d.riga, d.colonna, true, messaggio(d), &d});
+        rapporto.push_back({rango(d.file), d.riga, d.colonna, true, messaggio_diagnostica(d), &d});
     for (const auto& d : s.avvertimenti)
         rapporto.push_back({rango(d.file), d.riga, d.colonna, false, messaggio_avvertimento(d), &d});
     std::stable_sort(rapporto.begin(), rapporto.end(), [](const voce_rapporto& x, const voce_rapporto& y) {

@@ -38,9 +38,9 @@ void stampa_json(const scenario& s, const esito_compilazione& e) {
         const diagnostica& d = s.diagnostiche[i];
         std::cout << (i ? ", " : "") << "{\"code\": " << d.codice << ", \"position\": "
                   << (d.ha_posizione ? std::to_string(d.posizione) : "null")
-                  << ", \"file\": " << json_testo(da_1252_a_utf8(d.file)) << ", \"line\": " << d.riga
+                  << ", \"file\": " << json_testo(d.file) << ", \"line\": " << d.riga
                   << ", \"column\": " << d.colonna
-                  << ", \"message\": " << json_testo(da_1252_a_utf8(messaggio_diagnostica(d))) << "}";
+                  << ", \"message\": " << json_testo(messaggio_diagnostica(d)) << "}";
     }
     std::cout << "]}\n";
 }
@@ -88,7 +88,7 @@ int comando_compile(const std::vector<std::string>& args) {
         std::cerr << "scenario: cannot write " << x.file << ": " << x.causa << "\n";
         return 3;
     }
-    for (const auto& d : s.diagnostiche) std::cerr << da_1252_a_utf8(messaggio_diagnostica(d)) << "\n";
+    for (const auto& d : s.diagnostiche) std::cerr << messaggio_diagnostica(d) << "\n";
     if (!e.fatale.empty()) std::cerr << " Errore n. " << e.fatale << "\n";
     if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
     if (a.ha("--json")) stampa_json(s, e);
