@@ -18,6 +18,14 @@ struct sorgenti {
     bool cancella = true;          // delete each source file once it has been read
 };
 
+// Exit statuses of a run, shared by the package and the authoring tool.
+enum stato_uscita : int {
+    uscita_ok = 0,
+    uscita_errore_registrato = 1,
+    uscita_errore_fatale = 2,
+    uscita_errore_file = 3,
+};
+
 struct esito_compilazione {
     std::string fatale;  // "1250" or "1251" when a reserved slot was already taken; nothing is written then
     bool senza_celle = false;  // the reader never allocated the cells: nothing is written
@@ -40,6 +48,13 @@ std::string occupa_riservati(scenario& s);
 // Competition codes from the train and route names held in entries 86 and 85.
 std::int16_t codice_gara_og(const scenario& s);
 std::int32_t codice_gara_st(const scenario& s);
+
+// Everything but the writing: reset, read, check, claim the slots. With j = 0 no track plan is
+// built. What it leaves in the records is what `memorizza_percorso` writes.
+esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgenti& src);
+
+// 2 after a fatal error, 1 when an error was recorded or no cell was built, else 0.
+stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e);
 
 // The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
 // With j = 0 no track plan is built or written. File-system failures throw `errore_file`.

@@ -1,4 +1,4 @@
-// The compiler's entry point: reset the table, read the sources, check the route, claim the
+// The compiler's entry points: reset the table, read the sources, check the route, claim the
 // reserved slots, then write the track plan, the table and the cells.
 
 #include "../platform/file_ospite.h"
@@ -9,8 +9,7 @@
 
 namespace valmarena {
 
-esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
-                                      const std::filesystem::path& cartella) {
+esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgenti& src) {
     esito_compilazione esito;
     s.genera_tracciato = j;
     inizializza_tabella(s);
@@ -23,7 +22,18 @@ esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgent
     }
     controlla_percorso(s);
     esito.fatale = occupa_riservati(s);
-    if (!esito.fatale.empty()) return esito;
+    return esito;
+}
+
+stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e) {
+    if (!e.fatale.empty()) return uscita_errore_fatale;
+    return s.codice_errore != 0 || e.senza_celle ? uscita_errore_registrato : uscita_ok;
+}
+
+esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
+                                      const std::filesystem::path& cartella) {
+    esito_compilazione esito = compila_in_memoria(s, j, src);
+    if (esito.senza_celle || !esito.fatale.empty()) return esito;
 
     // A name longer than its 2-byte length field cannot go into the table file: the compile
     // stops on that file before any file is touched, as for any file that cannot be written.

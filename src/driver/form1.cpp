@@ -40,16 +40,15 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
         sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
                      in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
         esito_compilazione esito = memorizza_percorso(s, j, src, cartella);
-        if (!esito.fatale.empty()) {
+        const stato_uscita stato = stato_compilazione(s, esito);
+        if (stato == uscita_errore_fatale) {
             mostra_messaggio(" Errore n. " + esito.fatale);
-            return uscita_errore_fatale;
-        }
-        if (s.codice_errore != 0 || esito.senza_celle) {
+        } else if (stato == uscita_errore_registrato) {
             std::string m = rapporto_errori(s);
             if (esito.senza_celle) m += "\nNo route cells were built: no compiled file was written.";
             mostra_messaggio(m);
-            return uscita_errore_registrato;
         }
+        return stato;
     } catch (const errore_file& e) {
         mostra_messaggio("Cannot write " + e.file + ": " + e.causa);
         return uscita_errore_file;
@@ -57,7 +56,6 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
         mostra_messaggio(std::string("The run failed: ") + e.what());
         return uscita_errore_file;
     }
-    return uscita_ok;
 }
 
 void Form_Load(const char* argv0) {

@@ -3,17 +3,9 @@
 
 #include <filesystem>
 
-#include "../records/scenario.h"
+#include "../compiler/compilatore.h"
 
 namespace valmarena {
-
-// Exit statuses of a run, shared by the package and the authoring tool.
-enum stato_uscita : int {
-    uscita_ok = 0,
-    uscita_errore_registrato = 1,
-    uscita_errore_fatale = 2,
-    uscita_errore_file = 3,
-};
 
 // The window object: it holds the scenario records for the life of the process.
 struct Form1 {

@@ -41,7 +41,6 @@ struct voce_rapporto {
     const diagnostica* d = nullptr;
 };
 
-
 }  // namespace
 
 int comando_check(const std::vector<std::string>& args) {
@@ -58,17 +57,10 @@ int comando_check(const std::vector<std::string>& args) {
     scenario s;
     s.nome_percorso = da_utf8_a_1252(a.valore("--route", "Valmarena"));
     s.nome_treno = da_utf8_a_1252(a.valore("--train-name", "RX 914"));
-    s.genera_tracciato = a.ha("--no-track-plan") ? 0 : 1;
-    inizializza_tabella(s);
-    s.avvertimenti.clear();
     s.continua_dopo_errori = true;
-    memorizza_dati(s, src);
-    std::string fatale;
-    const bool senza_celle = s.celle.size() < 2;
-    if (!senza_celle) {
-        controlla_percorso(s);
-        fatale = occupa_riservati(s);
-    }
+    const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? 0 : 1, src);
+    const std::string& fatale = e.fatale;
+    const bool senza_celle = e.senza_celle;
 
     const std::string nome_linea = percorso_in_testo(src.linea);
     const std::string nome_treno = percorso_in_testo(src.treno);
@@ -85,11 +77,7 @@ int comando_check(const std::vector<std::string>& args) {
         return x.colonna < y.colonna;
     });
 
-    int stato = 0;
-    if (!fatale.empty())
-        stato = 2;
-    else if (!s.diagnostiche.empty() || s.codice_errore != 0 || senza_celle)
-        stato = 1;
+    const int stato = stato_compilazione(s, e);
 
     if (a.ha("--json")) {
         json_scrittore j;
@@ -100,14 +88,8 @@ int comando_check(const std::vector<std::string>& args) {
         fatale.empty() ? j.nullo() : j.testo(fatale);
         j.chiave("cells_built").logico(!senza_celle);
         j.chiave("errors").lista();
-        for (const auto& r : rapporto) {
-            if (!r.errore) continue;
-            const diagnostica& d = *r.d;
-            j.oggetto().chiave("code").intero(d.codice).chiave("position");
-            d.ha_posizione ? j.intero(d.posizione) : j.nullo();
-            j.chiave("file").testo(d.file).chiave("line").intero(d.riga).chiave("column").intero(d.colonna);
-            j.chiave("message").testo(r.testo).fine();
-        }
+        for (const auto& r : rapporto)
+            if (r.errore) errore_in_json(j, *r.d);
         j.fine().chiave("warnings").lista();
         for (const auto& r : rapporto) {
             if (r.errore) continue;

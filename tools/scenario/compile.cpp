@@ -29,20 +29,16 @@ const char* aiuto =
     "With --dry-run nothing is written and --out is not needed: the same as 'scenario check'.\n";
 
 void stampa_json(const scenario& s, const esito_compilazione& e) {
-    std::cout << "{\"codice_errore\": " << s.codice_errore << ", \"posizione_errore\": " << s.posizione_errore
-              << ", \"fatal\": " << (e.fatale.empty() ? "null" : json_testo(e.fatale)) << ", \"files\": [";
-    for (std::size_t i = 0; i < e.file_scritti.size(); ++i)
-        std::cout << (i ? ", " : "") << json_testo(percorso_in_testo(e.file_scritti[i]));
-    std::cout << "], \"diagnostics\": [";
-    for (std::size_t i = 0; i < s.diagnostiche.size(); ++i) {
-        const diagnostica& d = s.diagnostiche[i];
-        std::cout << (i ? ", " : "") << "{\"code\": " << d.codice << ", \"position\": "
-                  << (d.ha_posizione ? std::to_string(d.posizione) : "null")
-                  << ", \"file\": " << json_testo(d.file) << ", \"line\": " << d.riga
-                  << ", \"column\": " << d.colonna
-                  << ", \"message\": " << json_testo(messaggio_diagnostica(d)) << "}";
-    }
-    std::cout << "]}\n";
+    json_scrittore j;
+    j.oggetto().chiave("codice_errore").intero(s.codice_errore).chiave("posizione_errore").intero(s.posizione_errore);
+    j.chiave("fatal");
+    e.fatale.empty() ? j.nullo() : j.testo(e.fatale);
+    j.chiave("files").lista();
+    for (const auto& f : e.file_scritti) j.testo(percorso_in_testo(f));
+    j.fine().chiave("diagnostics").lista();
+    for (const auto& d : s.diagnostiche) errore_in_json(j, d);
+    j.fine().fine();
+    std::cout << j.risultato();
 }
 
 }  // namespace
@@ -92,8 +88,7 @@ int comando_compile(const std::vector<std::string>& args) {
     if (!e.fatale.empty()) std::cerr << " Errore n. " << e.fatale << "\n";
     if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
     if (a.ha("--json")) stampa_json(s, e);
-    if (!e.fatale.empty()) return 2;
-    return s.codice_errore != 0 || e.senza_celle ? 1 : 0;
+    return stato_compilazione(s, e);
 }
 
 }  // namespace valmarena::strumento

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "compiler/errori.h"
 #include "platform/file_ospite.h"
 
 namespace valmarena::strumento {
@@ -44,6 +45,13 @@ std::optional<std::string> carica_file(const std::filesystem::path& p, std::stri
     std::fclose(f);
     if (errore) return std::nullopt;
     return testo;
+}
+
+void errore_in_json(json_scrittore& j, const diagnostica& d) {
+    j.oggetto().chiave("code").intero(d.codice).chiave("position");
+    d.ha_posizione ? j.intero(d.posizione) : j.nullo();
+    j.chiave("file").testo(d.file).chiave("line").intero(d.riga).chiave("column").intero(d.colonna);
+    j.chiave("message").testo(messaggio_diagnostica(d)).fine();
 }
 
 std::string reale(double v, int decimali) {

@@ -1,10 +1,13 @@
-// Pieces shared by the tool's commands: reading a whole input file with a clear complaint,
-// and fixed number formatting for output that must not depend on the host's locale.
+// Pieces shared by the tool's commands: reading a whole input file with a clear complaint, a
+// recorded error in JSON, and fixed number formatting that does not depend on the host's locale.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "json.h"
+#include "records/scenario.h"
 
 namespace valmarena::strumento {
 
@@ -13,6 +16,9 @@ bool leggibile(const std::filesystem::path& p);
 
 // The whole content of a file, or nothing with the cause in `causa`.
 std::optional<std::string> carica_file(const std::filesystem::path& p, std::string& causa);
+
+// A recorded error as a JSON object: code, position, file, line, column and the message.
+void errore_in_json(json_scrittore& j, const diagnostica& d);
 
 // A real with `decimali` digits after the point, always '.', never "-0".
 std::string reale(double v, int decimali);
