@@ -136,24 +136,6 @@ inline int prova_lettore_treno(const std::uint8_t* dati, std::size_t n) {
 // train file. The first byte chooses the track plan (bit 0) as for the line reader. After the
 // reading come the route checks, the reserved slots and the bytes of the table and the cells,
 // which must decode back into the same records.
-namespace dettaglio_compilazione {
-
-inline bool stesse_celle(const std::vector<cella>& a, const std::vector<cella>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const cella& x = a[i];
-        const cella& y = b[i];
-        if (x.tipo != y.tipo || x.valore1 != y.valore1 || x.valore2 != y.valore2 || x.valore3 != y.valore3 ||
-            x.valore4 != y.valore4 || x.tempo != y.tempo || x.preavviso != y.preavviso ||
-            x.montagna != y.montagna || x.velocita != y.velocita || x.pendenza != y.pendenza ||
-            x.aderenza != y.aderenza)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace dettaglio_compilazione
-
 inline int prova_compilazione(const std::uint8_t* dati, std::size_t n) {
     if (n < 1) return 0;
     std::string resto(reinterpret_cast<const char*>(dati + 1), n - 1);
@@ -180,7 +162,7 @@ inline int prova_compilazione(const std::uint8_t* dati, std::size_t n) {
     pretendi(voci.size() == s.tabella.size(), "tabella riletta di lunghezza errata");
     for (std::size_t i = 0; i < voci.size(); ++i)
         pretendi(byte_voce(voci[i]) == byte_voce(s.tabella[i]), "voce riletta diversa");
-    pretendi(dettaglio_compilazione::stesse_celle(decodifica_celle(celle), s.celle), "celle rilette diverse");
+    pretendi(decodifica_celle(celle) == s.celle, "celle rilette diverse");
     return 0;
 }
 

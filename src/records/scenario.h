@@ -24,6 +24,8 @@ struct cella {
     std::uint8_t velocita = 0;
     std::uint8_t pendenza = 0;
     std::uint8_t aderenza = 0;
+
+    bool operator==(const cella&) const = default;
 };
 
 // Kinds of feature a cell can carry (`tipo`).
@@ -65,6 +67,8 @@ struct voce {
     std::uint8_t byte3 = 0;
     std::uint8_t byte4 = 0;
     std::int32_t orario = 0;
+
+    bool operator==(const voce&) const = default;
 };
 
 constexpr int voci_tabella = 87;

@@ -18,11 +18,7 @@ std::optional<std::string> nome_in_tabella(const std::vector<voce>* tabella, std
     return da_1252_a_utf8((*tabella)[static_cast<std::size_t>(n)].nome);
 }
 
-bool voce_vuota(const voce& v) {
-    return v.tipo == 0 && v.inizio == 0 && v.fine == 0 && v.progressiva == 0 && v.dato1 == 0 && v.nome.empty() &&
-           v.intero1 == 0 && v.intero2 == 0 && v.intero3 == 0 && v.intero4 == 0 && v.intero5 == 0 && v.byte1 == 0 &&
-           v.byte2 == 0 && v.byte3 == 0 && v.byte4 == 0 && v.orario == 0;
-}
+bool voce_vuota(const voce& v) { return v == voce{}; }
 
 }  // namespace
 
