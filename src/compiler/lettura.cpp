@@ -14,21 +14,8 @@ namespace valmarena {
 namespace {
 
 std::string carica(const std::filesystem::path& p) {
-    std::string causa;
-    std::FILE* f = apri_file(p, "rb", causa);
-    if (!f) throw guasto("cannot open " + percorso_in_testo(p.filename()) + ": " + causa);
-    std::string testo;
-    // Sized once from the file's length, so that a long file is not copied as it grows.
-    std::error_code ec;
-    const auto dimensione = std::filesystem::file_size(p, ec);
-    if (!ec) testo.reserve(static_cast<std::size_t>(dimensione));
-    char blocco[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(blocco, 1, sizeof blocco, f)) > 0) testo.append(blocco, n);
-    bool errore = std::ferror(f) != 0;
-    causa = causa_errno();
-    std::fclose(f);
-    if (errore) throw guasto("cannot read " + percorso_in_testo(p.filename()) + ": " + causa);
+    std::string testo, causa;
+    if (!leggi_file(p, testo, causa)) throw guasto("cannot read " + percorso_in_testo(p.filename()) + ": " + causa);
     return testo;
 }
 
@@ -47,12 +34,8 @@ std::string cancella_se_presente(const std::filesystem::path& p) {
 }
 
 void registra_guasto(scenario& s, const sorgenti& src, const std::string& cosa, const std::string& file, luogo dove) {
-    diagnostica d;
+    diagnostica d = diagnostica_in(file, dove, cosa);
     d.codice = 25;
-    d.file = file;
-    d.riga = dove.riga;
-    d.colonna = dove.colonna;
-    d.dettaglio = cosa;
     if (src.cancella) d.dettaglio += cancella_se_presente(src.linea) + cancella_se_presente(src.treno);
     registra_errore(s, d);
 }

@@ -52,16 +52,21 @@ esito lettura::scorri_righe(const std::function<esito(const std::string&)>& riga
     }
 }
 
+diagnostica diagnostica_in(std::string file, luogo dove, std::string dettaglio) {
+    diagnostica d;
+    d.file = std::move(file);
+    d.riga = dove.riga;
+    d.colonna = dove.colonna;
+    d.dettaglio = std::move(dettaglio);
+    return d;
+}
+
 void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
                  std::optional<std::int32_t> posizione, std::string dettaglio) {
-    diagnostica d;
+    diagnostica d = diagnostica_in(r.in ? r.in->nome_file() : std::string(), r.dove, std::move(dettaglio));
     d.codice = codice;
     d.ha_posizione = posizione.has_value();
     d.posizione = posizione.value_or(0);
-    if (r.in) d.file = r.in->nome_file();
-    d.riga = r.dove.riga;
-    d.colonna = r.dove.colonna;
-    d.dettaglio = std::move(dettaglio);
     registra_errore(s, d);
 }
 
@@ -69,23 +74,12 @@ void avverti_token_ignoto(scenario& s, const riga_corrente& r, const std::string
     if (!r.in || !r.in->primo_della_riga() || token.empty()) return;
     if (token.front() == '[' && token.back() == ']') return;
     if (token.find_first_not_of("0123456789+-. ") == std::string::npos) return;
-    diagnostica d;
-    d.file = r.in->nome_file();
-    d.riga = r.dove.riga;
-    d.colonna = r.dove.colonna;
-    d.dettaglio = "'" + da_1252_a_utf8(token) + "' matches no keyword: the row is passed over";
-    s.avvertimenti.push_back(d);
+    s.avvertimenti.push_back(
+        diagnostica_in(r.in->nome_file(), r.dove, "'" + da_1252_a_utf8(token) + "' matches no keyword: the row is passed over"));
 }
 
 void raccogli_avvertimenti(scenario& s, const lettore_token& in) {
-    for (const auto& a : in.avvertimenti()) {
-        diagnostica d;
-        d.file = in.nome_file();
-        d.riga = a.dove.riga;
-        d.colonna = a.dove.colonna;
-        d.dettaglio = a.testo;
-        s.avvertimenti.push_back(d);
-    }
+    for (const auto& a : in.avvertimenti()) s.avvertimenti.push_back(diagnostica_in(in.nome_file(), a.dove, a.testo));
 }
 
 bool dentro_percorso(const scenario& s, std::int64_t p, int margine) {

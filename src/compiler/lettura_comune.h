@@ -51,6 +51,9 @@ struct lettura {
     esito scorri_righe(const std::function<esito(const std::string&)>& riga);
 };
 
+// A diagnostic at a place in a source file, with no code yet.
+diagnostica diagnostica_in(std::string file, luogo dove, std::string dettaglio = {});
+
 // Records `codice` at the current row, with a position in metres when the row has one.
 void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
                  std::optional<std::int32_t> posizione, std::string dettaglio = {});

@@ -28,6 +28,23 @@ std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::stri
     return f;
 }
 
+bool leggi_file(const std::filesystem::path& p, std::string& testo, std::string& causa) {
+    std::FILE* f = apri_file(p, "rb", causa);
+    if (!f) return false;
+    testo.clear();
+    // Sized once from the file's length, so that a long file is not copied as it grows.
+    std::error_code ec;
+    const auto dimensione = std::filesystem::file_size(p, ec);
+    if (!ec) testo.reserve(static_cast<std::size_t>(dimensione));
+    char blocco[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(blocco, 1, sizeof blocco, f)) > 0) testo.append(blocco, n);
+    const bool errore = std::ferror(f) != 0;
+    if (errore) causa = causa_errno();
+    std::fclose(f);
+    return !errore;
+}
+
 bool sostituisci_file(const std::filesystem::path& da, const std::filesystem::path& a, std::string& causa) {
 #ifdef _WIN32
     if (MoveFileExW(da.c_str(), a.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;

@@ -1,5 +1,5 @@
-// The host's file operations that the standard library leaves open: opening by a path with
-// any letters in it, replacing a file by renaming over it, and a readable cause on failure.
+// The host's file operations that the standard library leaves open: opening and reading by a
+// path with any letters in it, replacing a file by renaming over it, and a readable cause on failure.
 #pragma once
 
 #include <cstdio>
@@ -10,6 +10,9 @@ namespace valmarena {
 
 // Opens a file with a C mode ("rb", "wb"); null on failure, with the cause in `causa`.
 std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::string& causa);
+
+// Reads the whole file into `testo`, sized once from its length; false with the cause on failure.
+bool leggi_file(const std::filesystem::path& p, std::string& testo, std::string& causa);
 
 // Renames `da` over `a`, replacing `a` when it exists; false with the cause on failure.
 bool sostituisci_file(const std::filesystem::path& da, const std::filesystem::path& a, std::string& causa);

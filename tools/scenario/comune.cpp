@@ -34,16 +34,8 @@ std::optional<std::string> carica_file(const std::filesystem::path& p, std::stri
         causa = "it is a folder";
         return std::nullopt;
     }
-    std::FILE* f = apri_file(p, "rb", causa);
-    if (!f) return std::nullopt;
     std::string testo;
-    char blocco[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(blocco, 1, sizeof blocco, f)) > 0) testo.append(blocco, n);
-    bool errore = std::ferror(f) != 0;
-    if (errore) causa = causa_errno();
-    std::fclose(f);
-    if (errore) return std::nullopt;
+    if (!leggi_file(p, testo, causa)) return std::nullopt;
     return testo;
 }
 
