@@ -148,126 +148,157 @@ tabella_accanto cerca_tabella(const std::filesystem::path& celle, const std::str
     return t;
 }
 
-int dump_celle(const std::string& nome, std::string_view byte, const argomenti& a) {
-    const std::vector<cella> celle = decodifica_celle(byte);
-    const tabella_accanto tab = cerca_tabella(a.posizionali.front(), a.valore("--table"));
-    if (!a.valore("--table").empty() && !tab.voci) {
-        std::cerr << "scenario dump: " << tab.nota << "\n";
-        return 3;
-    }
-    const std::vector<voce>* voci = tab.voci ? &*tab.voci : nullptr;
-
+// What the listing and the JSON of a cell file show: the features, the slowdowns found on the
+// cells, the reserved marks of cell 1 and the count of each kind.
+struct vista_celle {
+    std::size_t n_celle = 0;
+    tabella_accanto tab;
+    bool con_nomi = false;
     std::vector<elemento_cella> elementi;
     std::map<std::uint8_t, std::size_t> conta;
+    std::vector<rallentamento_letto> rallentamenti;
+    bool ha_cella_1 = false;
+    std::int16_t marca = 0;
+    std::int16_t codice = 0;
+};
+
+vista_celle guarda_celle(const std::vector<cella>& celle, tabella_accanto tab) {
+    vista_celle v;
+    v.n_celle = celle.size();
+    v.tab = std::move(tab);
+    v.con_nomi = v.tab.voci.has_value();
+    const std::vector<voce>* voci = v.con_nomi ? &*v.tab.voci : nullptr;
     for (std::size_t i = 0; i < celle.size(); ++i) {
         if (celle[i].tipo == cella_vuota) continue;
-        elementi.push_back(descrivi_cella(celle, i, voci));
-        ++conta[celle[i].tipo];
+        v.elementi.push_back(descrivi_cella(celle, i, voci));
+        ++v.conta[celle[i].tipo];
     }
-    const auto rallentamenti = trova_rallentamenti(celle);
-    const bool ha_cella_1 = celle.size() > 1;
-    const std::int16_t marca = ha_cella_1 ? celle[1].valore1 : 0;
-    const std::int16_t codice = ha_cella_1 ? celle[1].valore2 : 0;
+    v.rallentamenti = trova_rallentamenti(celle);
+    v.ha_cella_1 = celle.size() > 1;
+    v.marca = v.ha_cella_1 ? celle[1].valore1 : 0;
+    v.codice = v.ha_cella_1 ? celle[1].valore2 : 0;
+    return v;
+}
 
-    if (a.ha("--json")) {
-        json_scrittore j;
-        j.oggetto().chiave("file").testo(nome).chiave("kind").testo("cells");
-        j.chiave("bytes").intero(static_cast<std::int64_t>(byte.size()));
-        j.chiave("cells").intero(static_cast<std::int64_t>(celle.size()));
-        j.chiave("table").testo(tab.file).chiave("table_used").logico(voci != nullptr);
-        j.chiave("reserved").oggetto();
-        if (ha_cella_1) {
-            j.chiave("valore1").intero(marca).chiave("mark_ok").logico(marca == marca_celle);
-            j.chiave("valore2").intero(codice).chiave("competition_code").intero(codice);
-        }
-        j.fine();
-        j.chiave("features").lista();
-        for (const auto& e : elementi) {
-            j.oggetto().chiave("cell").intero(static_cast<std::int64_t>(e.indice)).chiave("metres").intero(e.metri);
-            j.chiave("kind").testo(e.nome_tipo).chiave("tipo").intero(e.tipo);
-            j.chiave("values").oggetto();
-            for (const auto& c : e.campi) campo_in_json(j, c);
-            j.fine();
-            const cella& g = e.grezza;
-            j.chiave("raw").oggetto();
-            j.chiave("valore1").intero(g.valore1).chiave("valore2").intero(g.valore2);
-            j.chiave("valore3").intero(g.valore3).chiave("valore4").intero(g.valore4);
-            j.chiave("tempo").intero(g.tempo).chiave("preavviso").intero(g.preavviso);
-            j.chiave("montagna").intero(g.montagna).chiave("velocita").intero(g.velocita);
-            j.chiave("pendenza").intero(g.pendenza).chiave("aderenza").intero(g.aderenza);
-            j.fine().fine();
-        }
-        j.fine();
-        j.chiave("slowdowns").lista();
-        for (const auto& r : rallentamenti) {
-            j.oggetto().chiave("speed_kmh").intero(r.velocita);
-            j.chiave("start_cell").intero(static_cast<std::int64_t>(r.inizio));
-            j.chiave("start_metres").intero(metri_cella(r.inizio));
-            j.chiave("end_cell");
-            r.fine ? j.intero(static_cast<std::int64_t>(*r.fine)) : j.nullo();
-            j.chiave("end_metres");
-            r.fine ? j.intero(metri_cella(*r.fine)) : j.nullo();
-            j.chiave("warning_cell");
-            r.avviso ? j.intero(static_cast<std::int64_t>(*r.avviso)) : j.nullo();
-            j.chiave("numbered_cells").lista();
-            for (auto n : r.numerate) j.intero(static_cast<std::int64_t>(n));
-            j.fine().fine();
-        }
-        j.fine();
-        j.chiave("counts").oggetto();
-        for (const auto& [tipo, n] : conta) j.chiave(nome_tipo_cella(tipo)).intero(static_cast<std::int64_t>(n));
-        j.fine().fine();
-        std::cout << j.risultato();
-        if (!tab.nota.empty()) std::cerr << "scenario dump: " << tab.nota << "\n";
-        return 0;
+void elemento_in_json(json_scrittore& j, const elemento_cella& e) {
+    j.oggetto().chiave("cell").intero(static_cast<std::int64_t>(e.indice)).chiave("metres").intero(e.metri);
+    j.chiave("kind").testo(e.nome_tipo).chiave("tipo").intero(e.tipo);
+    j.chiave("values").oggetto();
+    for (const auto& c : e.campi) campo_in_json(j, c);
+    j.fine();
+    const cella& g = e.grezza;
+    j.chiave("raw").oggetto();
+    j.chiave("valore1").intero(g.valore1).chiave("valore2").intero(g.valore2);
+    j.chiave("valore3").intero(g.valore3).chiave("valore4").intero(g.valore4);
+    j.chiave("tempo").intero(g.tempo).chiave("preavviso").intero(g.preavviso);
+    j.chiave("montagna").intero(g.montagna).chiave("velocita").intero(g.velocita);
+    j.chiave("pendenza").intero(g.pendenza).chiave("aderenza").intero(g.aderenza);
+    j.fine().fine();
+}
+
+void rallentamento_in_json(json_scrittore& j, const rallentamento_letto& r) {
+    j.oggetto().chiave("speed_kmh").intero(r.velocita);
+    j.chiave("start_cell").intero(static_cast<std::int64_t>(r.inizio));
+    j.chiave("start_metres").intero(metri_cella(r.inizio));
+    j.chiave("end_cell");
+    r.fine ? j.intero(static_cast<std::int64_t>(*r.fine)) : j.nullo();
+    j.chiave("end_metres");
+    r.fine ? j.intero(metri_cella(*r.fine)) : j.nullo();
+    j.chiave("warning_cell");
+    r.avviso ? j.intero(static_cast<std::int64_t>(*r.avviso)) : j.nullo();
+    j.chiave("numbered_cells").lista();
+    for (auto n : r.numerate) j.intero(static_cast<std::int64_t>(n));
+    j.fine().fine();
+}
+
+std::string celle_in_json(const std::string& nome, std::size_t byte, const vista_celle& v) {
+    json_scrittore j;
+    j.oggetto().chiave("file").testo(nome).chiave("kind").testo("cells");
+    j.chiave("bytes").intero(static_cast<std::int64_t>(byte));
+    j.chiave("cells").intero(static_cast<std::int64_t>(v.n_celle));
+    j.chiave("table").testo(v.tab.file).chiave("table_used").logico(v.con_nomi);
+    j.chiave("reserved").oggetto();
+    if (v.ha_cella_1) {
+        j.chiave("valore1").intero(v.marca).chiave("mark_ok").logico(v.marca == marca_celle);
+        j.chiave("valore2").intero(v.codice).chiave("competition_code").intero(v.codice);
     }
+    j.fine();
+    j.chiave("features").lista();
+    for (const auto& e : v.elementi) elemento_in_json(j, e);
+    j.fine();
+    j.chiave("slowdowns").lista();
+    for (const auto& r : v.rallentamenti) rallentamento_in_json(j, r);
+    j.fine();
+    j.chiave("counts").oggetto();
+    for (const auto& [tipo, n] : v.conta) j.chiave(nome_tipo_cella(tipo)).intero(static_cast<std::int64_t>(n));
+    j.fine().fine();
+    return j.risultato();
+}
 
+void rallentamento_in_testo(std::ostringstream& o, const rallentamento_letto& r) {
+    o << "  " << r.velocita << " km/h: start cell " << r.inizio << " (" << metri_cella(r.inizio) << " m)";
+    if (r.fine)
+        o << ", end cell " << *r.fine << " (" << metri_cella(*r.fine) << " m)";
+    else
+        o << ", no end cell";
+    if (r.avviso)
+        o << ", warning point cell " << *r.avviso << " (" << metri_cella(*r.avviso) << " m)";
+    else
+        o << ", no warning point";
+    if (!r.numerate.empty()) {
+        o << ", numbered cells";
+        for (auto n : r.numerate) o << " " << n;
+    }
+    o << "\n";
+}
+
+std::string celle_in_testo(const std::string& nome, std::size_t byte, const vista_celle& v) {
     std::ostringstream o;
-    o << nome << ": route cells, " << celle.size() << " cells (0.." << celle.size() - 1 << "), " << byte.size()
-      << " bytes\n";
-    if (voci) o << "names from " << tab.file << "\n";
-    if (!tab.nota.empty()) o << "note: " << tab.nota << "\n";
-    if (ha_cella_1) {
-        o << "reserved marks of cell 1: valore1 = " << marca
-          << (marca == marca_celle ? " (the mark 5121)" : " (not the mark 5121)") << ", valore2 = " << codice
+    o << nome << ": route cells, " << v.n_celle << " cells (0.." << v.n_celle - 1 << "), " << byte << " bytes\n";
+    if (v.con_nomi) o << "names from " << v.tab.file << "\n";
+    if (!v.tab.nota.empty()) o << "note: " << v.tab.nota << "\n";
+    if (v.ha_cella_1) {
+        o << "reserved marks of cell 1: valore1 = " << v.marca
+          << (v.marca == marca_celle ? " (the mark 5121)" : " (not the mark 5121)") << ", valore2 = " << v.codice
           << " (plain competition code)\n";
     }
     o << "\n";
     char riga[128];
     std::snprintf(riga, sizeof riga, "%6s %8s  %-30s %s\n", "cell", "metres", "kind", "values");
     o << riga;
-    for (const auto& e : elementi) {
+    for (const auto& e : v.elementi) {
         std::snprintf(riga, sizeof riga, "%6zu %8lld  %-30s ", e.indice, static_cast<long long>(e.metri),
                       e.nome_tipo.c_str());
         std::string r = riga + campi_in_testo(e.campi);
         while (!r.empty() && r.back() == ' ') r.pop_back();
         o << r << "\n";
     }
-    o << "\nslowdowns: " << rallentamenti.size() << "\n";
-    for (const auto& r : rallentamenti) {
-        o << "  " << r.velocita << " km/h: start cell " << r.inizio << " (" << metri_cella(r.inizio) << " m)";
-        if (r.fine)
-            o << ", end cell " << *r.fine << " (" << metri_cella(*r.fine) << " m)";
-        else
-            o << ", no end cell";
-        if (r.avviso)
-            o << ", warning point cell " << *r.avviso << " (" << metri_cella(*r.avviso) << " m)";
-        else
-            o << ", no warning point";
-        if (!r.numerate.empty()) {
-            o << ", numbered cells";
-            for (auto n : r.numerate) o << " " << n;
-        }
-        o << "\n";
-    }
+    o << "\nslowdowns: " << v.rallentamenti.size() << "\n";
+    for (const auto& r : v.rallentamenti) rallentamento_in_testo(o, r);
     o << "\ncounts:";
     bool primo = true;
-    for (const auto& [tipo, n] : conta) {
+    for (const auto& [tipo, n] : v.conta) {
         o << (primo ? " " : ", ") << nome_tipo_cella(tipo) << " " << n;
         primo = false;
     }
-    o << (conta.empty() ? " no feature\n" : "\n");
-    std::cout << o.str();
+    o << (v.conta.empty() ? " no feature\n" : "\n");
+    return o.str();
+}
+
+int dump_celle(const std::string& nome, std::string_view byte, const argomenti& a) {
+    const std::vector<cella> celle = decodifica_celle(byte);
+    tabella_accanto tab = cerca_tabella(a.posizionali.front(), a.valore("--table"));
+    if (!a.valore("--table").empty() && !tab.voci) {
+        std::cerr << "scenario dump: " << tab.nota << "\n";
+        return 3;
+    }
+    const vista_celle v = guarda_celle(celle, std::move(tab));
+    if (a.ha("--json")) {
+        std::cout << celle_in_json(nome, byte.size(), v);
+        if (!v.tab.nota.empty()) std::cerr << "scenario dump: " << v.tab.nota << "\n";
+    } else {
+        std::cout << celle_in_testo(nome, byte.size(), v);
+    }
     return 0;
 }
 
@@ -338,111 +369,135 @@ int dump_tabella(const std::string& nome, std::string_view byte, const argomenti
 
 // ---- track plan ----
 
-int dump_tracciato(const std::string& nome, std::string_view byte, const argomenti& a) {
-    const struct tracciato t = decodifica_tracciato(byte);
-    long long passo = 10000;
-    if (a.ha("--step")) {
-        try {
-            std::size_t fine = 0;
-            passo = std::stoll(a.valore("--step"), &fine);
-            if (fine != a.valore("--step").size() || passo <= 0) throw std::invalid_argument("step");
-        } catch (const std::exception&) {
-            throw argomenti_errati("--step needs a whole number of metres above 0");
-        }
+// The sample's spacing from --step: a whole number of metres above 0, 10000 when not given.
+long long passo_campione(const argomenti& a) {
+    if (!a.ha("--step")) return 10000;
+    try {
+        std::size_t fine = 0;
+        const long long passo = std::stoll(a.valore("--step"), &fine);
+        if (fine != a.valore("--step").size() || passo <= 0) throw std::invalid_argument("step");
+        return passo;
+    } catch (const std::exception&) {
+        throw argomenti_errati("--step needs a whole number of metres above 0");
     }
-    const std::size_t n = t.punti;
+}
+
+// What the listing and the JSON of a track plan show: the count of each tag per axis, the
+// extent of the values that are set, the length drawn and the metres of the sample.
+struct vista_tracciato {
+    std::size_t n = 0;
     std::size_t conta[2][3] = {};  // [asse][vuoto, intero, reale]
     double minimo[2] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     double massimo[2] = {-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    double lunghezza = 0.0;
+    long long passo = 0;
+    std::vector<std::size_t> campioni;
+    bool ha_estensione = false;
+};
+
+vista_tracciato guarda_tracciato(const struct tracciato& t, long long passo) {
+    vista_tracciato v;
+    const std::size_t n = v.n = t.punti;
+    v.passo = passo;
     for (int asse = 0; asse < 2; ++asse) {
         for (std::size_t m = 0; m < n; ++m) {
             std::size_t i = asse * n + m;
             etichetta e = t.etichette[i];
-            ++conta[asse][e == etichetta::vuoto ? 0 : e == etichetta::intero ? 1 : 2];
+            ++v.conta[asse][e == etichetta::vuoto ? 0 : e == etichetta::intero ? 1 : 2];
             if (e != etichetta::vuoto) {
-                minimo[asse] = std::min(minimo[asse], t.valori[i]);
-                massimo[asse] = std::max(massimo[asse], t.valori[i]);
+                v.minimo[asse] = std::min(v.minimo[asse], t.valori[i]);
+                v.massimo[asse] = std::max(v.massimo[asse], t.valori[i]);
             }
         }
     }
     auto pieno = [&](std::size_t m) {
         return t.etichette[m] != etichetta::vuoto && t.etichette[n + m] != etichetta::vuoto;
     };
-    double lunghezza = 0.0;
     for (std::size_t m = 1; m < n; ++m)
         if (pieno(m) && pieno(m - 1))
-            lunghezza += std::hypot(t.valori[m] - t.valori[m - 1], t.valori[n + m] - t.valori[n + m - 1]);
-    std::vector<std::size_t> campioni;
-    for (std::size_t m = 0; m < n; m += static_cast<std::size_t>(passo)) campioni.push_back(m);
-    if (n > 0 && campioni.back() != n - 1) campioni.push_back(n - 1);
-    const bool ha_estensione = conta[0][1] + conta[0][2] > 0 && conta[1][1] + conta[1][2] > 0;
-    const char* assi[2] = {"x", "y"};
+            v.lunghezza += std::hypot(t.valori[m] - t.valori[m - 1], t.valori[n + m] - t.valori[n + m - 1]);
+    for (std::size_t m = 0; m < n; m += static_cast<std::size_t>(passo)) v.campioni.push_back(m);
+    if (n > 0 && v.campioni.back() != n - 1) v.campioni.push_back(n - 1);
+    v.ha_estensione = v.conta[0][1] + v.conta[0][2] > 0 && v.conta[1][1] + v.conta[1][2] > 0;
+    return v;
+}
 
-    if (a.ha("--json")) {
-        json_scrittore j;
-        j.oggetto().chiave("file").testo(nome).chiave("kind").testo("track_plan");
-        j.chiave("bytes").intero(static_cast<std::int64_t>(byte.size()));
-        j.chiave("points").intero(static_cast<std::int64_t>(n));
-        j.chiave("last_metre").intero(static_cast<std::int64_t>(n) - 1);
-        j.chiave("values").oggetto();
+const char* const assi[2] = {"x", "y"};
+
+std::string tracciato_in_json(const std::string& nome, std::size_t byte, const struct tracciato& t,
+                              const vista_tracciato& v) {
+    json_scrittore j;
+    j.oggetto().chiave("file").testo(nome).chiave("kind").testo("track_plan");
+    j.chiave("bytes").intero(static_cast<std::int64_t>(byte));
+    j.chiave("points").intero(static_cast<std::int64_t>(v.n));
+    j.chiave("last_metre").intero(static_cast<std::int64_t>(v.n) - 1);
+    j.chiave("values").oggetto();
+    for (int asse = 0; asse < 2; ++asse) {
+        j.chiave(assi[asse]).oggetto();
+        j.chiave("empty").intero(static_cast<std::int64_t>(v.conta[asse][0]));
+        j.chiave("integer").intero(static_cast<std::int64_t>(v.conta[asse][1]));
+        j.chiave("real").intero(static_cast<std::int64_t>(v.conta[asse][2]));
+        j.fine();
+    }
+    j.fine();
+    j.chiave("extent");
+    if (v.ha_estensione) {
+        j.oggetto().chiave("x_min").reale(v.minimo[0], 3).chiave("x_max").reale(v.massimo[0], 3);
+        j.chiave("y_min").reale(v.minimo[1], 3).chiave("y_max").reale(v.massimo[1], 3).fine();
+    } else {
+        j.nullo();
+    }
+    j.chiave("drawn_length").reale(v.lunghezza, 3);
+    j.chiave("sample_step").intero(v.passo);
+    j.chiave("sample").lista();
+    for (auto m : v.campioni) {
+        j.oggetto().chiave("metre").intero(static_cast<std::int64_t>(m));
         for (int asse = 0; asse < 2; ++asse) {
-            j.chiave(assi[asse]).oggetto();
-            j.chiave("empty").intero(static_cast<std::int64_t>(conta[asse][0]));
-            j.chiave("integer").intero(static_cast<std::int64_t>(conta[asse][1]));
-            j.chiave("real").intero(static_cast<std::int64_t>(conta[asse][2]));
-            j.fine();
+            j.chiave(assi[asse]);
+            std::size_t i = asse * v.n + m;
+            t.etichette[i] == etichetta::vuoto ? j.nullo() : j.reale(t.valori[i], 3);
         }
         j.fine();
-        j.chiave("extent");
-        if (ha_estensione) {
-            j.oggetto().chiave("x_min").reale(minimo[0], 3).chiave("x_max").reale(massimo[0], 3);
-            j.chiave("y_min").reale(minimo[1], 3).chiave("y_max").reale(massimo[1], 3).fine();
-        } else {
-            j.nullo();
-        }
-        j.chiave("drawn_length").reale(lunghezza, 3);
-        j.chiave("sample_step").intero(passo);
-        j.chiave("sample").lista();
-        for (auto m : campioni) {
-            j.oggetto().chiave("metre").intero(static_cast<std::int64_t>(m));
-            for (int asse = 0; asse < 2; ++asse) {
-                j.chiave(assi[asse]);
-                std::size_t i = asse * n + m;
-                t.etichette[i] == etichetta::vuoto ? j.nullo() : j.reale(t.valori[i], 3);
-            }
-            j.fine();
-        }
-        j.fine().fine();
-        std::cout << j.risultato();
-        return 0;
     }
+    j.fine().fine();
+    return j.risultato();
+}
 
+std::string tracciato_in_testo(const std::string& nome, std::size_t byte, const struct tracciato& t,
+                               const vista_tracciato& v) {
+    const std::size_t n = v.n;
     std::ostringstream o;
-    o << nome << ": track plan, " << n << " metres (0.." << n - 1 << "), " << 2 * n << " values, " << byte.size()
+    o << nome << ": track plan, " << n << " metres (0.." << n - 1 << "), " << 2 * n << " values, " << byte
       << " bytes\n";
     for (int asse = 0; asse < 2; ++asse)
-        o << "  " << assi[asse] << ": " << conta[asse][1] << " integer, " << conta[asse][2] << " real, "
-          << conta[asse][0] << " empty\n";
-    if (ha_estensione)
-        o << "extent: x " << reale(minimo[0], 3) << " .. " << reale(massimo[0], 3) << " m, y " << reale(minimo[1], 3)
-          << " .. " << reale(massimo[1], 3) << " m\n";
+        o << "  " << assi[asse] << ": " << v.conta[asse][1] << " integer, " << v.conta[asse][2] << " real, "
+          << v.conta[asse][0] << " empty\n";
+    if (v.ha_estensione)
+        o << "extent: x " << reale(v.minimo[0], 3) << " .. " << reale(v.massimo[0], 3) << " m, y "
+          << reale(v.minimo[1], 3) << " .. " << reale(v.massimo[1], 3) << " m\n";
     else
         o << "extent: no value set\n";
-    o << "drawn length: " << reale(lunghezza, 3) << " m (steps between metres that are both set)\n";
-    o << "\nsample, every " << passo << " m:\n";
+    o << "drawn length: " << reale(v.lunghezza, 3) << " m (steps between metres that are both set)\n";
+    o << "\nsample, every " << v.passo << " m:\n";
     char riga[128];
     std::snprintf(riga, sizeof riga, "%8s %14s %14s\n", "metre", "x", "y");
     o << riga;
-    for (auto m : campioni) {
-        std::string v[2];
+    for (auto m : v.campioni) {
+        std::string x[2];
         for (int asse = 0; asse < 2; ++asse) {
             std::size_t i = asse * n + m;
-            v[asse] = t.etichette[i] == etichetta::vuoto ? "empty" : reale(t.valori[i], 3);
+            x[asse] = t.etichette[i] == etichetta::vuoto ? "empty" : reale(t.valori[i], 3);
         }
-        std::snprintf(riga, sizeof riga, "%8zu %14s %14s\n", m, v[0].c_str(), v[1].c_str());
+        std::snprintf(riga, sizeof riga, "%8zu %14s %14s\n", m, x[0].c_str(), x[1].c_str());
         o << riga;
     }
-    std::cout << o.str();
+    return o.str();
+}
+
+int dump_tracciato(const std::string& nome, std::string_view byte, const argomenti& a) {
+    const struct tracciato t = decodifica_tracciato(byte);
+    const vista_tracciato v = guarda_tracciato(t, passo_campione(a));
+    std::cout << (a.ha("--json") ? tracciato_in_json(nome, byte.size(), t, v) : tracciato_in_testo(nome, byte.size(), t, v));
     return 0;
 }
 
