@@ -26,8 +26,8 @@ std::string rapporto_errori(const scenario& s) {
 
 int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
     scenario& s = form.s;
-    s.nome_percorso = "Valmarena";
-    s.nome_treno = "RX 914";
+    s.nome_percorso = percorso_pacchetto;
+    s.nome_treno = treno_pacchetto;
     mostra_finestra();
     try {
         const identita id{s.nome_percorso, s.nome_treno};

@@ -7,6 +7,10 @@
 
 namespace valmarena {
 
+// The scenario that the package writes: route and train.
+inline constexpr const char* percorso_pacchetto = "Valmarena";
+inline constexpr const char* treno_pacchetto = "RX 914";
+
 std::string nome_linea_txt(const std::string& percorso);                            // R_linea.txt
 std::string nome_treno_txt(const std::string& percorso, const std::string& treno);  // R_T-.txt
 std::string nome_documento(const std::string& percorso, const std::string& treno, const std::string& tipo);  // R_T_tipo.txt

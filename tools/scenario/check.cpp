@@ -11,7 +11,6 @@
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
 #include "json.h"
-#include "platform/codifica.h"
 #include "platform/file_ospite.h"
 
 namespace valmarena::strumento {
@@ -111,9 +110,7 @@ int comando_check(const std::vector<std::string>& args) {
     const sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
 
-    scenario s;
-    s.nome_percorso = da_utf8_a_1252(a.valore("--route", "Valmarena"));
-    s.nome_treno = da_utf8_a_1252(a.valore("--train-name", "RX 914"));
+    scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? 0 : 1, src);
     const std::string nome_linea = percorso_in_testo(src.linea);

@@ -10,7 +10,6 @@
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
 #include "json.h"
-#include "platform/codifica.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
 
@@ -74,9 +73,7 @@ int comando_compile(const std::vector<std::string>& args) {
         return 3;
     }
 
-    scenario s;
-    s.nome_percorso = da_utf8_a_1252(a.valore("--route", "Valmarena"));
-    s.nome_treno = da_utf8_a_1252(a.valore("--train-name", "RX 914"));
+    scenario s = scenario_con_nomi(a);
     esito_compilazione e;
     try {
         e = memorizza_percorso(s, a.ha("--no-track-plan") ? 0 : 1, src, out);

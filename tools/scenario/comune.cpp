@@ -7,7 +7,9 @@
 #include <iostream>
 
 #include "compiler/errori.h"
+#include "platform/codifica.h"
 #include "platform/file_ospite.h"
+#include "sources/nomi.h"
 
 namespace valmarena::strumento {
 
@@ -37,6 +39,13 @@ std::optional<std::string> carica_file(const std::filesystem::path& p, std::stri
     std::string testo;
     if (!leggi_file(p, testo, causa)) return std::nullopt;
     return testo;
+}
+
+scenario scenario_con_nomi(const argomenti& a) {
+    scenario s;
+    s.nome_percorso = da_utf8_a_1252(a.valore("--route", percorso_pacchetto));
+    s.nome_treno = da_utf8_a_1252(a.valore("--train-name", treno_pacchetto));
+    return s;
 }
 
 void errore_in_json(json_scrittore& j, const diagnostica& d) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "argomenti.h"
 #include "json.h"
 #include "records/scenario.h"
 
@@ -16,6 +17,9 @@ bool leggibile(const std::filesystem::path& p);
 
 // The whole content of a file, or nothing with the cause in `causa`.
 std::optional<std::string> carica_file(const std::filesystem::path& p, std::string& causa);
+
+// Fresh records named by --route and --train-name, the package's names when they are not given.
+scenario scenario_con_nomi(const argomenti& a);
 
 // A recorded error as a JSON object: code, position, file, line, column and the message.
 void errore_in_json(json_scrittore& j, const diagnostica& d);

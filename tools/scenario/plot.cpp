@@ -497,8 +497,8 @@ struct nomi_file {
 // The files of the scenario in `cartella`: the names given, or the defaults, or the only scenario there.
 nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) {
     nomi_file n;
-    n.percorso = a.valore("--route", "Valmarena");
-    n.treno = a.valore("--train-name", "RX 914");
+    n.percorso = a.valore("--route", percorso_pacchetto);
+    n.treno = a.valore("--train-name", treno_pacchetto);
     auto imposta = [&](const std::string& percorso_1252, const std::string& treno_1252) {
         n.tracciato = in_cartella(cartella, nome_tracciato_dat(percorso_1252));
         n.tabella = in_cartella(cartella, nome_tabella_sim(percorso_1252, treno_1252));
@@ -523,7 +523,7 @@ nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) 
             n.treno = radice.substr(percorso.size() + 1);
         }
     }
-    if (n.percorso == a.valore("--route", "Valmarena")) {
+    if (n.percorso == a.valore("--route", percorso_pacchetto)) {
         auto sotto = radice.find('_');
         if (sotto == std::string::npos) return n;
         n.percorso = radice.substr(0, sotto);

@@ -7,6 +7,7 @@
 #include "comandi.h"
 #include "records/guasti.h"
 #include "sources/emettitori.h"
+#include "sources/nomi.h"
 
 namespace valmarena::strumento {
 
@@ -27,7 +28,7 @@ int comando_sources(const std::vector<std::string>& args) {
         std::cerr << "scenario: cannot create " << out.string() << ": " << ec.message() << "\n";
         return 3;
     }
-    const identita id{"Valmarena", "RX 914"};
+    const identita id{percorso_pacchetto, treno_pacchetto};
     try {
         dati_linea(out, id);
         dati_treno(out, id);
