@@ -55,6 +55,10 @@ void errore_in_json(json_scrittore& j, const diagnostica& d) {
     j.chiave("message").testo(messaggio_diagnostica(d)).fine();
 }
 
+bool finisce_con(const std::string& t, const std::string& coda) {
+    return t.size() >= coda.size() && t.compare(t.size() - coda.size(), coda.size(), coda) == 0;
+}
+
 std::string reale(double v, int decimali) {
     if (!std::isfinite(v)) return std::isnan(v) ? "nan" : (v > 0 ? "inf" : "-inf");
     char buf[64];

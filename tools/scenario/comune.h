@@ -24,6 +24,9 @@ scenario scenario_con_nomi(const argomenti& a);
 // A recorded error as a JSON object: code, position, file, line, column and the message.
 void errore_in_json(json_scrittore& j, const diagnostica& d);
 
+// True when `t` ends with `coda`.
+bool finisce_con(const std::string& t, const std::string& coda);
+
 // A real with `decimali` digits after the point, always '.', never "-0".
 std::string reale(double v, int decimali);
 

@@ -47,10 +47,6 @@ const char* nome_genere(genere g) {
     return "";
 }
 
-bool finisce_con(const std::string& t, const std::string& coda) {
-    return t.size() >= coda.size() && t.compare(t.size() - coda.size(), coda.size(), coda) == 0;
-}
-
 std::optional<genere> genere_da_nome(const std::filesystem::path& p) {
     std::string n = percorso_in_testo(p.filename());
     std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

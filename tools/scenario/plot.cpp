@@ -198,6 +198,96 @@ std::string percorso_pianta(const pianta& p, std::int64_t da, std::int64_t a) {
     return d;
 }
 
+// The slowdowns along the line, each with its warning point.
+void disegna_rallentamenti(svg& o, const pianta& p, const elementi_disegno& e) {
+    for (const auto& r2 : e.rallentamenti) {
+        std::int64_t da = metri_cella(r2.inizio);
+        std::int64_t a = r2.fine ? metri_cella(*r2.fine) : da;
+        if (a > da)
+            o.riga("<path d=\"" + percorso_pianta(p, da, a) +
+                   "\" fill=\"none\" stroke=\"#f08c00\" stroke-width=\"9\" stroke-linecap=\"round\" opacity=\"0.85\"/>");
+        if (r2.avviso) {
+            std::int64_t m = metro_pieno(p, metri_cella(*r2.avviso));
+            if (m >= 0) {
+                double x = p.sx(m), y = p.sy(m);
+                o.riga("<path d=\"M" + f1(x) + " " + f1(y - 7) + " L" + f1(x + 6) + " " + f1(y + 4) + " L" +
+                       f1(x - 6) + " " + f1(y + 4) + " Z\" fill=\"#f08c00\" stroke=\"#7a4700\" stroke-width=\"0.8\"/>");
+            }
+        }
+    }
+}
+
+// Signals as red dots, signboards as green squares.
+void disegna_segnali_e_cartelli(svg& o, const pianta& p, const elementi_disegno& e) {
+    for (auto metri : e.segnali) {
+        std::int64_t m = metro_pieno(p, metri);
+        if (m >= 0)
+            o.riga("<circle cx=\"" + f1(p.sx(m)) + "\" cy=\"" + f1(p.sy(m)) + "\" r=\"2.2\" fill=\"#d62828\"/>");
+    }
+    for (auto metri : e.cartelli) {
+        std::int64_t m = metro_pieno(p, metri);
+        if (m >= 0)
+            o.riga("<rect x=\"" + f1(p.sx(m) - 3.5) + "\" y=\"" + f1(p.sy(m) - 3.5) +
+                   "\" width=\"7\" height=\"7\" fill=\"#2b9348\" stroke=\"#14532d\" stroke-width=\"0.8\"/>");
+    }
+}
+
+// Stations: a stop as a filled dot with its name, a station without a stop as a ring.
+void disegna_stazioni(svg& o, const pianta& p, const elementi_disegno& e, const rettangolo& r, const rettangolo& area) {
+    for (const auto& st : e.stazioni) {
+        std::int64_t m = metro_pieno(p, st.metri);
+        if (m < 0) continue;
+        double x = p.sx(m), y = p.sy(m);
+        if (st.fermata) {
+            o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"5\" fill=\"#1d4ed8\" stroke=\"#ffffff\" stroke-width=\"1.5\"/>");
+            // Names go on the side away from the middle of the drawing, so they leave the line,
+            // unless they would run out of the frame there.
+            const double largo = 6.6 * static_cast<double>(st.nome.size()) + 10;
+            bool destra = x >= r.x + r.w / 2;
+            if (destra && x + largo > area.destra()) destra = false;
+            if (!destra && x - largo < area.x) destra = true;
+            o.testo(x + (destra ? 8 : -8), y + 4, st.nome,
+                    std::string("class=\"stazione\" text-anchor=\"") + (destra ? "start" : "end") + "\"");
+        } else {
+            o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
+        }
+    }
+}
+
+// The scale bar: a round length near a fifth of the drawing's width.
+void disegna_scala(svg& o, const pianta& p, const rettangolo& r, const rettangolo& area) {
+    double km = passo_tondo(0, r.w / p.scala / 1000.0, 5);
+    double lung = km * 1000.0 * p.scala;
+    double bx = area.x + 24, by = area.basso() - 58;
+    o.linea(bx, by, bx + lung, by, "stroke=\"#303030\" stroke-width=\"2\"");
+    o.linea(bx, by - 4, bx, by + 4, "stroke=\"#303030\" stroke-width=\"2\"");
+    o.linea(bx + lung, by - 4, bx + lung, by + 4, "stroke=\"#303030\" stroke-width=\"2\"");
+    o.testo(bx + lung + 8, by + 4, reale(km, km < 1 ? 1 : 0) + " km", "class=\"asse\"");
+}
+
+void disegna_legenda(svg& o, const rettangolo& area) {
+    double ly = area.basso() - 28, lx = area.x + 24;
+    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"5\" fill=\"#1d4ed8\"/>");
+    o.testo(lx + 10, ly + 4, "station with stop", "class=\"legenda\"");
+    lx += 130;
+    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
+    o.testo(lx + 10, ly + 4, "station without stop", "class=\"legenda\"");
+    lx += 150;
+    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"2.2\" fill=\"#d62828\"/>");
+    o.testo(lx + 10, ly + 4, "signal", "class=\"legenda\"");
+    ly += 18;
+    lx = area.x + 24;
+    o.linea(lx - 5, ly, lx + 5, ly, "stroke=\"#f08c00\" stroke-width=\"7\"");
+    o.testo(lx + 10, ly + 4, "slowdown", "class=\"legenda\"");
+    lx += 130;
+    o.riga("<path d=\"M" + f1(lx) + " " + f1(ly - 6) + " L" + f1(lx + 5) + " " + f1(ly + 4) + " L" + f1(lx - 5) +
+           " " + f1(ly + 4) + " Z\" fill=\"#f08c00\"/>");
+    o.testo(lx + 10, ly + 4, "slowdown warning point", "class=\"legenda\"");
+    lx += 150;
+    o.riga("<rect x=\"" + f1(lx - 3.5) + "\" y=\"" + f1(ly - 3.5) + "\" width=\"7\" height=\"7\" fill=\"#2b9348\"/>");
+    o.testo(lx + 10, ly + 4, "signboard", "class=\"legenda\"");
+}
+
 void disegna_pianta(svg& o, const scenario_letto& s, const elementi_disegno& e, const rettangolo& area) {
     o.riga("<rect x=\"" + f1(area.x) + "\" y=\"" + f1(area.y) + "\" width=\"" + f1(area.w) + "\" height=\"" +
            f1(area.h) + "\" fill=\"#fbfbf8\" stroke=\"#c8c8c0\"/>");
@@ -221,79 +311,11 @@ void disegna_pianta(svg& o, const scenario_letto& s, const elementi_disegno& e, 
                "\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"2\" stroke-dasharray=\"6 4\"/>");
     o.riga("<path d=\"" + percorso_pianta(p, 0, fine_linea) +
            "\" fill=\"none\" stroke=\"#303030\" stroke-width=\"2.5\" stroke-linejoin=\"round\"/>");
-    for (const auto& r2 : e.rallentamenti) {
-        std::int64_t da = metri_cella(r2.inizio);
-        std::int64_t a = r2.fine ? metri_cella(*r2.fine) : da;
-        if (a > da)
-            o.riga("<path d=\"" + percorso_pianta(p, da, a) +
-                   "\" fill=\"none\" stroke=\"#f08c00\" stroke-width=\"9\" stroke-linecap=\"round\" opacity=\"0.85\"/>");
-        if (r2.avviso) {
-            std::int64_t m = metro_pieno(p, metri_cella(*r2.avviso));
-            if (m >= 0) {
-                double x = p.sx(m), y = p.sy(m);
-                o.riga("<path d=\"M" + f1(x) + " " + f1(y - 7) + " L" + f1(x + 6) + " " + f1(y + 4) + " L" +
-                       f1(x - 6) + " " + f1(y + 4) + " Z\" fill=\"#f08c00\" stroke=\"#7a4700\" stroke-width=\"0.8\"/>");
-            }
-        }
-    }
-    for (auto metri : e.segnali) {
-        std::int64_t m = metro_pieno(p, metri);
-        if (m >= 0)
-            o.riga("<circle cx=\"" + f1(p.sx(m)) + "\" cy=\"" + f1(p.sy(m)) + "\" r=\"2.2\" fill=\"#d62828\"/>");
-    }
-    for (auto metri : e.cartelli) {
-        std::int64_t m = metro_pieno(p, metri);
-        if (m >= 0)
-            o.riga("<rect x=\"" + f1(p.sx(m) - 3.5) + "\" y=\"" + f1(p.sy(m) - 3.5) +
-                   "\" width=\"7\" height=\"7\" fill=\"#2b9348\" stroke=\"#14532d\" stroke-width=\"0.8\"/>");
-    }
-    for (const auto& st : e.stazioni) {
-        std::int64_t m = metro_pieno(p, st.metri);
-        if (m < 0) continue;
-        double x = p.sx(m), y = p.sy(m);
-        if (st.fermata) {
-            o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"5\" fill=\"#1d4ed8\" stroke=\"#ffffff\" stroke-width=\"1.5\"/>");
-            // Names go on the side away from the middle of the drawing, so they leave the line,
-            // unless they would run out of the frame there.
-            const double largo = 6.6 * static_cast<double>(st.nome.size()) + 10;
-            bool destra = x >= r.x + r.w / 2;
-            if (destra && x + largo > area.destra()) destra = false;
-            if (!destra && x - largo < area.x) destra = true;
-            o.testo(x + (destra ? 8 : -8), y + 4, st.nome,
-                    std::string("class=\"stazione\" text-anchor=\"") + (destra ? "start" : "end") + "\"");
-        } else {
-            o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
-        }
-    }
-    // Scale bar: a round length near a fifth of the drawing's width.
-    double km = passo_tondo(0, r.w / p.scala / 1000.0, 5);
-    double lung = km * 1000.0 * p.scala;
-    double bx = area.x + 24, by = area.basso() - 58;
-    o.linea(bx, by, bx + lung, by, "stroke=\"#303030\" stroke-width=\"2\"");
-    o.linea(bx, by - 4, bx, by + 4, "stroke=\"#303030\" stroke-width=\"2\"");
-    o.linea(bx + lung, by - 4, bx + lung, by + 4, "stroke=\"#303030\" stroke-width=\"2\"");
-    o.testo(bx + lung + 8, by + 4, reale(km, km < 1 ? 1 : 0) + " km", "class=\"asse\"");
-    // Legend.
-    double ly = area.basso() - 28, lx = area.x + 24;
-    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"5\" fill=\"#1d4ed8\"/>");
-    o.testo(lx + 10, ly + 4, "station with stop", "class=\"legenda\"");
-    lx += 130;
-    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
-    o.testo(lx + 10, ly + 4, "station without stop", "class=\"legenda\"");
-    lx += 150;
-    o.riga("<circle cx=\"" + f1(lx) + "\" cy=\"" + f1(ly) + "\" r=\"2.2\" fill=\"#d62828\"/>");
-    o.testo(lx + 10, ly + 4, "signal", "class=\"legenda\"");
-    ly += 18;
-    lx = area.x + 24;
-    o.linea(lx - 5, ly, lx + 5, ly, "stroke=\"#f08c00\" stroke-width=\"7\"");
-    o.testo(lx + 10, ly + 4, "slowdown", "class=\"legenda\"");
-    lx += 130;
-    o.riga("<path d=\"M" + f1(lx) + " " + f1(ly - 6) + " L" + f1(lx + 5) + " " + f1(ly + 4) + " L" + f1(lx - 5) +
-           " " + f1(ly + 4) + " Z\" fill=\"#f08c00\"/>");
-    o.testo(lx + 10, ly + 4, "slowdown warning point", "class=\"legenda\"");
-    lx += 150;
-    o.riga("<rect x=\"" + f1(lx - 3.5) + "\" y=\"" + f1(ly - 3.5) + "\" width=\"7\" height=\"7\" fill=\"#2b9348\"/>");
-    o.testo(lx + 10, ly + 4, "signboard", "class=\"legenda\"");
+    disegna_rallentamenti(o, p, e);
+    disegna_segnali_e_cartelli(o, p, e);
+    disegna_stazioni(o, p, e, r, area);
+    disegna_scala(o, p, r, area);
+    disegna_legenda(o, area);
 }
 
 // ---- profiles ----
@@ -516,7 +538,7 @@ nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) 
     for (const auto& x : std::filesystem::directory_iterator(cartella, ec)) {
         std::string nome = percorso_in_testo(x.path().filename());
         const std::string coda = "_linea.dat";
-        if (nome.size() <= coda.size() || nome.compare(nome.size() - coda.size(), coda.size(), coda) != 0) continue;
+        if (nome.size() <= coda.size() || !finisce_con(nome, coda)) continue;
         std::string percorso = nome.substr(0, nome.size() - coda.size());
         if (radice.rfind(percorso + "_", 0) == 0) {
             n.percorso = percorso;
