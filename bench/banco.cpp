@@ -390,12 +390,14 @@ std::string mib(double byte) {
     return b;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct opzioni {
     int giri = 7;
     std::string programma = VALMARENA_PROGRAMMA, strumento = VALMARENA_STRUMENTO, dir;
     bool tieni = false;
+};
+
+opzioni leggi_opzioni(int argc, char** argv) {
+    opzioni o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto valore = [&]() -> std::string {
@@ -403,28 +405,93 @@ int main(int argc, char** argv) {
             return argv[++i];
         };
         if (a == "--runs")
-            giri = std::max(1, std::atoi(valore().c_str()));
+            o.giri = std::max(1, std::atoi(valore().c_str()));
         else if (a == "--valmarena")
-            programma = valore();
+            o.programma = valore();
         else if (a == "--scenario")
-            strumento = valore();
+            o.strumento = valore();
         else if (a == "--dir")
-            dir = valore();
+            o.dir = valore();
         else if (a == "--keep")
-            tieni = true;
+            o.tieni = true;
         else
             fallisci("usage: banco [--runs N] [--valmarena PATH] [--scenario PATH] [--dir FOLDER] [--keep]");
     }
-    if (programma.empty() || !fs::exists(programma)) fallisci("package program not found: " + programma);
-    if (strumento.empty() || !fs::exists(strumento)) fallisci("scenario tool not found: " + strumento);
-    programma = fs::absolute(programma).string();
-    strumento = fs::absolute(strumento).string();
+    if (o.programma.empty() || !fs::exists(o.programma)) fallisci("package program not found: " + o.programma);
+    if (o.strumento.empty() || !fs::exists(o.strumento)) fallisci("scenario tool not found: " + o.strumento);
+    o.programma = fs::absolute(o.programma).string();
+    o.strumento = fs::absolute(o.strumento).string();
+    return o;
+}
 
+// A fresh work folder under `dir`, or under the system's temporary folder.
+fs::path cartella_di_lavoro(const std::string& dir) {
     std::string modello = (dir.empty() ? fs::temp_directory_path() : fs::path(dir)).string() + "/valmarena-banco-XXXXXX";
     std::vector<char> nome(modello.begin(), modello.end());
     nome.push_back('\0');
     if (!mkdtemp(nome.data())) fallisci("cannot create a folder from " + modello);
-    const fs::path radice = nome.data();
+    return nome.data();
+}
+
+void stampa_intestazione(int giri, const std::string& carico_prima, const std::string& carico_dopo,
+                         const conteggi& n, int stato_compila) {
+    std::cout << "Machine: " << descrizione_macchina() << "; load average " << carico_prima << " before, "
+              << carico_dopo << " after\n";
+    std::cout << "Figures are medians of " << giri << " runs after one warm-up. copy = the job's output files "
+                 "read and written\ninto a fresh folder by this program in the same round; ratio = run / copy, "
+                 "taken run by run.\n";
+    std::cout << "Generated scenario: route of " << lunghezza_percorso << " m, " << n.curve << " curves, "
+              << n.pendenze << " gradients, " << n.montagne << " mountain stretches, " << n.indicatori << " boards, "
+              << n.cartelli << " signboards,\n" << n.stazioni << " stations, " << n.rallentamenti << " slowdowns, "
+              << n.segnali << " signals, " << n.abbattimenti << " abatement points, " << n.velocita
+              << " speed limits, " << n.aderenze << " adhesion values; compile exit status " << stato_compila
+              << ".\n\n";
+}
+
+// The time table; true when every ratio meets its target.
+bool stampa_tempi(const misura& pacchetto, const misura& compila, const std::vector<double>& vuoto,
+                  const std::vector<double>& vuoto_cpu) {
+    bool tutto_bene = true;
+    std::printf("%-30s %-28s %-28s %s\n", "", "          wall clock", "        processor time", "");
+    std::printf("%-30s %9s %9s %7s  %9s %9s %7s  %s\n", "job (files written)", "run", "copy", "ratio", "run", "copy",
+                "ratio", "target: ratio <= 2");
+    for (const misura* m : {&pacchetto, &compila}) {
+        double r = mediana(m->rapporti);
+        bool ok = r <= 2.0;
+        tutto_bene = tutto_bene && ok;
+        std::string titolo = m->nome + " (" + std::to_string(m->n_file) + " files, " +
+                             std::to_string(m->byte_scritti / 1000) + " kB)";
+        std::printf("%-30s %9s %9s %7.2f  %9s %9s %7.2f  %s\n", titolo.c_str(), ms(mediana(m->tempi)).c_str(),
+                    ms(mediana(m->copie)).c_str(), r, ms(mediana(m->cpu)).c_str(), ms(mediana(m->cpu_copie)).c_str(),
+                    mediana(m->rapporti_cpu), ok ? "met" : "MISSED");
+    }
+    if (!vuoto.empty())
+        std::printf("%-30s %9s %9s %7s  %9s\n", "/bin/true (no work, for scale)", ms(mediana(vuoto)).c_str(), "", "",
+                    ms(mediana(vuoto_cpu)).c_str());
+    return tutto_bene;
+}
+
+// The memory table; true when every peak is under its limit.
+bool stampa_memoria(const misura& pacchetto, const misura& compila) {
+    bool tutto_bene = true;
+    std::printf("\n%-30s %11s %13s %11s  %s\n", "job", "peak RSS", "largest file", "limit", "target: 2 x largest + 8 MiB");
+    for (const misura* m : {&pacchetto, &compila}) {
+        double picco = static_cast<double>(m->picco_kib) * 1024;
+        double limite = 2.0 * static_cast<double>(m->file_massimo) + 8.0 * (1u << 20);
+        bool ok = picco <= limite;
+        tutto_bene = tutto_bene && ok;
+        std::printf("%-30s %11s %13s %11s  %s\n", m->nome.c_str(), mib(picco).c_str(),
+                    mib(static_cast<double>(m->file_massimo)).c_str(), mib(limite).c_str(), ok ? "met" : "MISSED");
+    }
+    std::printf("(peak RSS: the largest of the runs, from wait4)\n");
+    return tutto_bene;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const opzioni opz = leggi_opzioni(argc, argv);
+    const fs::path radice = cartella_di_lavoro(opz.dir);
 
     conteggi n;
     const fs::path linea = radice / "linea_lunga.txt", treno = radice / "treno_lungo.txt";
@@ -437,17 +504,17 @@ int main(int argc, char** argv) {
     pacchetto.nome = "package";
     compila.nome = "compile";
     auto prepara_pacchetto = [&](const fs::path& c) {
-        fs::copy_file(programma, c / "valmarena");
+        fs::copy_file(opz.programma, c / "valmarena");
         return std::vector<std::string>{(c / "valmarena").string()};
     };
     auto prepara_compila = [&](const fs::path& c) {
-        return std::vector<std::string>{strumento, "compile", "--line", linea.string(), "--train", treno.string(),
+        return std::vector<std::string>{opz.strumento, "compile", "--line", linea.string(), "--train", treno.string(),
                                         "--out", c.string()};
     };
     // The fixed cost of a process that does nothing, for scale: any job pays it on top of its work.
     std::vector<double> vuoto, vuoto_cpu;
     const std::string carico_prima = carico();
-    for (int g = 0; g <= giri; ++g) {
+    for (int g = 0; g <= opz.giri; ++g) {
         giro(pacchetto, radice, g, g > 0, prepara_pacchetto, "valmarena");
         giro(compila, radice, g, g > 0, prepara_compila, "");
         if (!fs::exists("/bin/true")) continue;
@@ -466,49 +533,12 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 5 && std::getline(log, riga); ++i) std::cerr << "compile: " << riga << "\n";
     }
 
-    std::cout << "Machine: " << descrizione_macchina() << "; load average " << carico_prima << " before, "
-              << carico_dopo << " after\n";
-    std::cout << "Figures are medians of " << giri << " runs after one warm-up. copy = the job's output files "
-                 "read and written\ninto a fresh folder by this program in the same round; ratio = run / copy, "
-                 "taken run by run.\n";
-    std::cout << "Generated scenario: route of " << lunghezza_percorso << " m, " << n.curve << " curves, "
-              << n.pendenze << " gradients, " << n.montagne << " mountain stretches, " << n.indicatori << " boards, "
-              << n.cartelli << " signboards,\n" << n.stazioni << " stations, " << n.rallentamenti << " slowdowns, "
-              << n.segnali << " signals, " << n.abbattimenti << " abatement points, " << n.velocita
-              << " speed limits, " << n.aderenze << " adhesion values; compile exit status " << compila.stato
-              << ".\n\n";
+    stampa_intestazione(opz.giri, carico_prima, carico_dopo, n, compila.stato);
+    const bool tempi_ok = stampa_tempi(pacchetto, compila, vuoto, vuoto_cpu);
+    const bool memoria_ok = stampa_memoria(pacchetto, compila);
+    std::printf("\n%s\n", tempi_ok && memoria_ok ? "All targets met." : "Some targets missed.");
 
-    bool tutto_bene = true;
-    std::printf("%-30s %-28s %-28s %s\n", "", "          wall clock", "        processor time", "");
-    std::printf("%-30s %9s %9s %7s  %9s %9s %7s  %s\n", "job (files written)", "run", "copy", "ratio", "run", "copy",
-                "ratio", "target: ratio <= 2");
-    for (const misura* m : {&pacchetto, &compila}) {
-        double r = mediana(m->rapporti);
-        bool ok = r <= 2.0;
-        tutto_bene = tutto_bene && ok;
-        std::string titolo = m->nome + " (" + std::to_string(m->n_file) + " files, " +
-                             std::to_string(m->byte_scritti / 1000) + " kB)";
-        std::printf("%-30s %9s %9s %7.2f  %9s %9s %7.2f  %s\n", titolo.c_str(), ms(mediana(m->tempi)).c_str(),
-                    ms(mediana(m->copie)).c_str(), r, ms(mediana(m->cpu)).c_str(), ms(mediana(m->cpu_copie)).c_str(),
-                    mediana(m->rapporti_cpu), ok ? "met" : "MISSED");
-    }
-    if (!vuoto.empty())
-        std::printf("%-30s %9s %9s %7s  %9s\n", "/bin/true (no work, for scale)", ms(mediana(vuoto)).c_str(), "", "",
-                    ms(mediana(vuoto_cpu)).c_str());
-
-    std::printf("\n%-30s %11s %13s %11s  %s\n", "job", "peak RSS", "largest file", "limit", "target: 2 x largest + 8 MiB");
-    for (const misura* m : {&pacchetto, &compila}) {
-        double picco = static_cast<double>(m->picco_kib) * 1024;
-        double limite = 2.0 * static_cast<double>(m->file_massimo) + 8.0 * (1u << 20);
-        bool ok = picco <= limite;
-        tutto_bene = tutto_bene && ok;
-        std::printf("%-30s %11s %13s %11s  %s\n", m->nome.c_str(), mib(picco).c_str(),
-                    mib(static_cast<double>(m->file_massimo)).c_str(), mib(limite).c_str(), ok ? "met" : "MISSED");
-    }
-    std::printf("(peak RSS: the largest of the runs, from wait4)\n\n%s\n",
-                tutto_bene ? "All targets met." : "Some targets missed.");
-
-    if (tieni)
+    if (opz.tieni)
         std::cout << "Work folder kept: " << radice.string() << "\n";
     else
         fs::remove_all(radice);
