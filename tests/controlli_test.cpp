@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "compiler/compilatore.h"
+#include "compiler/errori.h"
 #include "sources/nomi.h"
 #include "supporto.h"
 
@@ -138,7 +139,46 @@ TEST(Controlli, ErroriRegistratiEPassataCheProsegue) {
         p.metti(500, cella_inizio_rallentamento, 60);
         controlla_percorso(p.s);
         EXPECT_EQ(p.s.codice_errore, 13);
-        EXPECT_EQ(p.s.posizione_errore, 540 * 50);
+        EXPECT_EQ(p.s.posizione_errore, 500 * 50);
+        ASSERT_EQ(p.s.diagnostiche.size(), 1u);
+        EXPECT_EQ(messaggio_diagnostica(p.s.diagnostiche[0]),
+                  "error 13 at 25000 m: the slowdown has no end cell ahead of it");
+    }
+}
+
+// Slowdowns whose end mark the cells lost: the start written over the end (shorter than a cell,
+// or 50 m from an odd multiple of 25 m, both rounded to one cell), or a stopping point written
+// over the end. The walks end at the slowdown's own end cell and touch no later slowdown.
+TEST(Controlli, RallentamentiSenzaMarcaDiFine) {
+    struct {
+        const char* nome;
+        std::int32_t lunghezza;
+        std::string treno;
+        celle attesi;
+    } casi[] = {
+        {"piu' corto di una cella", 10000,
+         prova::righe({"rallentamento, 4950, 60, 0, 0, 0, 0", "rallentamento, 8000, 60, 500, 0, 0, 0",
+                       "segnale, 5200, 2, 3, 4, 1, 0, 2, 2, 1, 1, 0", "segnale, 8600, 2, 3, 4, 1, 0, 2, 2, 1, 1, 0"}),
+         {82, 89, 95, 104, 143, 150, 156, 169, 172}},
+        {"50 m da 4425 m", 10000,
+         prova::righe({"rallentamento, 4425, 60, 50, 0, 0, 0", "rallentamento, 8000, 60, 500, 0, 0, 0",
+                       "segnale, 8600, 2, 3, 4, 1, 0, 2, 2, 1, 1, 0"}),
+         {72, 79, 85, 143, 150, 156, 169, 172}},
+        {"fermata sulla fine", 30000,
+         prova::righe({"rallentamento, 10000, 60, 500, 0, 0, 0",
+                       "stazione, 10500, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Lago",
+                       "segnale, 12000, 2, 3, 4, 1, 0, 2, 2, 1, 1, 0"}),
+         {183, 190, 196, 209}},
+    };
+    for (const auto& c : casi) {
+        scenario s = prova::leggi_sorgenti(prova::linea_minima("", c.lunghezza), prova::treno_minimo(c.treno));
+        ASSERT_EQ(s.codice_errore, 0) << c.nome;
+        controlla_percorso(s);
+        celle punti;
+        for (std::size_t i = 0; i < s.celle.size(); ++i)
+            if (s.celle[i].tipo == cella_abbattimento) punti.push_back(i);
+        EXPECT_EQ(punti, c.attesi) << c.nome;
+        EXPECT_EQ(s.codice_errore, 0) << c.nome;
     }
 }
 

@@ -168,6 +168,34 @@ TEST(LetturaLinea, MontagneIndicatoriCartelli) {
     EXPECT_EQ(s.prossimo_cartello, 78);
 }
 
+// Cells first := inizio / 50 and last := fine / 50 - 1, each rounded as a whole, halves to even.
+TEST(LetturaLinea, CelleDiUnaMontagna) {
+    struct {
+        const char* riga;
+        std::vector<std::size_t> celle, marcatori;
+        std::uint8_t tipo;
+    } casi[] = {
+        {"montagna,   0,  75,  2", {0}, {}, 2},
+        {"montagna,   0,  125,  2", {0, 1, 2}, {}, 2},
+        {"montagna,   1000,  1125,  12", {20, 21, 22}, {}, 2},
+        {"montagna,   5950,  6200,  12", {119, 120, 121, 122, 123}, {122}, 2},
+    };
+    for (const auto& c : casi) {
+        scenario s = prova::leggi_sorgenti(linea_minima(righe({c.riga})), prova::treno_minimo(""));
+        ASSERT_EQ(s.codice_errore, 0) << c.riga;
+        std::vector<std::size_t> celle, marcatori;
+        for (std::size_t i = 0; i < s.celle.size(); ++i) {
+            if (s.celle[i].montagna != 0) {
+                celle.push_back(i);
+                EXPECT_EQ(s.celle[i].montagna, c.tipo) << c.riga << " cell " << i;
+            }
+            if (s.celle[i].tipo == cella_marcatore_montagna) marcatori.push_back(i);
+        }
+        EXPECT_EQ(celle, c.celle) << c.riga;
+        EXPECT_EQ(marcatori, c.marcatori) << c.riga;
+    }
+}
+
 TEST(ProgressiveOrdina, Casi) {
     using terna = std::array<std::int32_t, 3>;
     struct caso {

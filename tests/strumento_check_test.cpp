@@ -42,6 +42,23 @@ struct sorgenti_di_prova {
     }
 };
 
+// The rows that make a slowdown lose its end mark are warned, the stopping point naming the
+// slowdown's row; the route checks still walk to the slowdown's own end, so no error follows.
+TEST(Check, RallentamentoChePerdeLaMarcaDiFine) {
+    sorgenti_di_prova f(prova::linea_minima("", 30000),
+                        prova::righe({"[generale]", "rallentamento, 4950, 60, 0, 0, 0, 0",
+                                      "rallentamento, 10000, 60, 500, 0, 0, 0",
+                                      "stazione, 10500, 2, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Lago", "[fine]"}));
+    const std::string t = f.treno.string();
+    auto r = esegui_strumento(f.args("check"));
+    EXPECT_EQ(r.stato, 0);
+    EXPECT_EQ(r.out, t + ":2:1: warning: the slowdown is shorter than one cell: its start and end both fall in "
+                         "cell 100, so it has no end mark\n" +
+                         t + ":4:1: warning: the station's stopping point in cell 211 is written over the end mark "
+                         "of the slowdown of " + t + ":3\n" +
+                         "0 errors, 2 warnings\n");
+}
+
 TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     sorgenti_di_prova f(prova::linea_minima(""), treno_con_errori);
     const std::string t = f.treno.string();

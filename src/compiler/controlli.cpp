@@ -36,9 +36,11 @@ struct passata {
 
     void regola_a(std::int64_t i);
     void finestre(std::int64_t i);
-    // Returns the slowdown's end cell, or -1 when the walk reached the last cell without one.
-    std::int64_t lungo_rallentamento(std::int64_t i);
-    std::int64_t cerca_fine(std::int64_t i);
+    // Each returns the slowdown's end cell, or -1 when the walk reached the last cell without one.
+    // `propria` is the slowdown's own end cell as the reader placed it, -1 when not known.
+    std::int64_t lungo_rallentamento(std::int64_t i, std::int64_t propria);
+    std::int64_t cerca_fine(std::int64_t i, std::int64_t propria);
+    std::int64_t senza_fine(std::int64_t i);
     void dopo_rallentamento(std::int64_t k);
 };
 
@@ -81,15 +83,14 @@ void passata::finestre(std::int64_t i) {
     }
 }
 
-// A point every eighth cell along a slow slowdown, one cell back or forward when that one is taken.
-std::int64_t passata::lungo_rallentamento(std::int64_t i) {
+// A point every eighth cell along a slow slowdown, one cell back or forward when that one is
+// taken. The walk ends on the first end mark or on the slowdown's own end cell.
+std::int64_t passata::lungo_rallentamento(std::int64_t i, std::int64_t propria) {
+    if (propria == i) return i;
     std::int64_t n = 0;
     std::int64_t k = i;
     for (;;) {
-        if (k >= ultima) {
-            errore(13, k);
-            return -1;
-        }
+        if (k >= ultima) return senza_fine(i);
         ++k;
         ++n;
         if (n == 8) {
@@ -106,15 +107,26 @@ std::int64_t passata::lungo_rallentamento(std::int64_t i) {
                 errore(13, k);
             }
         }
-        if (tipo(k) == cella_fine_rallentamento) return k;
+        if (tipo(k) == cella_fine_rallentamento || k == propria) return k;
     }
 }
 
 // The end cell of the slowdown that starts at i, for a slowdown with no points along it.
-std::int64_t passata::cerca_fine(std::int64_t i) {
+std::int64_t passata::cerca_fine(std::int64_t i, std::int64_t propria) {
+    if (propria == i) return i;
     for (std::int64_t k = i + 1; k <= ultima; ++k)
-        if (tipo(k) == cella_fine_rallentamento) return k;
-    errore(13, ultima);
+        if (tipo(k) == cella_fine_rallentamento || k == propria) return k;
+    return senza_fine(i);
+}
+
+// A walk from the start in cell i met no end before the last cell.
+std::int64_t passata::senza_fine(std::int64_t i) {
+    diagnostica d;
+    d.codice = 13;
+    d.ha_posizione = true;
+    d.posizione = static_cast<std::int32_t>(i * 50);
+    d.significato = "the slowdown has no end cell ahead of it";
+    registra_errore(s, d);
     return -1;
 }
 
@@ -132,19 +144,30 @@ void passata::dopo_rallentamento(std::int64_t k) {
     }
 }
 
+// The own end cell of each slowdown by its start cell, -1 where no slowdown starts. An end
+// behind its start (a negative length) is not known: that walk goes to the first end mark.
+std::vector<std::int64_t> fini_proprie(const scenario& s) {
+    std::vector<std::int64_t> fine(s.celle.size(), -1);
+    for (const auto& r : s.rallentamenti)
+        if (r.fine >= r.inizio && esiste_cella(s, r.inizio)) fine[static_cast<std::size_t>(r.inizio)] = r.fine;
+    return fine;
+}
+
 }  // namespace
 
 void controlla_percorso(scenario& s) {
     if (s.celle.empty()) return;
     passata p{s, static_cast<std::int64_t>(s.celle.size()) - 1};
+    const std::vector<std::int64_t> proprie = fini_proprie(s);
     const std::int64_t limite = std::int64_t{s.ultima_cella} - 2;
     for (std::int64_t i = 1; i <= limite && i <= p.ultima; ++i) {
         std::uint8_t t = p.tipo(i);
         if (t == cella_avviso_rallentamento) p.regola_a(i);
         if (t == cella_inizio_rallentamento) {
             p.finestre(i);
-            std::int64_t fine = s.celle[static_cast<std::size_t>(i)].valore1 < 110 ? p.lungo_rallentamento(i)
-                                                                                 : p.cerca_fine(i);
+            const std::int64_t propria = proprie[static_cast<std::size_t>(i)];
+            std::int64_t fine = s.celle[static_cast<std::size_t>(i)].valore1 < 110 ? p.lungo_rallentamento(i, propria)
+                                                                                 : p.cerca_fine(i, propria);
             if (fine >= 0) p.dopo_rallentamento(fine);
         }
     }

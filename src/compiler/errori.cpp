@@ -62,7 +62,7 @@ std::string messaggio_diagnostica(const diagnostica& d) {
     std::string m = luogo(d);
     m += "error " + std::to_string(d.codice);
     if (d.ha_posizione) m += " at " + std::to_string(d.posizione) + " m";
-    std::string_view cosa = significato_errore(d.codice);
+    std::string_view cosa = d.significato.empty() ? significato_errore(d.codice) : std::string_view(d.significato);
     m += ": ";
     m += cosa.empty() ? std::string_view("unknown error") : cosa;
     if (!d.dettaglio.empty()) m += " (" + d.dettaglio + ")";

@@ -2,6 +2,7 @@
 // route, stations with their zones and stopping points, slowdowns, signals and abatement points.
 
 #include <cstdint>
+#include <string>
 
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
@@ -37,6 +38,8 @@ struct lettura_treno : lettura {
     esito valore_tratto(riempimento& f);
     esito segnale();
     esito rallentamento();
+    void annota_rallentamento(rallentamento_posto& r_posto);
+    void avverti_fine_coperta(std::int64_t c);
     esito abbattimento();
     esito stazione_();
     void fine_normale();
@@ -100,8 +103,35 @@ esito lettura_treno::rallentamento() {
     std::int32_t v[6];
     leggi_long(in, v);
     if (!dentro(v[0], 100)) return esito::fine_file;
-    if (memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]) != 0) return ferma(s.codice_errore, v[0]);
+    const std::size_t prima = s.rallentamenti.size();
+    const std::int32_t esito_memo = memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]);
+    if (s.rallentamenti.size() > prima) annota_rallentamento(s.rallentamenti.back());
+    if (esito_memo != 0) return ferma(s.codice_errore, v[0]);
     return esito::avanti;
+}
+
+// Keeps the row of a placed slowdown; one whose start and end fall in the same cell has its end
+// mark written over by its start, which an author should hear about.
+void lettura_treno::annota_rallentamento(rallentamento_posto& r_posto) {
+    r_posto.file = in.nome_file();
+    r_posto.riga = r.dove.riga;
+    if (r_posto.inizio == r_posto.fine)
+        s.avvertimenti.push_back(diagnostica_in(
+            in.nome_file(), r.dove,
+            "the slowdown is shorter than one cell: its start and end both fall in cell " +
+                std::to_string(r_posto.inizio) + ", so it has no end mark"));
+}
+
+// Notes a stopping point written over a slowdown's end mark, naming that slowdown's row.
+void lettura_treno::avverti_fine_coperta(std::int64_t c) {
+    if (cella_a(s, c).tipo != cella_fine_rallentamento) return;
+    std::string di_chi = "a slowdown";
+    for (const auto& r_posto : s.rallentamenti)
+        if (r_posto.fine == c && r_posto.riga > 0)
+            di_chi = "the slowdown of " + r_posto.file + ":" + std::to_string(r_posto.riga);
+    s.avvertimenti.push_back(diagnostica_in(in.nome_file(), r.dove,
+                                            "the station's stopping point in cell " + std::to_string(c) +
+                                                " is written over the end mark of " + di_chi));
 }
 
 esito lettura_treno::abbattimento() {
@@ -177,6 +207,7 @@ esito lettura_treno::stazione_() {
         double t = e.fine / 50.0 - 1;
         if (t <= 1) return ferma(24, std::nullopt);
         if (!esiste_cella(s, clng(t))) return ferma(111, p);
+        avverti_fine_coperta(clng(t));
         cella& fermata = cella_a(s, clng(t));
         fermata.tipo = cella_fermata;
         fermata.valore1 = bassi_16(stazione);

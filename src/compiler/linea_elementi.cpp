@@ -73,7 +73,7 @@ void memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, std::int
     if (n > 1 && std::int64_t{inizio} - s.montagna_fine[n - 1] <= 150) tipo = 3;
 
     std::int32_t primo = clng(inizio / 50.0);
-    std::int32_t ultimo = clng(fine / 50.0) - 1;
+    std::int32_t ultimo = clng(fine / 50.0 - 1.0);
     std::int64_t i = 0;
     for (std::int64_t c = primo; c <= ultimo; ++c) {
         ++i;

@@ -105,6 +105,18 @@ struct diagnostica {
     int riga = 0;      // 1-based line in that file, 0 when unknown
     int colonna = 0;   // 1-based column, 0 when unknown
     std::string dettaglio;  // extra words on the cause (a host failure's reason)
+    std::string significato;  // what went wrong, when this case has words of its own beside the code's
+};
+
+// A slowdown as the train reader placed it: its own start and end cells and the row it came
+// from. The end mark in the cells can be lost (a slowdown shorter than one cell has its start
+// written over its end; a stopping point may be written over the end), so the route checks
+// walk no further than this end.
+struct rallentamento_posto {
+    std::int64_t inizio = 0;
+    std::int64_t fine = 0;
+    std::string file;
+    int riga = 0;
 };
 
 struct scenario {
@@ -114,6 +126,7 @@ struct scenario {
 
     // Route cells 0..ultima_cella; empty until the route length is read.
     std::vector<cella> celle;
+    std::vector<rallentamento_posto> rallentamenti;  // in the order they were placed
     std::array<voce, voci_tabella> tabella{};
     struct tracciato tracciato;
 
