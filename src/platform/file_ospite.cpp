@@ -3,13 +3,19 @@
 #include "file_ospite.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
 #include "codifica.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace valmarena {
@@ -27,6 +33,55 @@ std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::stri
     if (!f) causa = causa_errno();
     return f;
 }
+
+#ifdef _WIN32
+std::FILE* crea_file_nuovo(const std::filesystem::path& p, std::string& causa, bool& occupato) {
+    occupato = false;
+    // CREATE_NEW fails on any entry of that name; a reparse point there is not followed.
+    HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD codice = GetLastError();
+        // A folder of that name may be reported as access denied rather than as existing.
+        occupato = codice == ERROR_FILE_EXISTS || codice == ERROR_ALREADY_EXISTS ||
+                   GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+        causa = std::system_category().message(static_cast<int>(codice));
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd == -1) {
+        causa = causa_errno();
+        CloseHandle(h);
+        DeleteFileW(p.c_str());
+        return nullptr;
+    }
+    std::FILE* f = _fdopen(fd, "wb");
+    if (!f) {
+        causa = causa_errno();
+        _close(fd);
+        DeleteFileW(p.c_str());
+    }
+    return f;
+}
+#else
+std::FILE* crea_file_nuovo(const std::filesystem::path& p, std::string& causa, bool& occupato) {
+    occupato = false;
+    errno = 0;
+    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        occupato = errno == EEXIST;
+        causa = causa_errno();
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) {
+        causa = causa_errno();
+        ::close(fd);
+        ::unlink(p.c_str());
+    }
+    return f;
+}
+#endif
 
 bool leggi_file(const std::filesystem::path& p, std::string& testo, std::string& causa) {
     std::FILE* f = apri_file(p, "rb", causa);

@@ -1,5 +1,6 @@
 // The host's file operations that the standard library leaves open: opening and reading by a
-// path with any letters in it, replacing a file by renaming over it, and a readable cause on failure.
+// path with any letters in it, creating a file that no one else holds, replacing a file by
+// renaming over it, and a readable cause on failure.
 #pragma once
 
 #include <cstdio>
@@ -10,6 +11,11 @@ namespace valmarena {
 
 // Opens a file with a C mode ("rb", "wb"); null on failure, with the cause in `causa`.
 std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::string& causa);
+
+// Creates a new regular file and opens it for binary writing, only when nothing of that name
+// exists: a link, a pipe, a folder or a file already there is never opened nor followed. Null on
+// failure, with the cause in `causa` and `occupato` set when the name was taken.
+std::FILE* crea_file_nuovo(const std::filesystem::path& p, std::string& causa, bool& occupato);
 
 // Reads the whole file into `testo`, sized once from its length; false with the cause on failure.
 bool leggi_file(const std::filesystem::path& p, std::string& testo, std::string& causa);

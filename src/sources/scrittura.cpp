@@ -2,7 +2,11 @@
 
 #include "scrittura.h"
 
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <system_error>
 
 #include "../platform/file_ospite.h"
@@ -14,22 +18,45 @@ namespace {
 // Small pieces are gathered in a block of this size; larger ones go to the file as they come.
 // A larger block saves no write worth having and costs fresh memory for every file.
 constexpr std::size_t dimensione_blocco = 64u << 10;
+
+// Names tried for the temporary file before giving up: each clash means an entry of that name
+// already stands beside the destination, which only a deliberate flood of names could repeat.
+constexpr int tentativi_temporaneo = 64;
+
+std::uint32_t suffisso_casuale() {
+    static std::mt19937 generatore = [] {
+        std::random_device dispositivo;
+        const auto tempo = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        std::seed_seq seme{dispositivo(), static_cast<std::uint32_t>(tempo), static_cast<std::uint32_t>(tempo >> 32)};
+        return std::mt19937(seme);
+    }();
+    return static_cast<std::uint32_t>(generatore());
 }
+}  // namespace
 
 std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione) {
+    char suffisso[16];
+    std::snprintf(suffisso, sizeof suffisso, ".%08x", static_cast<unsigned>(suffisso_casuale()));
     auto t = destinazione;
+    t += suffisso;
     t += ".~tmp";
     return t;
 }
 
-file_uscita::file_uscita(std::filesystem::path destinazione)
-    : destinazione_(std::move(destinazione)), temporaneo_(nome_temporaneo(destinazione_)) {
+file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std::move(destinazione)) {
     std::error_code ec;
     if (std::filesystem::is_directory(destinazione_, ec))
         throw errore_file(percorso_in_testo(destinazione_), "a folder stands in its place");
+    // The temporary file is created new, never opened where something already stands: a link
+    // there would lead the bytes elsewhere, a pipe would hold the run, a file would be lost.
     std::string causa;
-    f_ = apri_file(temporaneo_, "wb", causa);
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "cannot create the file: " + causa);
+    for (int i = 0; i < tentativi_temporaneo && !f_; ++i) {
+        temporaneo_ = nome_temporaneo(destinazione_);
+        bool occupato = false;
+        f_ = crea_file_nuovo(temporaneo_, causa, occupato);
+        if (!f_ && !occupato) throw errore_file(percorso_in_testo(destinazione_), "cannot create the file: " + causa);
+    }
+    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "no free temporary name beside it: " + causa);
     blocco_.reserve(dimensione_blocco);
 }
 

@@ -1,4 +1,4 @@
-// Writing an output file whole: the bytes go to a temporary file beside it, which is then
+// Writing an output file whole: the bytes go to a fresh temporary file beside it, which is then
 // renamed over the old one, so a failure never leaves a half-written or missing file.
 #pragma once
 
@@ -11,7 +11,8 @@ namespace valmarena {
 
 class file_uscita {
 public:
-    // Opens the temporary file; throws `errore_file` naming the destination when it cannot.
+    // Creates the temporary file under a name no one else holds; throws `errore_file` naming
+    // the destination when it cannot.
     explicit file_uscita(std::filesystem::path destinazione);
     ~file_uscita();
     file_uscita(const file_uscita&) = delete;
@@ -38,7 +39,8 @@ private:
 // Replaces the file at `destinazione` with exactly `contenuto`.
 void scrivi_file(const std::filesystem::path& destinazione, std::string_view contenuto);
 
-// The temporary name used beside `destinazione` while it is being written.
+// A temporary name beside `destinazione`, different on every call: its name, a dot, eight
+// hexadecimal digits, then ".~tmp".
 std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione);
 
 }  // namespace valmarena
