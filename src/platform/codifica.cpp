@@ -3,6 +3,7 @@
 #include "codifica.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace valmarena {
 
@@ -25,6 +26,55 @@ void aggiungi_utf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
+// The byte of the code page that holds `cp`, or -1 when it has none.
+int in_1252(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    for (int k = 0; k < 32; ++k)
+        if (da_80_a_9f[k] != 0 && da_80_a_9f[k] == cp) return 0x80 + k;
+    return -1;
+}
+
+// Length of the UTF-8 sequence starting at `i` and its code point, or 0 when the bytes there are
+// no valid UTF-8 (a stray continuation byte, a cut sequence, an overlong form, a surrogate).
+std::size_t sequenza_utf8(std::string_view t, std::size_t i, char32_t& cp) {
+    const auto b = static_cast<unsigned char>(t[i]);
+    std::size_t n = 0;
+    unsigned char minimo = 0x80, massimo = 0xBF;  // bounds of the second byte
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+        cp = b & 0x1Fu;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        cp = b & 0x0Fu;
+        if (b == 0xE0) minimo = 0xA0;
+        if (b == 0xED) massimo = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        cp = b & 0x07u;
+        if (b == 0xF0) minimo = 0x90;
+        if (b == 0xF4) massimo = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + n > t.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(t[i + k]);
+        const unsigned char lo = k == 1 ? minimo : 0x80, hi = k == 1 ? massimo : 0xBF;
+        if (c < lo || c > hi) return 0;
+        cp = (cp << 6) | (c & 0x3Fu);
+    }
+    return n;
+}
+
+std::string esadecimale(unsigned valore, const char* formato) {
+    char t[16];
+    std::snprintf(t, sizeof t, formato, valore);
+    return t;
+}
+
 }  // namespace
 
 std::string da_1252_a_utf8(std::string_view testo) {
@@ -68,6 +118,29 @@ std::string da_utf8_a_1252(std::string_view testo) {
                 if (da_80_a_9f[k] == cp && cp != 0) risultato = static_cast<char>(0x80 + k);
         }
         out += risultato;
+    }
+    return out;
+}
+
+std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::string& difetto) {
+    std::string out;
+    out.reserve(testo.size());
+    for (std::size_t i = 0; i < testo.size();) {
+        char32_t cp = 0;
+        const std::size_t n = sequenza_utf8(testo, i, cp);
+        if (n == 0) {
+            difetto = "holds the byte " + esadecimale(static_cast<unsigned char>(testo[i]), "0x%02X") +
+                      ", which is not valid UTF-8";
+            return std::nullopt;
+        }
+        const int b = in_1252(cp);
+        if (b < 0) {
+            difetto = "holds the character '" + std::string(testo.substr(i, n)) + "' (" +
+                      esadecimale(static_cast<unsigned>(cp), "U+%04X") + "), which Windows-1252 cannot encode";
+            return std::nullopt;
+        }
+        out += static_cast<char>(b);
+        i += n;
     }
     return out;
 }

@@ -2,6 +2,7 @@
 // UTF-8 for paths and messages, and letter case folding for the keyword tests.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,10 @@ std::string da_1252_a_utf8(std::string_view testo);
 
 // UTF-8 to Windows-1252; characters with no place in the code page become '?'.
 std::string da_utf8_a_1252(std::string_view testo);
+
+// UTF-8 to Windows-1252 when the text is valid UTF-8 and every character has its place in the
+// code page; otherwise nothing, with what is wrong (the byte or the character, in English) in `difetto`.
+std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::string& difetto);
 
 // Lower case of one Windows-1252 byte (ASCII letters and the Latin-1 capitals).
 char minuscola(char c);

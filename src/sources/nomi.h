@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace valmarena {
@@ -17,6 +18,12 @@ std::string nome_documento(const std::string& percorso, const std::string& treno
 std::string nome_tracciato_dat(const std::string& percorso);                        // R_linea.dat
 std::string nome_tabella_sim(const std::string& percorso, const std::string& treno);  // R_T.sim
 std::string nome_celle_dat(const std::string& percorso, const std::string& treno);    // R_T.dat
+
+// What keeps a route or train name (Windows-1252 bytes) out of a file name, in English and naming
+// the character at fault; nothing when the name is usable. Refused: an empty name, "..", a path
+// separator, a character Windows forbids in file names, a control character and the five bytes
+// Windows-1252 leaves undefined.
+std::optional<std::string> difetto_nome(const std::string& nome);
 
 // A file of the folder under a Windows-1252 name.
 std::filesystem::path in_cartella(const std::filesystem::path& cartella, const std::string& nome);

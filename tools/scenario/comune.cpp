@@ -41,10 +41,18 @@ std::optional<std::string> carica_file(const std::filesystem::path& p, std::stri
     return testo;
 }
 
+std::string nome_scenario(const argomenti& a, const std::string& opzione, const std::string& predefinito) {
+    std::string difetto;
+    const auto nome = da_utf8_a_1252_esatto(a.valore(opzione, predefinito), difetto);
+    if (!nome) throw argomenti_errati(opzione + " " + difetto);
+    if (auto d = difetto_nome(*nome)) throw argomenti_errati(opzione + ": " + *d);
+    return *nome;
+}
+
 scenario scenario_con_nomi(const argomenti& a) {
     scenario s;
-    s.nome_percorso = da_utf8_a_1252(a.valore("--route", percorso_pacchetto));
-    s.nome_treno = da_utf8_a_1252(a.valore("--train-name", treno_pacchetto));
+    s.nome_percorso = nome_scenario(a, "--route", percorso_pacchetto);
+    s.nome_treno = nome_scenario(a, "--train-name", treno_pacchetto);
     return s;
 }
 

@@ -18,6 +18,11 @@ bool leggibile(const std::filesystem::path& p);
 // The whole content of a file, or nothing with the cause in `causa`.
 std::optional<std::string> carica_file(const std::filesystem::path& p, std::string& causa);
 
+// The Windows-1252 name given by `opzione` (--route, --train-name), or `predefinito`. Bad
+// arguments when the value is not valid UTF-8, holds a character Windows-1252 cannot encode or
+// cannot be part of a file name; the message names the option and the character.
+std::string nome_scenario(const argomenti& a, const std::string& opzione, const std::string& predefinito);
+
 // Fresh records named by --route and --train-name, the package's names when they are not given.
 scenario scenario_con_nomi(const argomenti& a);
 

@@ -526,7 +526,7 @@ nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) 
         n.tabella = in_cartella(cartella, nome_tabella_sim(percorso_1252, treno_1252));
         n.celle = in_cartella(cartella, nome_celle_dat(percorso_1252, treno_1252));
     };
-    imposta(da_utf8_a_1252(n.percorso), da_utf8_a_1252(n.treno));
+    imposta(nome_scenario(a, "--route", percorso_pacchetto), nome_scenario(a, "--train-name", treno_pacchetto));
     std::error_code ec;
     if (a.ha("--route") || a.ha("--train-name") || std::filesystem::exists(n.celle, ec)) return n;
     // No names given and no default scenario: take the only table file in the folder.
