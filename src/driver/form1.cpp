@@ -59,8 +59,16 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
 }
 
 void Form_Load(const char* argv0) {
+    std::filesystem::path cartella;
+    try {
+        cartella = cartella_programma(argv0);
+    } catch (const std::exception& e) {
+        // Nowhere else is the right place: writing into the current folder would scatter the files.
+        mostra_messaggio(e.what());
+        termina_processo(uscita_errore_file);
+    }
     Form1 form;
-    int stato = esegui_scenario(form, cartella_programma(argv0));
+    int stato = esegui_scenario(form, cartella);
     termina_processo(stato);
 }
 

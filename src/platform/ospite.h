@@ -7,7 +7,8 @@
 
 namespace valmarena {
 
-// The folder that holds the running program.
+// The folder that holds the running program. Throws std::runtime_error, saying why, when the
+// host cannot tell: the run must then stop rather than write its files somewhere else.
 std::filesystem::path cartella_programma(const char* argv0);
 
 // Shows the window Form1 with its label "Attendere" and paints it once, before the work.

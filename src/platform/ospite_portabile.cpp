@@ -1,23 +1,66 @@
 // The host layer for systems without the Windows desktop: the window becomes one line on
 // standard error, a message box becomes a line on standard error.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "ospite.h"
 
 namespace valmarena {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// True when `p` is a regular file this process may run, as the shell requires of a command.
+bool eseguibile(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec) && ::access(p.c_str(), X_OK) == 0;
+}
+
+// The program that a bare command name started, looked up in PATH the way the shell does: the
+// folders in order, an empty entry meaning the current folder; without PATH, the system's own.
+fs::path cerca_nel_path(const std::string& nome) {
+    const char* variabile = std::getenv("PATH");
+    std::string elenco = variabile ? variabile : "/bin:/usr/bin";
+    std::size_t inizio = 0;
+    for (;;) {
+        const std::size_t fine = elenco.find(':', inizio);
+        const std::string cartella = elenco.substr(inizio, fine == std::string::npos ? std::string::npos : fine - inizio);
+        const fs::path candidato = (cartella.empty() ? fs::path(".") : fs::path(cartella)) / nome;
+        if (eseguibile(candidato)) return candidato;
+        if (fine == std::string::npos) return {};
+        inizio = fine + 1;
+    }
+}
+
+// The program named by argv[0]: a path when it holds a slash, otherwise a command found in PATH.
+fs::path programma_da_argv0(const char* argv0) {
+    if (!argv0 || !*argv0) return {};
+    const std::string nome = argv0;
+    if (nome.find('/') == std::string::npos) return cerca_nel_path(nome);
+    return eseguibile(nome) ? fs::path(nome) : fs::path();
+}
+
+}  // namespace
+
 std::filesystem::path cartella_programma(const char* argv0) {
     std::error_code ec;
-    auto proprio = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec && !proprio.empty()) return proprio.parent_path();
-    if (argv0 && *argv0) {
-        auto p = std::filesystem::absolute(argv0, ec);
-        if (!ec) return p.parent_path();
+    auto proprio = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec && proprio.is_absolute()) return proprio.parent_path();
+    // Without /proc, argv[0] names the program as the one who started it named it.
+    const fs::path programma = programma_da_argv0(argv0);
+    if (!programma.empty()) {
+        auto vero = fs::canonical(programma, ec);
+        if (!ec) return vero.parent_path();
     }
-    return std::filesystem::current_path();
+    throw std::runtime_error(std::string("Cannot find the folder that holds the program: /proc/self/exe cannot be read and '") +
+                             (argv0 ? argv0 : "") + "' names no program file, neither as a path nor in PATH");
 }
 
 void mostra_finestra() {

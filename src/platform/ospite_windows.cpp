@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "ospite.h"
@@ -108,7 +109,10 @@ LRESULT CALLBACK procedura_finestra(HWND h, UINT msg, WPARAM w, LPARAM l) {
 
 std::filesystem::path cartella_programma(const char*) {
     std::wstring percorso = percorso_modulo();
-    if (percorso.empty()) return std::filesystem::current_path();
+    // Without the module's own path there is no right place to write to; the current folder
+    // would be somewhere else.
+    if (percorso.empty())
+        throw std::runtime_error("Cannot find the folder that holds the program: its own path cannot be read");
     return std::filesystem::path(percorso).parent_path();
 }
 
