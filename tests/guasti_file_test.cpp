@@ -2,7 +2,8 @@
 // cannot be written, a source file that cannot be deleted, a full disk, a folder standing where
 // an output file should go. Each run must end with a message naming the file and the cause and
 // a non-zero exit status, leave every file written before the fault (and every older output
-// file) whole, and leave no temporary "<file>.~tmp" behind.
+// file) whole, and leave no temporary "<file>.*.~tmp" behind. Entries already standing at a
+// temporary name, and a program that must find its own folder without /proc, are tried too.
 //
 // The faults are real ones, made in a child process: the tests run as root, whom permission
 // bits do not stop, so the child drops to the unprivileged user 65534 where permissions matter;
@@ -18,15 +19,18 @@
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <sched.h>
 #include <signal.h>
 #include <stddef.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +57,7 @@ struct vincoli {
     bool senza_privilegi = false;        // setgid/setuid 65534
     rlim_t limite_file = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
     bool senza_cancellare = false;       // unlink and unlinkat fail with EPERM
+    unsigned allarme_secondi = 0;        // SIGALRM after this long: a run that hangs is ended
 };
 
 struct esito_figlio {
@@ -99,6 +104,7 @@ esito_figlio in_figlio(const vincoli& v, const std::function<int()>& corpo) {
             (setgroups(0, nullptr) != 0 || setgid(utente_senza_privilegi) != 0 || setuid(utente_senza_privilegi) != 0))
             _exit(stato_non_preparato);
         if (v.senza_cancellare && !installa_filtro_cancellazione()) _exit(stato_non_preparato);
+        if (v.allarme_secondi) alarm(v.allarme_secondi);
         int stato = corpo();
         std::cerr.flush();
         std::fflush(nullptr);
@@ -303,14 +309,119 @@ TEST(GuastiFilePacchetto, CartellaAlPostoDiUnFile) {
         dopo.erase("valmarena");
         controlla_interi(dopo, {}, rif, nome);
     }
-    // A folder with the temporary file's own name is a file that cannot be created.
+    // A folder where the temporary file used to go stands aside: the temporary file takes a name
+    // of its own, the run completes and the folder stays as it was.
     prova::cartella_temporanea c;
     fs::copy_file(programma, c / "valmarena");
     fs::create_directory(c / "Valmarena_RX 914.sim.~tmp");
+    prova::scrivi(c / "Valmarena_RX 914.sim.~tmp" / "dentro", "x");
     esito_figlio e = esegui_pacchetto(c.percorso(), {});
-    EXPECT_EQ(e.stato, 3);
-    EXPECT_TRUE(contiene(e.errori, "Cannot write " + (c / "Valmarena_RX 914.sim").string() + ": ")) << e.errori;
-    EXPECT_TRUE(fs::is_directory(c / "Valmarena_RX 914.sim.~tmp"));
+    EXPECT_EQ(e.stato, 0) << e.errori;
+    EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914.sim.~tmp" / "dentro"), "x");
+    EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914.sim"), rif.at("Valmarena_RX 914.sim"));
+}
+
+// Entries that stand at the names "<file>.~tmp" beside every file the package writes: a link
+// into another folder, a pipe, a user's own file. The run writes through temporary files of its
+// own, so it neither writes through the link, nor waits on the pipe, nor takes the user's file
+// as an output; every entry is left as it was and the outputs are those of an undisturbed run.
+TEST(GuastiFilePacchetto, NomiTemporaneiGiaPresi) {
+    const auto& rif = uscite_pacchetto();
+    enum class genere { collegamento, fifo, file_utente };
+    for (genere g : {genere::collegamento, genere::fifo, genere::file_utente}) {
+        SCOPED_TRACE(static_cast<int>(g));
+        prova::cartella_temporanea base;
+        const fs::path c = base / "programma", vittima = base / "altrove" / "vittima.txt";
+        fs::create_directories(vittima.parent_path());
+        fs::create_directory(c);
+        prova::scrivi(vittima, "da non toccare");
+        fs::copy_file(programma, c / "valmarena");
+        std::vector<std::string> presi;
+        for (const auto& [nome, byte] : rif) {
+            const fs::path p = c / (nome + ".~tmp");
+            presi.push_back(p.filename().string());
+            if (g == genere::collegamento) fs::create_symlink("../altrove/vittima.txt", p);
+            if (g == genere::fifo) {
+                ASSERT_EQ(mkfifo(p.c_str(), 0666), 0) << std::strerror(errno);
+            }
+            if (g == genere::file_utente) prova::scrivi(p, "mio " + nome);
+        }
+        // A run held on a pipe is ended by the alarm and reported as not exited.
+        esito_figlio e = esegui_pacchetto(c, {.allarme_secondi = 60});
+        EXPECT_EQ(e.stato, 0) << e.errori;
+        EXPECT_EQ(prova::leggi(vittima), "da non toccare");
+        for (const auto& [nome, byte] : rif) {
+            const fs::path p = c / (nome + ".~tmp");
+            if (g == genere::collegamento) {
+                EXPECT_TRUE(fs::is_symlink(p)) << p;
+                EXPECT_EQ(fs::read_symlink(p), "../altrove/vittima.txt");
+            }
+            if (g == genere::fifo) {
+                EXPECT_TRUE(fs::is_fifo(fs::symlink_status(p))) << p;
+            }
+            if (g == genere::file_utente) {
+                EXPECT_EQ(prova::leggi(p), "mio " + nome);
+            }
+            // The outputs are plain files holding the undisturbed run's bytes; the sources are gone.
+            if (nome == "Valmarena_linea.txt" || nome == "Valmarena_RX 914-.txt") {
+                EXPECT_FALSE(fs::exists(fs::symlink_status(c / nome))) << nome;
+                continue;
+            }
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(c / nome))) << nome;
+            EXPECT_EQ(prova::leggi(c / nome), byte) << nome;
+        }
+        std::vector<std::string> rimasti = temporanei(c);
+        std::sort(rimasti.begin(), rimasti.end());
+        std::sort(presi.begin(), presi.end());
+        EXPECT_EQ(rimasti, presi);
+    }
+}
+
+// Without /proc the program finds itself from argv[0] as the shell did: through PATH (skipping a
+// same-named file that may not be run) or as a path; when argv[0] names no program file it stops
+// with status 3. It never writes into the current folder. /proc is hidden by a tmpfs mounted in
+// a private mount namespace, which needs root.
+TEST(GuastiFilePacchetto, SenzaProcDalPathODaArgv0) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to hide /proc in a private mount namespace";
+    const auto& rif = uscite_pacchetto();
+    struct caso {
+        const char* argv0;
+        bool dal_path;  // started by name through PATH, otherwise by its full path
+        int stato;
+    };
+    const caso casi[] = {{"valmarena", true, 0}, {"../programma/valmarena", false, 0}, {"valmarena-assente", false, 3}};
+    for (const caso& k : casi) {
+        SCOPED_TRACE(k.argv0);
+        prova::cartella_temporanea base;
+        const fs::path c = base / "programma", corrente = base / "corrente", finto = base / "finto";
+        for (const auto& d : {c, corrente, finto}) fs::create_directory(d);
+        fs::copy_file(programma, c / "valmarena");
+        // Found first in PATH, but without permission to run it: the shell would pass it by.
+        prova::scrivi(finto / "valmarena", "#!/bin/sh\n");
+        fs::permissions(finto / "valmarena", fs::perms::owner_read | fs::perms::owner_write);
+        const std::string path = "/nessuna:" + finto.string() + ":" + c.string();
+        esito_figlio e = in_figlio({}, [&] {
+            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount("tmpfs", "/proc", "tmpfs", 0, "size=64k") != 0 || chdir(corrente.c_str()) != 0 ||
+                setenv("PATH", path.c_str(), 1) != 0)
+                return stato_non_preparato;
+            if (k.dal_path) execlp(k.argv0, k.argv0, static_cast<char*>(nullptr));
+            else execl((c / "valmarena").c_str(), k.argv0, static_cast<char*>(nullptr));
+            return 127;
+        });
+        if (e.saltato) GTEST_SKIP() << "no private mount namespace here";
+        EXPECT_EQ(e.stato, k.stato) << e.errori;
+        EXPECT_TRUE(fs::is_empty(corrente));
+        auto dopo = contenuto_cartella(c);
+        dopo.erase("valmarena");
+        if (k.stato == 0) {
+            for (const auto& [nome, byte] : dopo) EXPECT_EQ(byte, rif.at(nome)) << nome;
+            EXPECT_EQ(dopo.size(), 6u);
+        } else {
+            EXPECT_TRUE(dopo.empty());
+            EXPECT_TRUE(contiene(e.errori, "Cannot find the folder that holds the program")) << e.errori;
+        }
+    }
 }
 
 // ---- `scenario compile`, run in the child through the tool's own entry point ----
