@@ -26,6 +26,7 @@ void aggiungi_utf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
+
 // The byte of the code page that holds `cp`, or -1 when it has none.
 int in_1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);

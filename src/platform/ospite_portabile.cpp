@@ -1,5 +1,5 @@
-// The host layer for systems without the Windows desktop: the window becomes one line on
-// standard error, a message box becomes a line on standard error.
+// The host layer for systems without the Windows desktop: the program's folder from /proc or from
+// argv[0] as the shell found it; the window and a message box become lines on standard error.
 
 #include <unistd.h>
 
