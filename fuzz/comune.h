@@ -64,9 +64,12 @@ inline void controlla_scenario(const scenario& s) {
     pretendi(s.celle.empty() || s.celle.size() == static_cast<std::size_t>(s.ultima_cella) + 1,
              "le celle non corrispondono a ultima_cella");
     pretendi(s.n_montagne >= 0 && s.n_montagne <= max_montagne, "numero di montagne fuori dall'elenco");
-    pretendi(s.tracciato.etichette.size() == 2 * s.tracciato.punti &&
-                 s.tracciato.valori.size() == 2 * s.tracciato.punti,
-             "tracciato di dimensioni incoerenti");
+    const auto& tratti = s.tracciato.tratti;
+    for (std::size_t i = 0; i < tratti.size(); ++i)
+        pretendi(tratti[i].fine >= 2 && static_cast<std::uint64_t>(tratti[i].fine) < s.tracciato.punti &&
+                     (i == 0 || tratti[i].fine > tratti[i - 1].fine),
+                 "tratti del tracciato fuori ordine o fuori dal tracciato");
+    pretendi(tratti.empty() || s.tracciato.origine, "tratti del tracciato senza origine");
     pretendi(s.codice_errore == 0 || !s.diagnostiche.empty(), "codice di errore senza diagnostica");
 }
 

@@ -5,6 +5,7 @@
 
 #include "compiler/errori.h"
 #include "compiler/linea.h"
+#include "compiler/penna.h"
 #include "supporto.h"
 
 namespace valmarena {
@@ -240,7 +241,7 @@ TEST(ProgressiveOrdina, Casi) {
 TEST(Tracciato, CurvaPiccolaDaSinistraADestra) {
     scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvad4,  0,  3"}), 100), prova::treno_minimo(""));
     ASSERT_EQ(s.codice_errore, 0);
-    const struct tracciato& t = s.tracciato;
+    const struct tracciato t = disegna_tracciato(s.tracciato);
     ASSERT_EQ(t.punti, 7101u);
     EXPECT_EQ(etichetta_punto(t, 1, 1), etichetta::intero);
     EXPECT_EQ(valore_punto(t, 1, 1), 1.0);
@@ -259,8 +260,9 @@ TEST(Tracciato, PercorsoMassimoDisegnatoFinoInFondo) {
     // Curves may not take the cursor past 1000000 m, the straight run to the end may.
     scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvad1,  999000,  500"}), 1000000), prova::treno_minimo(""));
     EXPECT_EQ(s.codice_errore, 0);
-    EXPECT_EQ(etichetta_punto(s.tracciato, 1006998, 1), etichetta::reale);
-    EXPECT_EQ(etichetta_punto(s.tracciato, 1006999, 1), etichetta::vuoto);
+    const struct tracciato t = disegna_tracciato(s.tracciato);
+    EXPECT_EQ(etichetta_punto(t, 1006998, 1), etichetta::reale);
+    EXPECT_EQ(etichetta_punto(t, 1006999, 1), etichetta::vuoto);
     scenario oltre = prova::leggi_sorgenti(linea_minima(righe({"curvad1,  999000,  1500"}), 1000000), prova::treno_minimo(""));
     EXPECT_EQ(oltre.codice_errore, 103);
 }
@@ -269,14 +271,16 @@ TEST(Tracciato, SenzaTracciatoLeCurveNonContano) {
     scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvas,  100,  50"})), prova::treno_minimo(""), 0);
     EXPECT_EQ(s.codice_errore, 0);
     EXPECT_EQ(s.tracciato.punti, 0u);
-    EXPECT_TRUE(s.tracciato.valori.empty());
+    EXPECT_TRUE(s.tracciato.tratti.empty());
+    EXPECT_TRUE(disegna_tracciato(s.tracciato).valori.empty());
 }
 
 TEST(Tracciato, CurvaSinistraVersoMenoX) {
     scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvaS6,  100,  200"}), 1000), prova::treno_minimo(""));
     ASSERT_EQ(s.codice_errore, 0);
-    EXPECT_EQ(valore_punto(s.tracciato, 100, 0), 0.0);
-    EXPECT_LT(valore_punto(s.tracciato, 300, 0), -10.0);
+    const struct tracciato t = disegna_tracciato(s.tracciato);
+    EXPECT_EQ(valore_punto(t, 100, 0), 0.0);
+    EXPECT_LT(valore_punto(t, 300, 0), -10.0);
 }
 
 }  // namespace

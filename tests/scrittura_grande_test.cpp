@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "compiler/linea.h"
+#include "compiler/penna.h"
 #include "compiler/scrittori.h"
 #include "records/memoria_grande.h"
 #include "records/scenario.h"
@@ -140,18 +141,21 @@ TEST(MemoriaGrande, TracciatoDelPercorsoMassimo) {
     alloca_percorso(s, 1000000);
     const std::size_t punti = 1007001;
     ASSERT_EQ(s.tracciato.punti, punti);
-    ASSERT_EQ(s.tracciato.etichette.size(), 2 * punti);
+    EXPECT_FALSE(s.tracciato.origine);
+    EXPECT_TRUE(s.tracciato.tratti.empty());
+    struct tracciato t = disegna_tracciato(s.tracciato);
+    ASSERT_EQ(t.etichette.size(), 2 * punti);
     for (std::size_t i : {std::size_t{0}, punti - 1, punti, 2 * punti - 1, std::size_t{777777}}) {
-        EXPECT_EQ(s.tracciato.etichette[i], etichetta::vuoto) << i;
-        EXPECT_EQ(s.tracciato.valori[i], 0.0) << i;
+        EXPECT_EQ(t.etichette[i], etichetta::vuoto) << i;
+        EXPECT_EQ(t.valori[i], 0.0) << i;
     }
-    imposta_punto(s.tracciato, 1007000, 1, etichetta::reale, 12.5);
-    struct tracciato spostato = std::move(s.tracciato);
+    imposta_punto(t, 1007000, 1, etichetta::reale, 12.5);
+    struct tracciato spostato = std::move(t);
     EXPECT_EQ(valore_punto(spostato, 1007000, 1), 12.5);
     EXPECT_EQ(etichetta_punto(spostato, 1007000, 1), etichetta::reale);
     alloca_percorso(s, 1000);
     EXPECT_EQ(s.tracciato.punti, 8001u);
-    EXPECT_EQ(valore_punto(s.tracciato, 8000, 1), 0.0);
+    EXPECT_EQ(valore_punto(disegna_tracciato(s.tracciato), 8000, 1), 0.0);
 }
 
 TEST(Tracciato, LimiteDelCursore) {
@@ -169,14 +173,15 @@ TEST(Tracciato, LimiteDelCursore) {
         {20, 10, 5, true, 20},    // nothing to draw
     };
     for (const caso& k : casi) {
-        struct tracciato t;
-        t.punti = 60;
-        t.etichette.assign(120, etichetta::vuoto);
-        t.valori.assign(120, 0.0);
-        for (std::int64_t m = 0; m < k.cursore; ++m) imposta_punto(t, m, 1, etichetta::reale, static_cast<double>(m));
+        // The line drawn straight from the origin up to the cursor: y = metre.
+        piano_tracciato p;
+        p.punti = 60;
+        apri_tracciato(p);
+        if (k.cursore > 2) p.tratti.push_back({k.cursore - 1, 0.0});
         std::int64_t cursore = k.cursore;
-        EXPECT_EQ(estendi_tracciato(t, cursore, k.fino_a, 0.0, k.limite), k.atteso) << k.cursore << " " << k.fino_a;
+        EXPECT_EQ(estendi_tracciato(p, cursore, k.fino_a, 0.0, k.limite), k.atteso) << k.cursore << " " << k.fino_a;
         EXPECT_EQ(cursore, k.cursore_dopo) << k.cursore << " " << k.fino_a;
+        const struct tracciato t = disegna_tracciato(p);
         for (std::int64_t m = k.cursore; m < 60; ++m) {
             bool disegnato = m < k.cursore_dopo;
             EXPECT_EQ(etichetta_punto(t, m, 0), disegnato ? etichetta::reale : etichetta::vuoto) << m;

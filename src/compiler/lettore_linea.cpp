@@ -246,12 +246,7 @@ bool leggi(lettura_linea& l) {
     progressive_ordina(s);
     s.n_montagne = 0;
     s.prossimo_cartello = prima_voce_cartelli;
-    if (s.genera_tracciato != 0) {
-        imposta_punto(s.tracciato, 0, 0, etichetta::intero, 0);
-        imposta_punto(s.tracciato, 0, 1, etichetta::intero, 0);
-        imposta_punto(s.tracciato, 1, 0, etichetta::intero, 0);
-        imposta_punto(s.tracciato, 1, 1, etichetta::intero, 1);
-    }
+    if (s.genera_tracciato != 0) apri_tracciato(s.tracciato);
     // The rest of the file: every row recognised by its keyword alone.
     if (l.scorri_righe([&l](const std::string& t) { return l.riga_elemento(t); }) == esito::ferma) return false;
     l.chiusura();

@@ -2,12 +2,14 @@
 
 #include "scrittori.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <memory>
 
 #include "../records/guasti.h"
 #include "../sources/scrittura.h"
+#include "penna.h"
 
 namespace valmarena {
 
@@ -72,18 +74,22 @@ char* metti_cella(char* out, const cella& c) {
 // The most bytes one track-plan element takes: its tag and a real value.
 constexpr std::size_t massimo_per_punto = 2 + 8;
 
+// Puts one tagged value at `out` and returns the byte after it.
+char* metti_punto(char* out, etichetta e, double v) {
+    out = metti_le(out, static_cast<std::uint16_t>(e));
+    if (e == etichetta::reale)
+        out = metti_le(out, std::bit_cast<std::uint64_t>(v));
+    else if (e == etichetta::intero)
+        out = metti_le(out, static_cast<std::int16_t>(v));
+    return out;
+}
+
 // Puts the tagged values of elements [da, a) of the track plan at `out`, which has room for
 // massimo_per_punto bytes per element, and returns the byte after the last one.
 char* metti_punti(char* out, const struct tracciato& t, std::size_t da, std::size_t a) {
     const etichetta* e = t.etichette.data();
     const double* v = t.valori.data();
-    for (std::size_t i = da; i < a; ++i) {
-        out = metti_le(out, static_cast<std::uint16_t>(e[i]));
-        if (e[i] == etichetta::reale)
-            out = metti_le(out, std::bit_cast<std::uint64_t>(v[i]));
-        else if (e[i] == etichetta::intero)
-            out = metti_le(out, static_cast<std::int16_t>(v[i]));
-    }
+    for (std::size_t i = da; i < a; ++i) out = metti_punto(out, e[i], v[i]);
     return out;
 }
 
@@ -138,6 +144,27 @@ void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato&
     // 8192 real values take 80 KiB.
     scrivi_a_pezzi(file, t.etichette.size(), 8192, massimo_per_punto,
                    [&t](char* out, std::size_t da, std::size_t a) { return metti_punti(out, t, da, a); });
+}
+
+void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p) {
+    // All x values, then all y values: the plan is drawn twice, once for each half, which costs
+    // less than keeping the points of one half until the other is written.
+    constexpr std::size_t passo = 8192;
+    file_uscita f(file);
+    std::unique_ptr<char[]> blocco(new char[std::min(p.punti, passo) * massimo_per_punto]);
+    for (int asse = 0; asse < 2; ++asse) {
+        penna_tracciato penna(p);
+        for (std::size_t da = 0; da < p.punti; da += passo) {
+            char* out = blocco.get();
+            const std::size_t a = std::min(da + passo, p.punti);
+            if (asse == 0)
+                penna.avanza(a, [&out](std::size_t, etichetta e, double x, double) { out = metti_punto(out, e, x); });
+            else
+                penna.avanza(a, [&out](std::size_t, etichetta e, double, double y) { out = metti_punto(out, e, y); });
+            f.scrivi(blocco.get(), static_cast<std::size_t>(out - blocco.get()));
+        }
+    }
+    f.conferma();
 }
 
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, byte_tabella(s)); }

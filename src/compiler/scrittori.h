@@ -18,6 +18,8 @@ std::string byte_tracciato(const struct tracciato& t);
 
 // Each replaces its file whole; a failure throws `errore_file` and leaves the old file as it was.
 void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato& t);
+// The same bytes as the plan's points drawn whole, drawn a piece at a time as they are written.
+void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p);
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s);
 void scrivi_celle(const std::filesystem::path& file, const scenario& s);
 

@@ -24,10 +24,7 @@ void alloca_percorso(scenario& s, std::int32_t lunghezza) {
     s.rallentamenti.clear();
     s.tracciato = {};
     if (s.genera_tracciato != 0) {
-        auto punti = static_cast<std::size_t>(s.fine_tracciato) + 1;
-        s.tracciato.punti = punti;
-        s.tracciato.etichette.assign(2 * punti, etichetta::vuoto);
-        s.tracciato.valori.assign(2 * punti, 0.0);
+        s.tracciato.punti = static_cast<std::size_t>(s.fine_tracciato) + 1;
     }
 }
 
@@ -56,6 +53,11 @@ static std::size_t posto(const struct tracciato& t, std::int64_t metro, int asse
     if (metro < 0 || static_cast<std::uint64_t>(metro) >= t.punti || asse < 0 || asse > 1)
         throw indice_fuori_limiti("metre " + std::to_string(metro) + " outside the track plan");
     return static_cast<std::size_t>(asse) * t.punti + static_cast<std::size_t>(metro);
+}
+
+void apri_tracciato(piano_tracciato& t) {
+    if (t.punti < 2) throw indice_fuori_limiti("metre 0 outside the track plan");
+    t.origine = true;
 }
 
 void imposta_punto(struct tracciato& t, std::int64_t metro, int asse, etichetta e, double v) {

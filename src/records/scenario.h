@@ -86,12 +86,30 @@ constexpr std::int16_t marca_celle = 5121;
 // Tag of a track-plan element, as written to disk.
 enum class etichetta : std::uint8_t { vuoto = 0, intero = 2, reale = 5 };
 
-// The track plan: x and y of the line at every metre 0..fine. Element (m, asse) is at
-// asse * punti + m, so all x values come first, then all y values, as on disk.
+// A whole track plan: x and y of the line at every metre 0..fine. Element (m, asse) is at
+// asse * punti + m, so all x values come first, then all y values, as on disk. What a decoded
+// file holds, and what `disegna_tracciato` draws from a plan.
 struct tracciato {
     std::size_t punti = 0;  // fine_tracciato + 1, or 0 when not built
     std::vector<etichetta, memoria_grande<etichetta>> etichette;
     std::vector<double, memoria_grande<double>> valori;
+};
+
+// One stretch of the track plan: the metres after the previous stretch up to `fine`, each step
+// the previous one turned by `kappa` (0 draws straight).
+struct tratto {
+    std::int64_t fine = 0;
+    double kappa = 0.0;
+};
+
+// The track plan as the reader decides it, without its points: metres 0 and 1 are the whole
+// numbers (0, 0) and (0, 1) once `origine` is set, metres 2 onwards follow the stretches in
+// order, and every metre after the last stretch is empty. The writer draws the points from it
+// a piece at a time, so the points of a long route never sit in memory as a whole.
+struct piano_tracciato {
+    std::size_t punti = 0;  // fine_tracciato + 1, or 0 when not built
+    bool origine = false;
+    std::vector<tratto> tratti;
 };
 
 constexpr int max_montagne = 80;
@@ -128,7 +146,7 @@ struct scenario {
     std::vector<cella> celle;
     std::vector<rallentamento_posto> rallentamenti;  // in the order they were placed
     std::array<voce, voci_tabella> tabella{};
-    struct tracciato tracciato;
+    piano_tracciato tracciato;
 
     // Mountain stretches, indices 1..80.
     std::array<std::int32_t, max_montagne + 1> montagna_inizio{};
@@ -166,6 +184,9 @@ bool esiste_cella(const scenario& s, std::int64_t indice);
 
 // Checked access to a table entry.
 voce& voce_a(scenario& s, std::int64_t indice);
+
+// Sets metres 0 and 1 of the plan; a plan without them throws `indice_fuori_limiti`.
+void apri_tracciato(piano_tracciato& t);
 
 // Track-plan element access (asse 0 = x, 1 = y), checked.
 void imposta_punto(struct tracciato& t, std::int64_t metro, int asse, etichetta e, double v);
