@@ -91,6 +91,33 @@ TEST(ScritturaAPezzi, TracciatoLungoUgualeAllaCodificaIntera) {
     EXPECT_TRUE(letto == atteso);
 }
 
+TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
+    // Stretches of both hands and straights ending on, just before and just after the 8192-metre
+    // pieces, an empty tail longer than a piece; a plan never opened is all empty values.
+    piano_tracciato aperto;
+    aperto.punti = 4 * 8192 + 5;
+    apri_tracciato(aperto);
+    const tratto tratti[] = {{8190, 0.0}, {8191, 0.002}, {8192, 0.0}, {9000, -0.0005}, {16383, 0.0}, {16385, 0.01},
+                             {20000, -0.003}, {24575, 0.0}};
+    for (const tratto& t : tratti) aperto.tratti.push_back(t);
+    piano_tracciato chiuso;
+    chiuso.punti = 8192 + 1;
+    for (const piano_tracciato* p : {&aperto, &chiuso}) {
+        const std::string atteso = tracciato_atteso(disegna_tracciato(*p));
+        prova::cartella_temporanea c;
+        scrivi_tracciato(c / "linea.dat", *p);
+        std::string letto = prova::leggi(c / "linea.dat");
+        ASSERT_EQ(letto.size(), atteso.size()) << p->punti;
+        EXPECT_TRUE(letto == atteso) << p->punti;
+    }
+    // The plan's own points, by hand: the origin's whole numbers, then a real one step on.
+    const struct tracciato t = disegna_tracciato(aperto);
+    EXPECT_EQ(etichetta_punto(t, 1, 1), etichetta::intero);
+    EXPECT_EQ(valore_punto(t, 2, 1), 2.0);
+    EXPECT_EQ(etichetta_punto(t, 24575, 0), etichetta::reale);
+    EXPECT_EQ(etichetta_punto(t, 24576, 0), etichetta::vuoto);
+}
+
 TEST(ScritturaAPezzi, CelleDelPercorsoMassimoUgualiAllaCodificaIntera) {
     scenario s = prova::scenario_con_celle(1000000);
     ASSERT_GT(s.celle.size(), 4 * 4480u);
