@@ -1,10 +1,11 @@
 // The benchmark of the package program and of the compiler on the longest route.
 //
 // For each of the two jobs it runs the executable several times in a fresh folder, and in the
-// same round copies the files it wrote into another fresh folder (the same bytes read and written
-// back with plain read and write calls): the copy is the floor that any program writing those
-// files has to pay, so the figure that counts is the ratio of the two. The peak resident memory
-// of each child comes from wait4. One round is run first as a warm-up and not counted.
+// same round copies the files it wrote into another fresh folder twice: with plain read and write
+// calls in this process, and with `cp` run as a process, which like the job pays for starting
+// one. The copy is the floor that any program writing those files has to pay, so the figures
+// that count are the ratios of the two. The peak resident memory of each child comes from
+// wait4. One round is run first as a warm-up and not counted.
 //
 //   banco [--runs N] [--valmarena PATH] [--scenario PATH] [--dir FOLDER] [--keep]
 
@@ -295,6 +296,27 @@ tempi tempo_copia(const std::vector<fs::path>& file, const fs::path& dove) {
     return {adesso() - t0, cpu_proprio() - c0};
 }
 
+// The same files copied into the fresh folder `dove` by `cp` run as a process, timed from its start
+// to its end as the jobs are.
+tempi tempo_cp(const std::vector<fs::path>& file, const fs::path& dove, const fs::path& registro) {
+    fs::create_directory(dove);
+    std::vector<std::string> argv{"/bin/cp"};
+    for (const auto& f : file) argv.push_back(f.string());
+    argv.push_back(dove.string() + "/");
+    esito_figlio e = esegui(argv, registro);
+    if (e.stato != 0) fallisci("cp ended with status " + std::to_string(e.stato));
+    return {e.secondi, e.cpu};
+}
+
+// The size of the route-cell file among a job's files (a .dat file other than the track plan).
+std::uintmax_t file_celle(const std::vector<fs::path>& file) {
+    for (const auto& f : file) {
+        const std::string n = f.filename().string();
+        if (n.size() > 4 && n.ends_with(".dat") && !n.ends_with("_linea.dat")) return fs::file_size(f);
+    }
+    return 0;
+}
+
 std::uintmax_t piu_grande(const std::vector<fs::path>& file) {
     std::uintmax_t m = 0;
     for (const auto& f : file) m = std::max(m, fs::file_size(f));
@@ -313,12 +335,27 @@ double mediana(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// The wall-clock and processor-time ratios a job must meet against each copy.
+constexpr double rapporto_massimo = 1.3;
+
+// Times of the job and of one kind of copy, round by round, with their ratios.
+struct confronto {
+    std::vector<double> copie, rapporti, cpu_copie, rapporti_cpu;
+
+    void aggiungi(const tempi& lavoro, const tempi& copia) {
+        copie.push_back(copia.secondi);
+        rapporti.push_back(lavoro.secondi / copia.secondi);
+        cpu_copie.push_back(copia.cpu);
+        rapporti_cpu.push_back(lavoro.cpu / copia.cpu);
+    }
+};
+
 struct misura {
     std::string nome;
-    std::vector<double> tempi, copie, rapporti;
-    std::vector<double> cpu, cpu_copie, rapporti_cpu;
+    std::vector<double> tempi, cpu;
+    confronto copia, cp;  // read and write in this process; `cp` run as a process
     long picco_kib = 0;
-    std::uintmax_t byte_scritti = 0, file_massimo = 0;
+    std::uintmax_t byte_scritti = 0, file_massimo = 0, file_celle = 0;
     std::size_t n_file = 0;
     int stato = 0;
 };
@@ -328,6 +365,7 @@ template <typename Prepara>
 void giro(misura& m, const fs::path& radice, int n, bool conta, Prepara prepara, const std::string& escluso) {
     fs::path cartella = radice / (m.nome + "-" + std::to_string(n));
     fs::path copia = radice / (m.nome + "-copia-" + std::to_string(n));
+    fs::path copia_cp = radice / (m.nome + "-cp-" + std::to_string(n));
     fs::create_directory(cartella);
     std::vector<std::string> argv = prepara(cartella);
     esito_figlio e = esegui(argv, radice / (m.nome + ".log"));
@@ -339,20 +377,21 @@ void giro(misura& m, const fs::path& radice, int n, bool conta, Prepara prepara,
     }
     auto file = uscite(cartella, escluso);
     tempi c = tempo_copia(file, copia);
+    tempi p = tempo_cp(file, copia_cp, radice / "cp.log");
     if (conta) {
         m.tempi.push_back(e.secondi);
-        m.copie.push_back(c.secondi);
-        m.rapporti.push_back(e.secondi / c.secondi);
         m.cpu.push_back(e.cpu);
-        m.cpu_copie.push_back(c.cpu);
-        m.rapporti_cpu.push_back(e.cpu / c.cpu);
+        m.copia.aggiungi({e.secondi, e.cpu}, c);
+        m.cp.aggiungi({e.secondi, e.cpu}, p);
         m.picco_kib = std::max(m.picco_kib, e.picco_kib);
         m.byte_scritti = totale(file);
         m.file_massimo = piu_grande(file);
+        m.file_celle = file_celle(file);
         m.n_file = file.size();
     }
     fs::remove_all(cartella);
     fs::remove_all(copia);
+    fs::remove_all(copia_cp);
 }
 
 std::string descrizione_macchina() {
@@ -438,7 +477,8 @@ void stampa_intestazione(int giri, const std::string& carico_prima, const std::s
     std::cout << "Machine: " << descrizione_macchina() << "; load average " << carico_prima << " before, "
               << carico_dopo << " after\n";
     std::cout << "Figures are medians of " << giri << " runs after one warm-up. copy = the job's output files "
-                 "read and written\ninto a fresh folder by this program in the same round; ratio = run / copy, "
+                 "read and written\ninto a fresh folder by this program in the same round; cp = the same files "
+                 "copied by /bin/cp run as a\nprocess, so that both sides pay for starting one; ratio = run / copy, "
                  "taken run by run.\n";
     std::cout << "Generated scenario: route of " << lunghezza_percorso << " m, " << n.curve << " curves, "
               << n.pendenze << " gradients, " << n.montagne << " mountain stretches, " << n.indicatori << " boards, "
@@ -448,40 +488,44 @@ void stampa_intestazione(int giri, const std::string& carico_prima, const std::s
               << ".\n\n";
 }
 
-// The time table; true when every ratio meets its target.
-bool stampa_tempi(const misura& pacchetto, const misura& compila, const std::vector<double>& vuoto,
-                  const std::vector<double>& vuoto_cpu) {
+// One table of the times, on the wall clock or in processor time; true when every ratio meets
+// its target.
+bool stampa_tabella_tempi(const char* titolo, const misura& pacchetto, const misura& compila,
+                          const std::vector<double>& vuoto, bool cpu) {
     bool tutto_bene = true;
-    std::printf("%-30s %-28s %-28s %s\n", "", "          wall clock", "        processor time", "");
-    std::printf("%-30s %9s %9s %7s  %9s %9s %7s  %s\n", "job (files written)", "run", "copy", "ratio", "run", "copy",
-                "ratio", "target: ratio <= 2");
+    char obiettivo[64];
+    std::snprintf(obiettivo, sizeof obiettivo, "target: ratios <= %.1f", rapporto_massimo);
+    std::printf("%s\n%-32s %9s %9s %6s %9s %6s  %s\n", titolo, "job (files written)", "run", "copy", "ratio", "cp",
+                "ratio", obiettivo);
     for (const misura* m : {&pacchetto, &compila}) {
-        double r = mediana(m->rapporti);
-        bool ok = r <= 2.0;
+        const confronto& a = m->copia;
+        const confronto& b = m->cp;
+        const double ra = mediana(cpu ? a.rapporti_cpu : a.rapporti), rb = mediana(cpu ? b.rapporti_cpu : b.rapporti);
+        const bool ok = ra <= rapporto_massimo && rb <= rapporto_massimo;
         tutto_bene = tutto_bene && ok;
-        std::string titolo = m->nome + " (" + std::to_string(m->n_file) + " files, " +
-                             std::to_string(m->byte_scritti / 1000) + " kB)";
-        std::printf("%-30s %9s %9s %7.2f  %9s %9s %7.2f  %s\n", titolo.c_str(), ms(mediana(m->tempi)).c_str(),
-                    ms(mediana(m->copie)).c_str(), r, ms(mediana(m->cpu)).c_str(), ms(mediana(m->cpu_copie)).c_str(),
-                    mediana(m->rapporti_cpu), ok ? "met" : "MISSED");
+        std::string nome = m->nome + " (" + std::to_string(m->n_file) + " files, " +
+                           std::to_string(m->byte_scritti / 1000) + " kB)";
+        std::printf("%-32s %9s %9s %6.2f %9s %6.2f  %s\n", nome.c_str(), ms(mediana(cpu ? m->cpu : m->tempi)).c_str(),
+                    ms(mediana(cpu ? a.cpu_copie : a.copie)).c_str(), ra,
+                    ms(mediana(cpu ? b.cpu_copie : b.copie)).c_str(), rb, ok ? "met" : "MISSED");
     }
-    if (!vuoto.empty())
-        std::printf("%-30s %9s %9s %7s  %9s\n", "/bin/true (no work, for scale)", ms(mediana(vuoto)).c_str(), "", "",
-                    ms(mediana(vuoto_cpu)).c_str());
+    if (!vuoto.empty()) std::printf("%-32s %9s\n", "/bin/true (no work, for scale)", ms(mediana(vuoto)).c_str());
     return tutto_bene;
 }
 
-// The memory table; true when every peak is under its limit.
+// The memory table; true when every peak is under its limit: the package's a fixed 12 MiB, the
+// compile's its cells (as large as their file) and 8 MiB.
 bool stampa_memoria(const misura& pacchetto, const misura& compila) {
     bool tutto_bene = true;
-    std::printf("\n%-30s %11s %13s %11s  %s\n", "job", "peak RSS", "largest file", "limit", "target: 2 x largest + 8 MiB");
+    std::printf("\n%-32s %11s %11s  %s\n", "job", "peak RSS", "limit", "limit is");
     for (const misura* m : {&pacchetto, &compila}) {
-        double picco = static_cast<double>(m->picco_kib) * 1024;
-        double limite = 2.0 * static_cast<double>(m->file_massimo) + 8.0 * (1u << 20);
-        bool ok = picco <= limite;
+        const double picco = static_cast<double>(m->picco_kib) * 1024;
+        const bool e_pacchetto = m == &pacchetto;
+        const double limite = e_pacchetto ? 12.0 * (1u << 20) : static_cast<double>(m->file_celle) + 8.0 * (1u << 20);
+        const bool ok = picco <= limite;
         tutto_bene = tutto_bene && ok;
-        std::printf("%-30s %11s %13s %11s  %s\n", m->nome.c_str(), mib(picco).c_str(),
-                    mib(static_cast<double>(m->file_massimo)).c_str(), mib(limite).c_str(), ok ? "met" : "MISSED");
+        std::printf("%-32s %11s %11s  %-28s %s\n", m->nome.c_str(), mib(picco).c_str(), mib(limite).c_str(),
+                    e_pacchetto ? "12 MiB" : "cell file + 8 MiB", ok ? "met" : "MISSED");
     }
     std::printf("(peak RSS: the largest of the runs, from wait4)\n");
     return tutto_bene;
@@ -534,7 +578,12 @@ int main(int argc, char** argv) {
     }
 
     stampa_intestazione(opz.giri, carico_prima, carico_dopo, n, compila.stato);
-    const bool tempi_ok = stampa_tempi(pacchetto, compila, vuoto, vuoto_cpu);
+    const bool tempi_ok = stampa_tabella_tempi("Wall clock", pacchetto, compila, vuoto, false);
+    std::printf("\n");
+    // Processor time: user and system time of the child and of cp from wait4, of the in-process
+    // copy from this process's clock. Shown for a loaded machine, where it varies less than the
+    // wall clock; the targets are on the wall clock.
+    stampa_tabella_tempi("Processor time (for reference)", pacchetto, compila, vuoto_cpu, true);
     const bool memoria_ok = stampa_memoria(pacchetto, compila);
     std::printf("\n%s\n", tempi_ok && memoria_ok ? "All targets met." : "Some targets missed.");
 

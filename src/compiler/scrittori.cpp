@@ -148,19 +148,22 @@ void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato&
 
 void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p) {
     // All x values, then all y values: the plan is drawn twice, once for each half, which costs
-    // less than keeping the points of one half until the other is written.
+    // less than keeping the points of one half until the other is written. Each piece is drawn
+    // into small arrays used again for every piece, then laid out.
     constexpr std::size_t passo = 8192;
+    const std::size_t pezzo = std::min(p.punti, passo);
     file_uscita f(file);
-    std::unique_ptr<char[]> blocco(new char[std::min(p.punti, passo) * massimo_per_punto]);
+    std::unique_ptr<char[]> blocco(new char[pezzo * massimo_per_punto]);
+    std::unique_ptr<etichetta[]> e(new etichetta[pezzo]);
+    std::unique_ptr<double[]> x(new double[pezzo]), y(new double[pezzo]);
     for (int asse = 0; asse < 2; ++asse) {
         penna_tracciato penna(p);
+        const double* v = asse == 0 ? x.get() : y.get();
         for (std::size_t da = 0; da < p.punti; da += passo) {
+            const std::size_t n = std::min(passo, p.punti - da);
+            penna.avanza(da + n, e.get(), x.get(), y.get());
             char* out = blocco.get();
-            const std::size_t a = std::min(da + passo, p.punti);
-            if (asse == 0)
-                penna.avanza(a, [&out](std::size_t, etichetta e, double x, double) { out = metti_punto(out, e, x); });
-            else
-                penna.avanza(a, [&out](std::size_t, etichetta e, double, double y) { out = metti_punto(out, e, y); });
+            for (std::size_t i = 0; i < n; ++i) out = metti_punto(out, e[i], v[i]);
             f.scrivi(blocco.get(), static_cast<std::size_t>(out - blocco.get()));
         }
     }
