@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "../records/scenario.h"
+#include "valori_le.h"
 
 namespace valmarena {
 
@@ -20,6 +21,10 @@ public:
     // empty, values 0).
     void avanza(std::size_t a, etichetta* e, double* x, double* y);
 
+    // The same metres laid out at `out` as the tagged values of one axis (0 = x, 1 = y), as on
+    // disk; `out` has room for `massimo_per_punto` bytes each. Returns the byte after them.
+    char* metti(std::size_t a, int asse, char* out);
+
     // The previous point (x1, y1) and the step that reached it, (x1 - x2, y1 - y2) from the
     // point (x2, y2) before it.
     struct passi {
@@ -27,6 +32,12 @@ public:
     };
 
 private:
+    // Walks the metres from `metro()` up to `a`: origine(m) for metres 0 and 1, tratto(n, kappa)
+    // for n metres of one stretch (which draws them from `stato_` and leaves its end there),
+    // vuoto(m) for the metres after the last stretch.
+    template <typename Origine, typename Tratto, typename Vuoto>
+    void percorri(std::size_t a, Origine origine, Tratto tratto, Vuoto vuoto);
+
     const piano_tracciato& p_;
     std::size_t metro_ = 0;
     std::size_t tratto_ = 0;

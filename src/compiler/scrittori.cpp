@@ -10,23 +10,11 @@
 #include "../records/guasti.h"
 #include "../sources/scrittura.h"
 #include "penna.h"
+#include "valori_le.h"
 
 namespace valmarena {
 
 namespace {
-
-// Puts v little-endian at `out` and returns the byte after it.
-template <typename T>
-char* metti_le(char* out, T v) {
-    using U = std::make_unsigned_t<T>;
-    auto u = static_cast<U>(v);
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, &u, sizeof u);
-    } else {
-        for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<char>((u >> (8 * i)) & 0xFFu);
-    }
-    return out + sizeof(T);
-}
 
 template <typename T>
 void le(std::string& out, T v) {
@@ -69,19 +57,6 @@ char* metti_cella(char* out, const cella& c) {
     out = metti_le(out, c.velocita);
     out = metti_le(out, c.pendenza);
     return metti_le(out, c.aderenza);
-}
-
-// The most bytes one track-plan element takes: its tag and a real value.
-constexpr std::size_t massimo_per_punto = 2 + 8;
-
-// Puts one tagged value at `out` and returns the byte after it.
-char* metti_punto(char* out, etichetta e, double v) {
-    out = metti_le(out, static_cast<std::uint16_t>(e));
-    if (e == etichetta::reale)
-        out = metti_le(out, std::bit_cast<std::uint64_t>(v));
-    else if (e == etichetta::intero)
-        out = metti_le(out, static_cast<std::int16_t>(v));
-    return out;
 }
 
 // Puts the tagged values of elements [da, a) of the track plan at `out`, which has room for
@@ -148,23 +123,16 @@ void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato&
 
 void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p) {
     // All x values, then all y values: the plan is drawn twice, once for each half, which costs
-    // less than keeping the points of one half until the other is written. Each piece is drawn
-    // into small arrays used again for every piece, then laid out.
+    // less than keeping the points of one half until the other is written. Each piece is laid
+    // out as it is drawn, in one small buffer used again for every piece.
     constexpr std::size_t passo = 8192;
-    const std::size_t pezzo = std::min(p.punti, passo);
     file_uscita f(file);
-    std::unique_ptr<char[]> blocco(new char[pezzo * massimo_per_punto]);
-    std::unique_ptr<etichetta[]> e(new etichetta[pezzo]);
-    std::unique_ptr<double[]> x(new double[pezzo]), y(new double[pezzo]);
+    std::unique_ptr<char[]> blocco(new char[std::min(p.punti, passo) * massimo_per_punto]);
     for (int asse = 0; asse < 2; ++asse) {
         penna_tracciato penna(p);
-        const double* v = asse == 0 ? x.get() : y.get();
         for (std::size_t da = 0; da < p.punti; da += passo) {
-            const std::size_t n = std::min(passo, p.punti - da);
-            penna.avanza(da + n, e.get(), x.get(), y.get());
-            char* out = blocco.get();
-            for (std::size_t i = 0; i < n; ++i) out = metti_punto(out, e[i], v[i]);
-            f.scrivi(blocco.get(), static_cast<std::size_t>(out - blocco.get()));
+            char* fine = penna.metti(std::min(da + passo, p.punti), asse, blocco.get());
+            f.scrivi(blocco.get(), static_cast<std::size_t>(fine - blocco.get()));
         }
     }
     f.conferma();

@@ -2,6 +2,7 @@
 // and the whole plan drawn from them.
 
 #include <algorithm>
+#include <bit>
 
 #include "../records/guasti.h"
 #include "linea.h"
@@ -31,16 +32,17 @@ namespace {
 
 using passi = penna_tracciato::passi;
 
-// n steps of a stretch, each the previous one turned by kappa, evaluated left to right. The loops
-// carry the last point and the last step: the next step, (x1 - x2, y1 - y2), is the difference
-// the loop has just taken, the same operation on the same operands.
-passi diritto(passi p, double* x, double* y, std::size_t n) {
+// n steps of a stretch, each the previous one turned by kappa (straight when it is 0), evaluated
+// left to right; punto(i, x, y) takes the i-th point. The loops carry the last point and the last
+// step: the next step, (x1 - x2, y1 - y2), is the difference the loop has just taken, the same
+// operation on the same operands. Everything stays in registers from one step to the next.
+template <typename Punto>
+passi diritto(passi p, std::size_t n, Punto punto) {
     double x1 = p.x1, y1 = p.y1, dx = p.dx, dy = p.dy;
     for (std::size_t i = 0; i < n; ++i) {
         const double nx = x1 + dx;
         const double ny = y1 + dy;
-        x[i] = nx;
-        y[i] = ny;
+        punto(i, nx, ny);
         dx = nx - x1;
         dy = ny - y1;
         x1 = nx;
@@ -49,19 +51,34 @@ passi diritto(passi p, double* x, double* y, std::size_t n) {
     return {x1, y1, dx, dy};
 }
 
-passi curva(passi p, double kappa, double* x, double* y, std::size_t n) {
+template <typename Punto>
+passi curva(passi p, double kappa, std::size_t n, Punto punto) {
     double x1 = p.x1, y1 = p.y1, dx = p.dx, dy = p.dy;
     for (std::size_t i = 0; i < n; ++i) {
         const double nx = x1 + dx + kappa * dy;
         const double ny = y1 + dy - kappa * dx;
-        x[i] = nx;
-        y[i] = ny;
+        punto(i, nx, ny);
         dx = nx - x1;
         dy = ny - y1;
         x1 = nx;
         y1 = ny;
     }
     return {x1, y1, dx, dy};
+}
+
+template <typename Punto>
+passi disegna(passi p, double kappa, std::size_t n, Punto punto) {
+    return kappa == 0.0 ? diritto(p, n, punto) : curva(p, kappa, n, punto);
+}
+
+// n real values of one axis laid out at `out`.
+template <int asse>
+passi disegna_byte(passi p, double kappa, std::size_t n, char* out) {
+    return disegna(p, kappa, n, [out](std::size_t i, double x, double y) {
+        char* q = out + i * massimo_per_punto;
+        q = metti_le(q, static_cast<std::uint16_t>(etichetta::reale));
+        metti_le(q, std::bit_cast<std::uint64_t>(asse == 0 ? x : y));
+    });
 }
 
 }  // namespace
@@ -72,30 +89,59 @@ penna_tracciato::penna_tracciato(const piano_tracciato& p) : p_(p) {
     stato_ = {0.0, y1, 0.0 - 0.0, y1 - 0.0};
 }
 
-void penna_tracciato::avanza(std::size_t a, etichetta* e, double* x, double* y) {
-    std::size_t i = 0;
-    for (; metro_ < a && metro_ < 2; ++metro_, ++i) {
-        e[i] = p_.origine ? etichetta::intero : etichetta::vuoto;
-        x[i] = 0.0;
-        y[i] = p_.origine ? static_cast<double>(metro_) : 0.0;
-    }
+template <typename Origine, typename Tratto, typename Vuoto>
+void penna_tracciato::percorri(std::size_t a, Origine origine, Tratto tratto, Vuoto vuoto) {
+    for (; metro_ < a && metro_ < 2; ++metro_) origine(metro_);
     while (metro_ < a && tratto_ < p_.tratti.size()) {
-        const tratto& t = p_.tratti[tratto_];
+        const struct tratto& t = p_.tratti[tratto_];
         const auto dopo = static_cast<std::size_t>(t.fine) + 1;
         if (dopo > metro_) {
             const std::size_t n = std::min(a, dopo) - metro_;
-            stato_ = t.kappa == 0.0 ? diritto(stato_, x + i, y + i, n) : curva(stato_, t.kappa, x + i, y + i, n);
-            std::fill(e + i, e + i + n, etichetta::reale);
+            tratto(n, t.kappa);
             metro_ += n;
-            i += n;
         }
         if (metro_ >= dopo) ++tratto_;
     }
-    for (; metro_ < a; ++metro_, ++i) {
-        e[i] = etichetta::vuoto;
-        x[i] = 0.0;
-        y[i] = 0.0;
-    }
+    for (; metro_ < a; ++metro_) vuoto(metro_);
+}
+
+void penna_tracciato::avanza(std::size_t a, etichetta* e, double* x, double* y) {
+    const std::size_t da = metro_;
+    percorri(
+        a,
+        [&](std::size_t m) {
+            e[m - da] = p_.origine ? etichetta::intero : etichetta::vuoto;
+            x[m - da] = 0.0;
+            y[m - da] = p_.origine ? static_cast<double>(m) : 0.0;
+        },
+        [&](std::size_t n, double kappa) {
+            const std::size_t i = metro_ - da;
+            stato_ = disegna(stato_, kappa, n, [e, x, y, i](std::size_t j, double nx, double ny) {
+                e[i + j] = etichetta::reale;
+                x[i + j] = nx;
+                y[i + j] = ny;
+            });
+        },
+        [&](std::size_t m) {
+            e[m - da] = etichetta::vuoto;
+            x[m - da] = 0.0;
+            y[m - da] = 0.0;
+        });
+}
+
+char* penna_tracciato::metti(std::size_t a, int asse, char* out) {
+    percorri(
+        a,
+        [&](std::size_t m) {
+            out = p_.origine ? metti_punto(out, etichetta::intero, asse == 0 ? 0.0 : static_cast<double>(m))
+                             : metti_punto(out, etichetta::vuoto, 0.0);
+        },
+        [&](std::size_t n, double kappa) {
+            stato_ = asse == 0 ? disegna_byte<0>(stato_, kappa, n, out) : disegna_byte<1>(stato_, kappa, n, out);
+            out += n * massimo_per_punto;
+        },
+        [&](std::size_t) { out = metti_punto(out, etichetta::vuoto, 0.0); });
+    return out;
 }
 
 struct tracciato disegna_tracciato(const piano_tracciato& p) {
