@@ -13,10 +13,7 @@ class penna_tracciato {
 public:
     explicit penna_tracciato(const piano_tracciato& p);
 
-    // The metre the next piece starts from.
-    std::size_t metro() const { return metro_; }
-
-    // Draws the metres from `metro()` up to `a` (excluded) into e[i], x[i], y[i] for i from 0:
+    // Draws the metres from where the pen stands up to `a` (excluded) into e[i], x[i], y[i] for i from 0:
     // metres 0 and 1 are the plan's origin, then each stretch's points, then empty metres (tag
     // empty, values 0).
     void avanza(std::size_t a, etichetta* e, double* x, double* y);
@@ -32,7 +29,7 @@ public:
     };
 
 private:
-    // Walks the metres from `metro()` up to `a`: origine(m) for metres 0 and 1, tratto(n, kappa)
+    // Walks the metres from `metro_` up to `a`: origine(m) for metres 0 and 1, tratto(n, kappa)
     // for n metres of one stretch (which draws them from `stato_` and leaves its end there),
     // vuoto(m) for the metres after the last stretch.
     template <typename Origine, typename Tratto, typename Vuoto>
