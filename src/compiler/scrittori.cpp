@@ -3,8 +3,6 @@
 #include "scrittori.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <memory>
 
 #include "../records/guasti.h"
