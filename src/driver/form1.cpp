@@ -1,6 +1,9 @@
-// The run sequence: identity, window, the five emitters, the compiler, the end of the process.
+// The run sequence: identity, window, the five emitters, the compiler, the end of the process;
+// the scenario is the one appended to the program when it carries one.
 
 #include "form1.h"
+
+#include "carico_programma.h"
 
 #include <string>
 
@@ -25,17 +28,16 @@ std::string rapporto_errori(const scenario& s) {
 }  // namespace
 
 int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
+    return esegui_scenario(form, cartella, testi_incorporati());
+}
+
+int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi) {
     scenario& s = form.s;
-    s.nome_percorso = percorso_pacchetto;
-    s.nome_treno = treno_pacchetto;
+    s.nome_percorso = testi.id.nome_percorso;
+    s.nome_treno = testi.id.nome_treno;
     mostra_finestra();
     try {
-        const identita id{s.nome_percorso, s.nome_treno};
-        dati_linea(cartella, id);
-        dati_treno(cartella, id);
-        dati_note(cartella, id);
-        dati_rallentamenti(cartella, id);
-        dati_scheda(cartella, id);
+        emetti_testi(cartella, testi);
         std::int32_t j = 1;
         sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
                      in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
@@ -67,8 +69,14 @@ void Form_Load(const char* argv0) {
         mostra_messaggio(e.what());
         termina_processo(uscita_errore_file);
     }
+    const esito_carico carico = carico_del_programma(programma_in_esecuzione(argv0));
+    if (carico.st == esito_carico::stato::guasto) {
+        mostra_messaggio(messaggio_carico_guasto(carico));
+        termina_processo(uscita_errore_file);
+    }
     Form1 form;
-    int stato = esegui_scenario(form, cartella);
+    int stato = carico.st == esito_carico::stato::valido ? esegui_scenario(form, cartella, carico.testi)
+                                                        : esegui_scenario(form, cartella);
     termina_processo(stato);
 }
 

@@ -11,6 +11,9 @@ namespace valmarena {
 // host cannot tell: the run must then stop rather than write its files somewhere else.
 std::filesystem::path cartella_programma(const char* argv0);
 
+// The running program's own executable file; empty when the host cannot tell.
+std::filesystem::path programma_in_esecuzione(const char* argv0);
+
 // Shows the window Form1 with its label "Attendere" and paints it once, before the work.
 void mostra_finestra();
 

@@ -49,16 +49,22 @@ fs::path programma_da_argv0(const char* argv0) {
 
 }  // namespace
 
-std::filesystem::path cartella_programma(const char* argv0) {
+std::filesystem::path programma_in_esecuzione(const char* argv0) {
     std::error_code ec;
     auto proprio = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && proprio.is_absolute()) return proprio.parent_path();
+    if (!ec && proprio.is_absolute()) return proprio;
     // Without /proc, argv[0] names the program as the one who started it named it.
     const fs::path programma = programma_da_argv0(argv0);
     if (!programma.empty()) {
         auto vero = fs::canonical(programma, ec);
-        if (!ec) return vero.parent_path();
+        if (!ec) return vero;
     }
+    return {};
+}
+
+std::filesystem::path cartella_programma(const char* argv0) {
+    const fs::path programma = programma_in_esecuzione(argv0);
+    if (!programma.empty()) return programma.parent_path();
     throw std::runtime_error(std::string("Cannot find the folder that holds the program: /proc/self/exe cannot be read and '") +
                              (argv0 ? argv0 : "") + "' names no program file, neither as a path nor in PATH");
 }

@@ -116,6 +116,8 @@ std::filesystem::path cartella_programma(const char*) {
     return std::filesystem::path(percorso).parent_path();
 }
 
+std::filesystem::path programma_in_esecuzione(const char*) { return std::filesystem::path(percorso_modulo()); }
+
 void mostra_finestra() {
     if (finestra) return;
     // Pixels of the real screen: the twips below are converted with its true DPI, and the

@@ -37,13 +37,36 @@ void emetti_righe(const std::filesystem::path& file, const tabella_righe& righe)
     scrivi_file(file, testo);
 }
 
-namespace {
-void emetti(const std::filesystem::path& file, std::string_view contenuto) {
+void emetti_testo(const std::filesystem::path& file, std::string_view contenuto) {
     tabella_righe righe;
     riempi_tabella_righe(contenuto, righe);
     emetti_righe(file, righe);
 }
+
+namespace {
+void emetti(const std::filesystem::path& file, std::string_view contenuto) { emetti_testo(file, contenuto); }
 }  // namespace
+
+testi_scenario testi_incorporati() {
+    testi_scenario t;
+    t.id = {percorso_pacchetto, treno_pacchetto};
+    t.linea = contenuto::linea();
+    t.treno = contenuto::treno();
+    t.note = contenuto::note();
+    t.rallentamenti = contenuto::rallentamenti();
+    t.scheda = contenuto::scheda_treno();
+    return t;
+}
+
+void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& t) {
+    const identita& id = t.id;
+    emetti_testo(in_cartella(cartella, nome_linea_txt(id.nome_percorso)), t.linea);
+    emetti_testo(in_cartella(cartella, nome_treno_txt(id.nome_percorso, id.nome_treno)), t.treno);
+    if (t.con_note) emetti_testo(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "note")), t.note);
+    emetti_testo(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "rallentamenti")),
+                 t.rallentamenti);
+    emetti_testo(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "scheda_treno")), t.scheda);
+}
 
 void dati_linea(const std::filesystem::path& cartella, const identita& id) {
     emetti(in_cartella(cartella, nome_linea_txt(id.nome_percorso)), contenuto::linea());

@@ -26,6 +26,26 @@ struct identita {
     std::string nome_treno;
 };
 
+// The five texts of a scenario and its names: the package's own, or those it carries appended.
+struct testi_scenario {
+    identita id;
+    std::string linea;
+    std::string treno;
+    std::string note;
+    std::string rallentamenti;
+    std::string scheda;
+    bool con_note = true;  // without notes of the author's no notes file is written
+};
+
+// The scenario built into the program.
+testi_scenario testi_incorporati();
+
+// The five emitters over `testi`, in the run's order: line, train, notes, slowdown order, train card.
+void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& testi);
+
+// One text written as an emitter writes it, through the line table.
+void emetti_testo(const std::filesystem::path& file, std::string_view contenuto);
+
 void dati_linea(const std::filesystem::path& cartella, const identita& id);
 void dati_treno(const std::filesystem::path& cartella, const identita& id);
 void dati_note(const std::filesystem::path& cartella, const identita& id);
