@@ -13,6 +13,8 @@ int comando_compile(const std::vector<std::string>& args);
 int comando_check(const std::vector<std::string>& args);
 int comando_dump(const std::vector<std::string>& args);
 int comando_plot(const std::vector<std::string>& args);
+int comando_package(const std::vector<std::string>& args);
+int comando_documents(const std::vector<std::string>& args);
 
 // The whole tool: the command name first, then its arguments. Writes to std::cout and std::cerr.
 int esegui(const std::vector<std::string>& args);

@@ -1,0 +1,67 @@
+// Names, strict check and reading of the sources for `package` and `documents`.
+
+#include "confezione.h"
+
+#include <iostream>
+
+#include "comune.h"
+#include "compiler/compilatore.h"
+#include "compiler/errori.h"
+#include "platform/codifica.h"
+#include "platform/file_ospite.h"
+#include "sources/carico.h"
+#include "sources/nomi.h"
+
+namespace valmarena::strumento {
+
+identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno) {
+    identita id{percorso_pacchetto, treno_pacchetto};
+    const std::string file = da_utf8_a_1252(percorso_in_testo(treno.filename()));
+    const std::size_t separatore = file.find('_');
+    if (finisce_con(file, "-.txt") && separatore != std::string::npos && separatore > 0 &&
+        separatore + 1 < file.size() - 5) {
+        id.nome_percorso = file.substr(0, separatore);
+        id.nome_treno = file.substr(separatore + 1, file.size() - 5 - separatore - 1);
+    }
+    if (a.ha("--route")) id.nome_percorso = da_utf8_a_1252(a.valore("--route"));
+    if (a.ha("--train-name")) id.nome_treno = da_utf8_a_1252(a.valore("--train-name"));
+    return id;
+}
+
+int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem::path& treno, const identita& id,
+                      bool avvertimenti_ammessi) {
+    if (!leggibile(linea) || !leggibile(treno)) return uscita_errore_file;
+    scenario s;
+    s.nome_percorso = id.nome_percorso;
+    s.nome_treno = id.nome_treno;
+    s.continua_dopo_errori = true;
+    const esito_compilazione e = compila_in_memoria(s, 1, sorgenti{linea, treno, false});
+    for (const auto& d : s.diagnostiche) std::cerr << messaggio_diagnostica(d) << "\n";
+    for (const auto& d : s.avvertimenti) std::cerr << messaggio_avvertimento(d) << "\n";
+    if (e.senza_celle) std::cerr << "scenario: no route cells were built (no route length was read)\n";
+    if (!e.fatale.empty()) std::cerr << "scenario: fatal error " << e.fatale << "\n";
+    const int stato = stato_compilazione(s, e);
+    if (stato == uscita_ok && (avvertimenti_ammessi || s.avvertimenti.empty())) return uscita_ok;
+    std::cerr << "scenario: the sources have " << s.diagnostiche.size() << " error(s) and " << s.avvertimenti.size()
+              << " warning(s); put them right first (see 'scenario check')\n";
+    return stato == uscita_ok ? uscita_errore_registrato : stato;
+}
+
+bool documenti_adatti(const std::string& scheda, const std::string& rallentamenti) {
+    for (const auto& [testo, nome] : {std::pair{&scheda, "train card"}, std::pair{&rallentamenti, "slowdown order"}}) {
+        if (auto d = difetto_testo(*testo)) {
+            std::cerr << "scenario: the generated " << nome << " " << *d << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> leggi_sorgente(const std::filesystem::path& p) {
+    std::string causa;
+    auto testo = carica_file(p, causa);
+    if (!testo) std::cerr << "scenario: cannot read " << percorso_in_testo(p) << ": " << causa << "\n";
+    return testo;
+}
+
+}  // namespace valmarena::strumento

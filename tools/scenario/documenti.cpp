@@ -1,0 +1,380 @@
+// The generated train card and slowdown order: the source rows they need, the card's rows in
+// route order, its pages and title blocks, and the slowdown order's one page.
+
+#include "documenti.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace valmarena::strumento {
+
+namespace {
+
+// ---- reading the rows ----
+
+std::vector<std::string> righe_di(std::string_view testo) {
+    std::vector<std::string> righe;
+    std::size_t inizio = 0;
+    while (inizio < testo.size()) {
+        std::size_t fine = testo.find('\n', inizio);
+        if (fine == std::string_view::npos) fine = testo.size();
+        std::string r(testo.substr(inizio, fine - inizio));
+        if (!r.empty() && r.back() == '\r') r.pop_back();
+        righe.push_back(std::move(r));
+        inizio = fine + 1;
+    }
+    return righe;
+}
+
+std::vector<std::string> campi_di(const std::string& riga) {
+    std::vector<std::string> campi;
+    std::size_t inizio = 0;
+    for (;;) {
+        std::size_t virgola = riga.find(',', inizio);
+        campi.push_back(riga.substr(inizio, virgola == std::string::npos ? std::string::npos : virgola - inizio));
+        if (virgola == std::string::npos) return campi;
+        inizio = virgola + 1;
+    }
+}
+
+std::string minuscole(std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+}
+
+bool contiene(const std::string& t, const char* parola) { return t.find(parola) != std::string::npos; }
+
+// Value field i of a row (1 = the first after the keyword), 0 when missing; the field is read
+// as the compiler reads a number, up to the first character that is not part of it.
+std::int32_t valore(const std::vector<std::string>& campi, std::size_t i) {
+    if (i >= campi.size()) return 0;
+    return static_cast<std::int32_t>(std::strtol(campi[i].c_str(), nullptr, 10));
+}
+
+// The station name: the rest of the line after its 17th comma, without the blanks around it.
+std::string nome_stazione(const std::string& riga) {
+    std::size_t pos = 0;
+    for (int i = 0; i < 17 && pos != std::string::npos; ++i) {
+        pos = riga.find(',', pos);
+        if (pos != std::string::npos) ++pos;
+    }
+    if (pos == std::string::npos) return {};
+    std::string nome = riga.substr(pos);
+    nome.erase(0, nome.find_first_not_of(' '));
+    while (!nome.empty() && nome.back() == ' ') nome.pop_back();
+    return nome;
+}
+
+void leggi_linea(std::string_view linea, dati_documenti& d) {
+    for (const std::string& riga : righe_di(linea)) {
+        const auto campi = campi_di(riga);
+        const std::string& k = campi[0];  // the kilometric references compare in exact case
+        const std::string km = minuscole(k);
+        if (k.find('-') != std::string::npos) continue;
+        if (contiene(km, "lunghezza") && contiene(km, "percorso")) d.lunghezza = valore(campi, 1);
+        if (contiene(k, "progressiva") && (contiene(k, "uno") || contiene(k, "due") || contiene(k, "tre"))) {
+            dati_documenti::riferimento r{valore(campi, 1), valore(campi, 2), valore(campi, 3)};
+            if (r.p != 0 || r.k != 0 || r.f != 0) d.riferimenti.push_back(r);
+        }
+        if (contiene(k, "ripetizione") && contiene(k, "segnali")) {
+            d.ripetizione_inizio = valore(campi, 1);
+            d.ripetizione_fine = valore(campi, 2);
+        }
+    }
+    std::stable_sort(d.riferimenti.begin(), d.riferimenti.end(),
+                     [](const auto& a, const auto& b) { return a.p < b.p; });
+}
+
+void leggi_treno(std::string_view treno, dati_documenti& d) {
+    for (const std::string& riga : righe_di(treno)) {
+        const auto campi = campi_di(riga);
+        const std::string k = minuscole(campi[0]);
+        if (k.find('-') != std::string::npos) continue;
+        if (contiene(k, "frenata") && contiene(k, "massa")) d.massa_frenata = valore(campi, 1);
+        if (contiene(k, "velocit")) d.limiti.push_back({valore(campi, 1), valore(campi, 2)});
+        if (contiene(k, "stazione")) {
+            const std::int32_t orario = (valore(campi, 14) * 60 + valore(campi, 15)) * 60 + valore(campi, 16);
+            d.stazioni.push_back({valore(campi, 1), nome_stazione(riga), orario});
+        }
+        if (contiene(k, "rallentamento"))
+            d.rallentamenti.push_back({valore(campi, 1), valore(campi, 2), valore(campi, 3), valore(campi, 4)});
+    }
+}
+
+// ---- text pieces ----
+
+std::string a_sinistra(std::string t, std::size_t larghezza, char riempi = ' ') {
+    if (t.size() > larghezza) t.resize(larghezza);
+    return t + std::string(larghezza - t.size(), riempi);
+}
+
+std::string a_destra(std::string t, std::size_t larghezza) {
+    if (t.size() > larghezza) t.resize(larghezza);
+    return std::string(larghezza - t.size(), ' ') + t;
+}
+
+// Centred, the odd blank on the right.
+std::string centrato(std::string t, std::size_t larghezza, char riempi = ' ') {
+    if (t.size() > larghezza) t.resize(larghezza);
+    const std::size_t sinistra = (larghezza - t.size()) / 2;
+    return std::string(sinistra, riempi) + t + std::string(larghezza - t.size() - sinistra, riempi);
+}
+
+std::string km_testo(std::int32_t metri) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.3f", metri / 1000.0);
+    return buf;
+}
+
+// hh.mm, a half minute and more rounded up.
+std::string ora_testo(std::int32_t secondi) {
+    const std::int32_t minuti = (secondi + 30) / 60;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d.%02d", static_cast<int>(minuti / 60 % 24), static_cast<int>(minuti % 60));
+    return buf;
+}
+
+std::string con_crlf(const std::vector<std::string>& righe) {
+    std::string t;
+    for (const auto& r : righe) t += r + "\r\n";
+    return t;
+}
+
+// The train's category and number: "RX 914" gives "RX" and "914".
+std::pair<std::string, std::string> categoria_e_numero(const std::string& treno) {
+    const std::size_t cifra = treno.find_first_of("0123456789");
+    if (cifra == std::string::npos) return {treno, {}};
+    std::string categoria = treno.substr(0, cifra);
+    while (!categoria.empty() && categoria.back() == ' ') categoria.pop_back();
+    return {categoria, treno.substr(cifra)};
+}
+
+// ---- the train card ----
+
+struct riga_scheda {
+    std::int32_t posizione = 0;
+    std::string nome;        // station, "Cippo Km ..." or empty on the row of a new reckoning
+    std::string km;          // the Progr Km cell, 9 characters
+    char binario = ' ';      // the track drawing
+    std::int32_t velocita = 0;  // the limit that starts here, 0 when unchanged
+    std::int32_t orario = 0;
+    bool stazione = false;
+};
+
+constexpr std::size_t righe_per_pagina = 31;
+
+std::int32_t km_con(const std::vector<dati_documenti::riferimento>& rif, std::int32_t posizione, bool anche_qui) {
+    std::int32_t km = posizione;
+    for (const auto& r : rif) {
+        if (r.p > posizione || (r.p == posizione && !anche_qui)) break;
+        km = r.f != 0 ? r.k + (posizione - r.p) : posizione + r.k;
+    }
+    return km;
+}
+
+std::int32_t limite_in(const dati_documenti& d, std::int32_t posizione) {
+    std::int32_t v = 0;
+    for (const auto& l : d.limiti)
+        if (l.posizione <= posizione) v = l.velocita;
+    return v;
+}
+
+riga_scheda& riga_in(std::vector<riga_scheda>& righe, std::int32_t posizione) {
+    for (auto& r : righe)
+        if (r.posizione == posizione) return r;
+    righe.push_back({posizione, {}, {}, ' ', 0, 0, false});
+    return righe.back();
+}
+
+// Stations, the limits where they change and the changes of reckoning, in route order.
+std::vector<riga_scheda> righe_della_scheda(const dati_documenti& d) {
+    std::vector<riga_scheda> righe;
+    for (const auto& s : d.stazioni) righe.push_back({s.posizione, s.nome, {}, ' ', 0, s.orario, true});
+    for (const auto& l : d.limiti) riga_in(righe, l.posizione).velocita = l.velocita;
+    for (const auto& r : d.riferimenti) riga_in(righe, r.p).binario = '-';
+    std::stable_sort(righe.begin(), righe.end(), [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
+    std::vector<riga_scheda> tutte;
+    for (auto& r : righe) {
+        const bool cambio = r.binario == '-';
+        const std::int32_t km = chilometrica(d, r.posizione);
+        const std::int32_t prima = km_con(d.riferimenti, r.posizione, false);
+        r.km = cambio ? a_destra(km_testo(prima), 8) + "/" : a_destra(km_testo(km), 8) + " ";
+        if (r.nome.empty()) r.nome = "Cippo Km " + km_testo(cambio ? prima : km);
+        tutte.push_back(r);
+        if (cambio) tutte.push_back({r.posizione, std::string(), a_destra("(" + km_testo(km) + ")", 9), ' ', 0, 0, false});
+    }
+    return tutte;
+}
+
+std::string velocita_testo(std::int32_t v) { return v > 0 ? a_destra(std::to_string(v), 4) + " " : std::string(5, ' '); }
+
+std::string orario_testo(const riga_scheda& r, bool origine, bool capolinea) {
+    if (!r.stazione || r.orario == 0) return std::string(19, ' ');
+    const std::string rientro = origine ? "        " : capolinea ? "" : "    ";
+    return a_sinistra(rientro + ora_testo(r.orario), 19);
+}
+
+// The cab-signalling cell: "COD" on both tracks on the first row of the coded stretch, ":" on the rows within it.
+std::string srs_testo(const dati_documenti& d, std::int32_t posizione, bool primo) {
+    if (d.ripetizione_fine <= d.ripetizione_inizio || posizione < d.ripetizione_inizio || posizione > d.ripetizione_fine)
+        return std::string(7, ' ');
+    return primo ? "COD COD" : " :   : ";
+}
+
+std::string riga_corpo(const dati_documenti& d, const riga_scheda& r, std::int32_t velocita, bool origine,
+                       bool capolinea, bool primo_codificato) {
+    const std::string v = velocita_testo(velocita);
+    return " |" + v + "|     |" + r.km + "|" + std::string(1, r.binario) + "|" + a_sinistra(r.nome, 22) + "|" +
+           orario_testo(r, origine, capolinea) + "|" + v + "|" + srs_testo(d, r.posizione, primo_codificato) + "|";
+}
+
+std::vector<std::string> blocco_titolo(const dati_documenti& d, std::size_t pagina, std::size_t pagine,
+                                       const std::string& da, const std::string& a) {
+    const auto [categoria, numero] = categoria_e_numero(d.nome_treno);
+    const std::string destinazione = d.stazioni.empty() ? std::string() : d.stazioni.back().nome;
+    std::int32_t massima = 0;
+    for (const auto& l : d.limiti) massima = std::max(massima, l.velocita);
+    const std::string rango = massima > 0 ? "V" + std::to_string(massima) : std::string();
+    const std::string frenata = d.massa_frenata > 0 ? std::to_string(d.massa_frenata) + "%" : std::string();
+    const bool prima = pagina == 1;
+    const std::string etichetta = "Scheda n\xB0 " + std::to_string(pagina) + "/" + std::to_string(pagine);
+    std::vector<std::string> b{
+        "  " + std::string(34, '_') + std::string(28, ' ') + std::string(18, '_'),
+        " |" + centrato(prima ? "" : "TRENO", 17) + "| Termine scheda |" + centrato("SCHEDA TRENO", 26) + "|" +
+            centrato(rango, 18) + "|",
+        " |" + (prima ? a_sinistra(" TRENO n. " + numero, 17) : std::string(17, ' ')) + "|" + std::string(16, ' ') +
+            "|" + std::string(26, ' ') + "|" + std::string(18, ' ') + "|",
+        " |" + (prima ? std::string(17, '_') : centrato(numero, 17, '_')) + "|" + centrato(destinazione, 16, '_') + "|" +
+            centrato(etichetta, 26) + "|" + centrato(frenata, 18, '_') + "|"};
+    if (pagina != 2) b.push_back(std::string(83, ' '));
+    b.push_back("  " + std::string(34, '_') + "  Da: " + da);
+    b.push_back(" | CLASSIFICAZIONE | MASSA BLOCCATA |" + std::string(27, ' ') + std::string(18, '_'));
+    b.push_back(" |" + centrato(categoria, 17) + "|" + std::string(16, ' ') + "| a:  " + a_sinistra(a, 21) + "|" +
+                std::string(9, ' ') + "|" + std::string(8, ' ') + "|");
+    b.push_back(" |_________________|________________|" + std::string(26, ' ') + "|_________|________|");
+    return b;
+}
+
+const char* testata_tabella[] = {
+    "  ________________________________________________________________________________",
+    " |Binario SX |                                  |                   | Vel.|SRS SRS|",
+    " |___________| Progr Km   Localita' di  Servizio|     Orario        | Max.|       |",
+    " | Vel.| Vel.|                                  |                   | Bin.|SX  DX |",
+    " |_Max.|_Mar.|__________________________________|___________________|__DX_|_______|"};
+
+// The first row of each page; a page after the first repeats the last row of the page before.
+std::vector<std::size_t> inizi_pagine(std::size_t righe) {
+    std::vector<std::size_t> inizi{0};
+    while (inizi.back() + righe_per_pagina < righe) inizi.push_back(inizi.back() + righe_per_pagina - 1);
+    return inizi;
+}
+
+std::string nome_di(const std::vector<riga_scheda>& righe, std::size_t i) {
+    if (righe.empty()) return {};
+    if (righe[i].nome.empty() && i > 0) return righe[i - 1].nome;
+    return righe[i].nome;
+}
+
+}  // namespace
+
+dati_documenti leggi_dati_documenti(std::string_view linea, std::string_view treno, const std::string& nome_treno) {
+    dati_documenti d;
+    d.nome_treno = nome_treno;
+    leggi_linea(linea, d);
+    leggi_treno(treno, d);
+    return d;
+}
+
+std::int32_t chilometrica(const dati_documenti& d, std::int32_t posizione) {
+    return km_con(d.riferimenti, posizione, true);
+}
+
+std::string scheda_generata(const dati_documenti& d) {
+    const std::vector<riga_scheda> righe = righe_della_scheda(d);
+    const std::vector<std::size_t> inizi = inizi_pagine(righe.size());
+    std::int32_t primo_codificato = -1;
+    for (std::size_t i = 0; i < righe.size() && primo_codificato < 0; ++i)
+        if (srs_testo(d, righe[i].posizione, true) != std::string(7, ' ')) primo_codificato = static_cast<std::int32_t>(i);
+    std::vector<std::string> testo{"", ""};
+    for (std::size_t p = 0; p < inizi.size(); ++p) {
+        const std::size_t inizio = inizi[p];
+        const std::size_t fine = std::min(righe.size(), inizio + righe_per_pagina);
+        const std::string da = nome_di(righe, inizio);
+        const std::string a = fine > inizio ? nome_di(righe, fine - 1) : da;
+        for (auto& r : blocco_titolo(d, p + 1, inizi.size(), da, a)) testo.push_back(r);
+        for (const char* r : testata_tabella) testo.push_back(r);
+        for (std::size_t i = inizio; i < fine; ++i) {
+            const riga_scheda& r = righe[i];
+            // A page after the first opens with the limit in force, not only with one that starts there.
+            const std::int32_t v = i == inizio && p > 0 ? limite_in(d, r.posizione) : r.velocita;
+            testo.push_back(riga_corpo(d, r, v, r.stazione && &r == &righe.front(),
+                                       r.stazione && i + 1 == righe.size(), static_cast<std::int32_t>(i) == primo_codificato));
+        }
+        for (std::size_t i = fine - inizio; i < righe_per_pagina; ++i)
+            testo.push_back(" |     |     |         | |                      |                   |     |       |");
+        const bool codificato = fine > inizio && srs_testo(d, righe[fine - 1].posizione, false) != std::string(7, ' ');
+        testo.push_back(" |_____|_____|_________|_|______________________|___________________|_____|" +
+                        std::string(codificato ? "_:___:_" : "_______") + "|");
+        const bool ultima = p + 1 == inizi.size();
+        if (ultima) {
+            testo.push_back("");
+        } else {
+            if (p == 0) testo.push_back(" ");
+            testo.push_back("");
+            testo.push_back(std::string(p == 0 ? 83 : 72, '.'));
+            testo.push_back("");
+        }
+    }
+    return con_crlf(testo);
+}
+
+std::string rallentamenti_generati(const dati_documenti& d) {
+    std::string linea;
+    if (!d.stazioni.empty()) {
+        auto abbrevia = [](const std::string& n) { return n.size() > 4 ? n.substr(0, 4) + "." : n; };
+        linea = abbrevia(d.stazioni.front().nome) + "-" + abbrevia(d.stazioni.back().nome);
+    }
+    std::string treno = d.nome_treno;
+    treno.erase(std::remove(treno.begin(), treno.end(), ' '), treno.end());
+    std::vector<std::string> t{"",
+                               std::string(31, ' ') + "Modulo M. 3",
+                               std::string(27, ' ') + "ORDINE DI RALLENTAMENTO",
+                               " " + std::string(80, '_'),
+                               "  Linea  " + linea + " ",
+                               "",
+                               "  Si ordina al macchinista del treno " + treno + " di effettuare i seguenti rallentamenti",
+                               "  " + std::string(79, '_'),
+                               " |   |                            |Inizio dopo |          |         |            |",
+                               " | N.|      FRA LE STAZIONI       | il cippo   | Velocita'|Lunghezza|Prescrizioni|",
+                               " |   |   (o nelle Stazioni di)    |chilometrico|          |   metri | specifiche |",
+                               " |___|____________________________|____________|__________|_________|____________|"};
+    std::size_t n = 0;
+    for (const auto& r : d.rallentamenti) {
+        std::string prima, dopo;
+        for (const auto& s : d.stazioni) {
+            if (s.posizione <= r.x) prima = s.nome;
+            if (s.posizione > r.x && dopo.empty()) dopo = s.nome;
+        }
+        const std::string fra = prima.empty() ? dopo : dopo.empty() ? prima : prima + " - " + dopo;
+        const std::int32_t km = chilometrica(d, r.x);
+        const std::int32_t cippo = (km >= 0 ? km / 1000 : (km - 999) / 1000) * 1000;
+        t.push_back(" |" + centrato(std::to_string(++n), 3) + "|" + a_sinistra(fra, 28) + "|" +
+                    a_sinistra(km_testo(cippo), 12) + "|   " + a_sinistra(std::to_string(r.v), 7) + "| " +
+                    a_sinistra(std::to_string(r.l), 8) + "|" + (r.f_tt == 1 ? "     A      " : std::string(12, ' ')) + "|");
+    }
+    for (; n < 26; ++n)
+        t.push_back(" |   |                            |            |          |         |            |");
+    t.push_back(" |___|____________________________|____________|__________|_________|____________|");
+    t.push_back("");
+    t.push_back(std::string(14, ' ') + "Prescrizioni specifiche");
+    t.push_back(" A - Da rispettare con tutto il treno (per i treni viaggiatori)");
+    t.push_back(" B - Interessa anche la stazione di.......");
+    t.push_back(" D - Rallentamneto N. ... e N. ...  sono contigui");
+    t.push_back(" C - Da rispettare dalle ore ....  alle ore ..... di tutti");
+    t.push_back("     i giorni esclusi i seguenti:.........");
+    return con_crlf(t);
+}
+
+}  // namespace valmarena::strumento

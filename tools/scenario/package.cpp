@@ -1,0 +1,140 @@
+// `scenario package`: a copy of the package program that carries another scenario, checked
+// strictly, with the documents not given generated, ready to run on its own.
+
+#include <filesystem>
+#include <iostream>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "comune.h"
+#include "confezione.h"
+#include "documenti.h"
+#include "platform/file_ospite.h"
+#include "platform/ospite.h"
+#include "records/guasti.h"
+#include "sources/carico.h"
+#include "sources/scrittura.h"
+
+namespace valmarena::strumento {
+
+namespace {
+
+const char* aiuto =
+    "usage: scenario package --line FILE --train FILE --out PACKAGE [--card FILE] [--slowdowns FILE]\n"
+    "                        [--notes FILE] [--route NAME] [--train-name NAME] [--stub PROGRAM]\n"
+    "Makes PACKAGE, a copy of the package program that writes and compiles this scenario instead\n"
+    "of its own: run in a folder, it leaves the train card, the slowdown order, the notes (when\n"
+    "given) and the three compiled files there. The sources must pass 'scenario check' with no\n"
+    "error and no warning. A card or slowdown order not given is generated from the sources\n"
+    "(see 'scenario documents'); notes are only ever the author's.\n"
+    "The names come from --route and --train-name, else from a train file named ROUTE_TRAIN-.txt.\n"
+    "The program copied is --stub, by default the valmarena program beside this tool\n"
+    "(valmarena.exe when PACKAGE ends in .exe).\n"
+    "Exit status: 0 written, 1 the sources have errors or warnings, 2 fatal error, 3 bad arguments\n"
+    "or a file that cannot be read or written.\n";
+
+std::filesystem::path stub_predefinito(const std::filesystem::path& out) {
+    std::string nome = "valmarena";
+#ifdef _WIN32
+    nome += ".exe";
+#else
+    if (out.extension() == ".exe") nome += ".exe";
+#endif
+    return programma_in_esecuzione(nullptr).parent_path() / nome;
+}
+
+// The stub's bytes without any scenario it already carries; nothing when it cannot be used.
+std::optional<std::string> leggi_stub(const std::filesystem::path& stub) {
+    auto byte = leggi_sorgente(stub);
+    if (!byte) return std::nullopt;
+    const esito_carico c = decodifica_carico(*byte);
+    if (c.st == esito_carico::stato::guasto) {
+        std::cerr << "scenario: the program " << percorso_in_testo(stub) << " cannot serve: " << c.difetto << "\n";
+        return std::nullopt;
+    }
+    if (c.st == esito_carico::stato::valido) byte->resize(c.inizio);
+    return byte;
+}
+
+// A given document, or the generated one when the option is missing.
+std::optional<std::string> documento(const argomenti& a, const std::string& opzione, const std::string& generato) {
+    if (!a.ha(opzione)) return generato;
+    return leggi_sorgente(a.valore(opzione));
+}
+
+// Every text and name fits the package program's reading; else says what does not.
+bool testi_adatti(const testi_scenario& t) {
+    const std::pair<const std::string*, const char*> nomi[] = {{&t.id.nome_percorso, "route name"},
+                                                               {&t.id.nome_treno, "train name"}};
+    for (const auto& [n, cosa] : nomi)
+        if (auto d = difetto_nome_carico(*n)) {
+            std::cerr << "scenario: the " << cosa << " " << *d << "\n";
+            return false;
+        }
+    const std::pair<const std::string*, const char*> testi[] = {{&t.linea, "line description"},
+                                                                {&t.treno, "train description"},
+                                                                {&t.note, "notes"},
+                                                                {&t.rallentamenti, "slowdown order"},
+                                                                {&t.scheda, "train card"}};
+    for (const auto& [testo, cosa] : testi)
+        if (auto d = difetto_testo(*testo)) {
+            std::cerr << "scenario: the " << cosa << " " << *d << "\n";
+            return false;
+        }
+    return true;
+}
+
+bool scrivi_pacchetto(const std::filesystem::path& out, const std::filesystem::path& stub, const std::string& byte) {
+    std::error_code ec;
+    if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), ec);
+    try {
+        scrivi_file(out, byte);
+    } catch (const errore_file& e) {
+        std::cerr << "scenario: cannot write " << e.file << ": " << e.causa << "\n";
+        return false;
+    }
+    // The copy runs as the stub does: the same permissions, execution included.
+    std::filesystem::permissions(out, std::filesystem::status(stub, ec).permissions(), ec);
+    return true;
+}
+
+}  // namespace
+
+int comando_package(const std::vector<std::string>& args) {
+    argomenti a = analizza(args,
+                           {"--line", "--train", "--card", "--slowdowns", "--notes", "--route", "--train-name", "--stub",
+                            "--out"},
+                           {"--help"});
+    if (a.ha("--help")) {
+        std::cout << aiuto;
+        return 0;
+    }
+    if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
+    const std::filesystem::path linea = a.richiesto("--line"), treno = a.richiesto("--train"), out = a.richiesto("--out");
+    const std::filesystem::path stub = a.ha("--stub") ? std::filesystem::path(a.valore("--stub")) : stub_predefinito(out);
+    testi_scenario t;
+    t.id = nomi_scenario(a, treno);
+    if (int stato = verifica_rigorosa(linea, treno, t.id)) return stato;
+    auto testo_linea = leggi_sorgente(linea), testo_treno = leggi_sorgente(treno);
+    if (!testo_linea || !testo_treno) return 3;
+    t.linea = *testo_linea;
+    t.treno = *testo_treno;
+    const dati_documenti d = leggi_dati_documenti(t.linea, t.treno, t.id.nome_treno);
+    auto scheda = documento(a, "--card", scheda_generata(d));
+    auto rallentamenti = documento(a, "--slowdowns", rallentamenti_generati(d));
+    auto note = a.ha("--notes") ? leggi_sorgente(a.valore("--notes")) : std::optional<std::string>("");
+    if (!scheda || !rallentamenti || !note) return 3;
+    t.scheda = *scheda;
+    t.rallentamenti = *rallentamenti;
+    t.note = *note;
+    t.con_note = a.ha("--notes");
+    if (!testi_adatti(t)) return 3;
+    auto byte = leggi_stub(stub);
+    if (!byte) return 3;
+    *byte += componi_carico(t);
+    if (!scrivi_pacchetto(out, stub, *byte)) return 3;
+    std::cout << "scenario: wrote " << percorso_in_testo(out) << "\n";
+    return 0;
+}
+
+}  // namespace valmarena::strumento
