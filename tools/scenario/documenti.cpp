@@ -271,6 +271,13 @@ std::vector<std::size_t> inizi_pagine(std::size_t righe) {
     return inizi;
 }
 
+// The row that opens a page after the first: a kilometre post at the place of the row that
+// closed the page before, so that a station and its time appear once.
+riga_scheda cippo_di_ripresa(const dati_documenti& d, const riga_scheda& r) {
+    const std::int32_t km = chilometrica(d, r.posizione);
+    return {r.posizione, "Cippo Km " + km_testo(km), a_destra(km_testo(km), 8) + " ", ' ', 0, 0, false};
+}
+
 std::string nome_di(const std::vector<riga_scheda>& righe, std::size_t i) {
     if (righe.empty()) return {};
     if (righe[i].nome.empty() && i > 0) return righe[i - 1].nome;
@@ -301,16 +308,18 @@ std::string scheda_generata(const dati_documenti& d) {
     for (std::size_t p = 0; p < inizi.size(); ++p) {
         const std::size_t inizio = inizi[p];
         const std::size_t fine = std::min(righe.size(), inizio + righe_per_pagina);
-        const std::string da = nome_di(righe, inizio);
+        const std::string da = p > 0 ? cippo_di_ripresa(d, righe[inizio]).nome : nome_di(righe, inizio);
         const std::string a = fine > inizio ? nome_di(righe, fine - 1) : da;
         for (auto& r : blocco_titolo(d, p + 1, inizi.size(), da, a)) testo.push_back(r);
         for (const char* r : testata_tabella) testo.push_back(r);
         for (std::size_t i = inizio; i < fine; ++i) {
-            const riga_scheda& r = righe[i];
-            // A page after the first opens with the limit in force, not only with one that starts there.
-            const std::int32_t v = i == inizio && p > 0 ? limite_in(d, r.posizione) : r.velocita;
-            testo.push_back(riga_corpo(d, r, v, r.stazione && &r == &righe.front(),
-                                       r.stazione && i + 1 == righe.size(), static_cast<std::int32_t>(i) == primo_codificato));
+            // A page after the first opens at the kilometre post where the page before ended,
+            // with the limit in force there.
+            const bool ripresa = i == inizio && p > 0;
+            const riga_scheda r = ripresa ? cippo_di_ripresa(d, righe[i]) : righe[i];
+            const std::int32_t v = ripresa ? limite_in(d, r.posizione) : r.velocita;
+            testo.push_back(riga_corpo(d, r, v, r.stazione && i == 0, r.stazione && i + 1 == righe.size(),
+                                       static_cast<std::int32_t>(i) == primo_codificato));
         }
         for (std::size_t i = fine - inizio; i < righe_per_pagina; ++i)
             testo.push_back(" |     |     |         | |                      |                   |     |       |");
