@@ -17,6 +17,7 @@
 #include "compiler/decodifica.h"
 #include "compiler/lettore_token.h"
 #include "compiler/scrittori.h"
+#include "sources/carico.h"
 #include "comandi.h"
 
 namespace valmarena::fuzz {
@@ -238,6 +239,38 @@ inline int prova_dump(const std::uint8_t* dati, std::size_t n) {
     std::cout.rdbuf(out);
     std::cerr.rdbuf(err);
     pretendi(stato == 0 || stato == 3, "stato di uscita inatteso");
+    return 0;
+}
+
+// The reader of the scenario appended to a package program. The first byte chooses the form:
+// bit 0 clear, the rest is the whole file as it is; bit 0 set, the rest is the payload's head and
+// body and index, wrapped here in a trailer with the right length and checksum, so that the
+// checks behind the checksum (index, names, texts) are reached. A valid payload must come back
+// byte for byte when written again; a damaged one must say why.
+inline int prova_carico(const std::uint8_t* dati, std::size_t n) {
+    if (n < 1) return 0;
+    std::string file(reinterpret_cast<const char*>(dati + 1), n - 1);
+    if (dati[0] & 1) {
+        const std::uint32_t somma = crc32(file);
+        const std::uint64_t lunghezza = file.size();
+        auto metti = [&](std::uint64_t v, int byte) {
+            for (int i = 0; i < byte; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFFu);
+        };
+        metti(versione_carico, 4);
+        metti((dati[0] >> 1) & 1, 4);
+        metti(lunghezza, 8);
+        metti(somma, 4);
+        metti(0, 4);
+        file += segno_fine_carico();
+    }
+    const esito_carico e = decodifica_carico(file);
+    pretendi(e.inizio <= file.size(), "inizio del carico oltre il file");
+    if (e.st == esito_carico::stato::valido) {
+        pretendi(componi_carico(e.testi) == file.substr(e.inizio), "carico valido che non si riscrive uguale");
+        pretendi(!difetto_nome_carico(e.testi.id.nome_percorso) && !difetto_nome_carico(e.testi.id.nome_treno),
+                 "nome inutilizzabile accettato");
+    }
+    if (e.st == esito_carico::stato::guasto) pretendi(!e.difetto.empty(), "carico guasto senza causa");
     return 0;
 }
 

@@ -54,7 +54,10 @@ for b in "${bersagli[@]}"; do
   mkdir -p "$build/corpus/$b" "$build/reperti/$b" fuzz/corpus/"$b"
   opzioni=(-max_total_time="$secondi" -max_len="$(lunghezza_max "$b")" -timeout=10 -rss_limit_mb=2048
            -print_final_stats=1 -artifact_prefix="$build/reperti/$b/")
-  case $b in lettore_token | lettore_linea | lettore_treno | compilazione) opzioni+=(-dict=fuzz/parole.dict) ;; esac
+  case $b in
+    lettore_token | lettore_linea | lettore_treno | compilazione) opzioni+=(-dict=fuzz/parole.dict) ;;
+    carico) opzioni+=(-dict=fuzz/carico.dict) ;;
+  esac
   echo "fuzz: $b for $secondi s"
   log=$build/fuzz_$b.log
   "$eseguibile" "${opzioni[@]}" "$build/corpus/$b" fuzz/corpus/"$b" "$build/semi/$b" > "$log" 2>&1

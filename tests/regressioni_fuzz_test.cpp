@@ -30,6 +30,7 @@ const bersaglio bersagli[] = {
     {"lettore_treno", fuzz::prova_lettore_treno},
     {"compilazione", fuzz::prova_compilazione},
     {"dump", fuzz::prova_dump},
+    {"carico", fuzz::prova_carico},
 };
 
 std::string leggi_tutto(const fs::path& p) {
