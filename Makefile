@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz bench clean
+.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz bench dist clean
 
 build:
 	cmake --preset default
@@ -45,6 +45,11 @@ fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/esegui.sh
+
+# Versioned release archives of the Windows and Linux programs with the README and the format
+# reference, in build/dist/ (tools/dist.sh).
+dist: build windows
+	bash tools/dist.sh build build-windows
 
 clean:
 	rm -rf build build-sanitizers build-clang build-release build-windows build-fuzz

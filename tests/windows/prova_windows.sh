@@ -4,6 +4,10 @@
 #   2. valmarena.exe run twice in a fresh folder whose name has a blank and an accented letter,
 #      started from another folder: it must leave there exactly the six files that the native
 #      program leaves in its own fresh folder, byte for byte, and nothing else;
+#   2b. a package of a small scenario made by scenario.exe (the stub valmarena.exe beside it),
+#      run twice in a fresh folder: its six files, the binaries equal to scenario.exe compile's
+#      and the generated documents equal to the native tool's; the same package with a byte
+#      changed writes nothing and ends with status 3;
 #   3. the window Form1: finestra_prova.exe shows it through the host layer and reports its
 #      geometry and font; a screenshot of the screen must hold dark text inside the label on the
 #      light face of the form and nothing dark elsewhere in the client area. At 96 DPI while
@@ -86,6 +90,77 @@ for giro in 1 2; do
 done
 uguale "files left in the folder it was started from" "$(ls -A "$lavoro/altrove")" ""
 [ "$errori" -eq "$errori_prima" ] && echo "   six files identical to the native program's, twice; no source or temporary file left"
+
+echo "-- 2b. A package of another scenario made and run under wine"
+errori_prima=$errori
+conf="$lavoro/confezione"
+mkdir -p "$conf/strumento" "$conf/sorgenti" "$conf/corsa" "$conf/compilati" "$conf/documenti" "$conf/guasto"
+cp "$win/scenario.exe" "$win/valmarena.exe" "$conf/strumento/"
+printf '%s\r\n' "[generale]" "lunghezza percorso,    12000" \
+    "progressiva chilometrica uno,    6000,    -6000,    0" "progressiva chilometrica due,    9000,    52000,    1" \
+    "progressiva chilometrica tre,    0,    0,    0" "sfondo uno,    1" "sfondo due,    0" "sfondo tre,    0" \
+    "ripetizione segnali 9 codici,    2000,    11000" "[curve]" "curvad3,  3000,  400" "[pendenze]" \
+    "pendenza,  0,  5" "pendenza,  6000,  -3" "[fine]" >"$conf/sorgenti/Brenta_linea.txt"
+printf '%s\r\n' "[generale]" "numero vetture,    6" "percentuale massa frenata,    110" "sabbia,    100" \
+    "orologio,    8,  0,  0" "[aderenze]" "aderenza,       0,    95" "[vel_limite]" "velocita,   0,    60" \
+    "velocita,    2500,    100" "velocita,    7000,    80" "[stazioni]" \
+    "stazione,       0,  8,  400,  1, 0, 0,  5,1,0,  2,1,1,    1,  8, 0,0, Lago Nero" \
+    "stazione,    5000,  4,  400,  1, 0, 0,  1,0,0,  1,1,0,    1,   8, 5,30, Pieve" \
+    "stazione,   11000,  4,  400,  1, 0, 0,  1,0,0,  1,1,0,    1,   8, 12,0, Brenta" \
+    "[rallentamenti]" "rallentamento,    3500,    30,  300, 1,  0,  0" \
+    "[segnali]" "segnale,    1050,   2, 3, 4,  1, 0,    2,  2,1,1, 0" "[fine]" >"$conf/sorgenti/Brenta_R 21-.txt"
+printf 'Note di prova \xe8\r\n' >"$conf/sorgenti/note.txt"
+(cd "$conf" && wine strumento/scenario.exe package --line sorgenti/Brenta_linea.txt \
+    --train "sorgenti/Brenta_R 21-.txt" --notes sorgenti/note.txt --out strumento/brenta.exe >/dev/null) ||
+    sbaglio "scenario.exe package ended with status $?"
+(cd "$conf" && wine strumento/scenario.exe compile --line sorgenti/Brenta_linea.txt \
+    --train "sorgenti/Brenta_R 21-.txt" --route Brenta --train-name "R 21" --out compilati 2>/dev/null) ||
+    sbaglio "scenario.exe compile ended with status $?"
+"$nativa/scenario" documents --line "$conf/sorgenti/Brenta_linea.txt" --train "$conf/sorgenti/Brenta_R 21-.txt" \
+    --out "$conf/documenti" || sbaglio "native scenario documents ended with status $?"
+cp "$conf/strumento/brenta.exe" "$conf/corsa/"
+attesi_brenta=$(printf '%s\n' "Brenta_R 21.dat" "Brenta_R 21.sim" "Brenta_R 21_note.txt" \
+    "Brenta_R 21_rallentamenti.txt" "Brenta_R 21_scheda_treno.txt" "Brenta_linea.dat")
+elenco_brenta() { (cd "$1" && find . -mindepth 1 -printf '%P\n' | { grep -v -x brenta.exe || true; } | LC_ALL=C sort); }
+for giro in 1 2; do
+    stato=0
+    (cd "$lavoro/altrove" && wine "$conf/corsa/brenta.exe") || stato=$?
+    uguale "exit status of brenta.exe, run $giro" "$stato" 0
+    uguale "files left by brenta.exe, run $giro" "$(elenco_brenta "$conf/corsa")" "$attesi_brenta"
+done
+for f in "Brenta_R 21.dat" "Brenta_R 21.sim" "Brenta_linea.dat"; do
+    cmp -s "$conf/compilati/$f" "$conf/corsa/$f" || sbaglio "'$f' of the package differs from scenario.exe compile's"
+done
+for f in "Brenta_R 21_rallentamenti.txt" "Brenta_R 21_scheda_treno.txt"; do
+    cmp -s "$conf/documenti/$f" "$conf/corsa/$f" || sbaglio "'$f' of the package differs from the generated one"
+done
+cmp -s "$conf/sorgenti/note.txt" "$conf/corsa/Brenta_R 21_note.txt" || sbaglio "the notes are not the author's"
+python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[-300] ^= 1; open(sys.argv[2], "wb").write(b)' \
+    "$conf/strumento/brenta.exe" "$conf/guasto/brenta.exe"
+# It says so in a message box titled "brenta"; xdotool presses its OK button, when it is installed.
+if command -v xdotool >/dev/null; then
+    setsid bash -c 'cd "$1" && exec wine "$2" </dev/null >/dev/null 2>&1' _ "$lavoro/altrove" "$conf/guasto/brenta.exe" &
+    pid=$!
+    for _ in $(seq 100); do
+        scatola=$(xdotool search --name '^brenta$' 2>/dev/null | head -1) && [ -n "$scatola" ] && break
+        sleep 0.2
+    done
+    uguale "files left by a damaged package while its message shows" "$(ls -A "$conf/guasto")" "brenta.exe"
+    stato=0
+    if [ -n "${scatola:-}" ]; then
+        xdotool windowactivate --sync "$scatola" key Return 2>/dev/null || xdotool key --window "$scatola" Return
+        wait "$pid" || stato=$?
+    else
+        sbaglio "a damaged package showed no message box"
+        kill -- -"$pid" 2>/dev/null || true
+        wait "$pid" || true
+    fi
+    uguale "exit status of a damaged package" "$stato" 3
+    uguale "files left by a damaged package" "$(ls -A "$conf/guasto")" "brenta.exe"
+else
+    echo "   (xdotool is not installed: the damaged package's message box is not tried)"
+fi
+[ "$errori" -eq "$errori_prima" ] && echo "   package of another scenario: six files twice, binaries as compile's, damaged one refused"
 
 echo "-- 3. The window Form1 on the screen"
 px() { echo $((($1 * $2 + 720) / 1440)); }  # twips to pixels, rounded as MulDiv does
