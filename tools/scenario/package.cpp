@@ -33,14 +33,13 @@ const char* aiuto =
     "Exit status: 0 written, 1 the sources have errors or warnings, 2 fatal error, 3 bad arguments\n"
     "or a file that cannot be read or written.\n";
 
-std::filesystem::path stub_predefinito(const std::filesystem::path& out) {
-    std::string nome = "valmarena";
+std::filesystem::path stub_predefinito([[maybe_unused]] const std::filesystem::path& out) {
 #ifdef _WIN32
-    nome += ".exe";
+    const bool per_windows = true;
 #else
-    if (out.extension() == ".exe") nome += ".exe";
+    const bool per_windows = out.extension() == ".exe";
 #endif
-    return programma_in_esecuzione(nullptr).parent_path() / nome;
+    return programma_in_esecuzione(nullptr).parent_path() / (per_windows ? "valmarena.exe" : "valmarena");
 }
 
 // The stub's bytes without any scenario it already carries; nothing when it cannot be used.
