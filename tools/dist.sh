@@ -12,19 +12,23 @@ versione=${VERSIONE:-$(git describe --tags --always --dirty 2>/dev/null || echo 
 uscita=$nativa/dist
 rm -rf "$uscita" && mkdir -p "$uscita"
 
-documenti=(README.md)
+# The README with the picture it shows, and the format reference for authors.
+documenti=(README.md docs/plot.png)
 [ -f docs/formats.md ] && documenti+=(docs/formats.md) || echo "dist: docs/formats.md is missing; the archives go without it" >&2
 
 # One folder per archive: programs stripped of their debugging symbols, then the documents.
 prepara() {
   local cartella=$1 strip=$2
   shift 2
-  mkdir -p "$cartella/docs"
+  mkdir -p "$cartella"
   for p in "$@"; do
     cp "$p" "$cartella/"
     "$strip" "$cartella/$(basename "$p")"
   done
-  for d in "${documenti[@]}"; do cp "$d" "$cartella/$d"; done
+  for d in "${documenti[@]}"; do
+    mkdir -p "$cartella/$(dirname "$d")"
+    cp "$d" "$cartella/$d"
+  done
 }
 
 nome_win=valmarena-$versione-windows-x64
