@@ -224,10 +224,10 @@ std::string srs_testo(const dati_documenti& d, std::int32_t posizione, bool prim
 }
 
 std::string riga_corpo(const dati_documenti& d, const riga_scheda& r, std::int32_t velocita, bool origine,
-                       bool capolinea, bool primo_codificato) {
+                       bool capolinea, bool inizio_codificato) {
     const std::string v = velocita_testo(velocita);
     return " |" + v + "|     |" + r.km + "|" + std::string(1, r.binario) + "|" + a_sinistra(r.nome, 22) + "|" +
-           orario_testo(r, origine, capolinea) + "|" + v + "|" + srs_testo(d, r.posizione, primo_codificato) + "|";
+           orario_testo(r, origine, capolinea) + "|" + v + "|" + srs_testo(d, r.posizione, inizio_codificato) + "|";
 }
 
 std::vector<std::string> blocco_titolo(const dati_documenti& d, std::size_t pagina, std::size_t pagine,
@@ -284,6 +284,51 @@ std::string nome_di(const std::vector<riga_scheda>& righe, std::size_t i) {
     return righe[i].nome;
 }
 
+// The row where the coded stretch begins, or the number of rows when there is none.
+std::size_t primo_codificato(const dati_documenti& d, const std::vector<riga_scheda>& righe) {
+    for (std::size_t i = 0; i < righe.size(); ++i)
+        if (srs_testo(d, righe[i].posizione, true) != std::string(7, ' ')) return i;
+    return righe.size();
+}
+
+// One page: title block, table heading, its rows (blank frames after the last) and the closing row.
+void aggiungi_pagina(std::vector<std::string>& testo, const dati_documenti& d, const std::vector<riga_scheda>& righe,
+                     const std::vector<std::size_t>& inizi, std::size_t p) {
+    const std::size_t inizio = inizi[p];
+    const std::size_t fine = std::min(righe.size(), inizio + righe_per_pagina);
+    const std::size_t codificato_da = primo_codificato(d, righe);
+    const std::string da = p > 0 ? cippo_di_ripresa(d, righe[inizio]).nome : nome_di(righe, inizio);
+    const std::string a = fine > inizio ? nome_di(righe, fine - 1) : da;
+    for (auto& r : blocco_titolo(d, p + 1, inizi.size(), da, a)) testo.push_back(r);
+    for (const char* r : testata_tabella) testo.push_back(r);
+    for (std::size_t i = inizio; i < fine; ++i) {
+        // A page after the first opens at the kilometre post where the page before ended, with
+        // the limit in force there.
+        const bool ripresa = i == inizio && p > 0;
+        const riga_scheda r = ripresa ? cippo_di_ripresa(d, righe[i]) : righe[i];
+        const std::int32_t v = ripresa ? limite_in(d, r.posizione) : r.velocita;
+        testo.push_back(riga_corpo(d, r, v, r.stazione && i == 0, r.stazione && i + 1 == righe.size(), i == codificato_da));
+    }
+    for (std::size_t i = fine - inizio; i < righe_per_pagina; ++i)
+        testo.push_back(" |     |     |         | |                      |                   |     |       |");
+    const bool codificato = fine > inizio && srs_testo(d, righe[fine - 1].posizione, false) != std::string(7, ' ');
+    testo.push_back(" |_____|_____|_________|_|______________________|___________________|_____|" +
+                    std::string(codificato ? "_:___:_" : "_______") + "|");
+}
+
+// After a page: a dotted separator before the next (the first page's longer, after a blank
+// line holding one blank), or the closing empty line after the last.
+void aggiungi_separatore(std::vector<std::string>& testo, std::size_t p, bool ultima) {
+    if (ultima) {
+        testo.push_back("");
+        return;
+    }
+    if (p == 0) testo.push_back(" ");
+    testo.push_back("");
+    testo.push_back(std::string(p == 0 ? 83 : 72, '.'));
+    testo.push_back("");
+}
+
 }  // namespace
 
 dati_documenti leggi_dati_documenti(std::string_view linea, std::string_view treno, const std::string& nome_treno) {
@@ -301,40 +346,10 @@ std::int32_t chilometrica(const dati_documenti& d, std::int32_t posizione) {
 std::string scheda_generata(const dati_documenti& d) {
     const std::vector<riga_scheda> righe = righe_della_scheda(d);
     const std::vector<std::size_t> inizi = inizi_pagine(righe.size());
-    std::int32_t primo_codificato = -1;
-    for (std::size_t i = 0; i < righe.size() && primo_codificato < 0; ++i)
-        if (srs_testo(d, righe[i].posizione, true) != std::string(7, ' ')) primo_codificato = static_cast<std::int32_t>(i);
     std::vector<std::string> testo{"", ""};
     for (std::size_t p = 0; p < inizi.size(); ++p) {
-        const std::size_t inizio = inizi[p];
-        const std::size_t fine = std::min(righe.size(), inizio + righe_per_pagina);
-        const std::string da = p > 0 ? cippo_di_ripresa(d, righe[inizio]).nome : nome_di(righe, inizio);
-        const std::string a = fine > inizio ? nome_di(righe, fine - 1) : da;
-        for (auto& r : blocco_titolo(d, p + 1, inizi.size(), da, a)) testo.push_back(r);
-        for (const char* r : testata_tabella) testo.push_back(r);
-        for (std::size_t i = inizio; i < fine; ++i) {
-            // A page after the first opens at the kilometre post where the page before ended,
-            // with the limit in force there.
-            const bool ripresa = i == inizio && p > 0;
-            const riga_scheda r = ripresa ? cippo_di_ripresa(d, righe[i]) : righe[i];
-            const std::int32_t v = ripresa ? limite_in(d, r.posizione) : r.velocita;
-            testo.push_back(riga_corpo(d, r, v, r.stazione && i == 0, r.stazione && i + 1 == righe.size(),
-                                       static_cast<std::int32_t>(i) == primo_codificato));
-        }
-        for (std::size_t i = fine - inizio; i < righe_per_pagina; ++i)
-            testo.push_back(" |     |     |         | |                      |                   |     |       |");
-        const bool codificato = fine > inizio && srs_testo(d, righe[fine - 1].posizione, false) != std::string(7, ' ');
-        testo.push_back(" |_____|_____|_________|_|______________________|___________________|_____|" +
-                        std::string(codificato ? "_:___:_" : "_______") + "|");
-        const bool ultima = p + 1 == inizi.size();
-        if (ultima) {
-            testo.push_back("");
-        } else {
-            if (p == 0) testo.push_back(" ");
-            testo.push_back("");
-            testo.push_back(std::string(p == 0 ? 83 : 72, '.'));
-            testo.push_back("");
-        }
+        aggiungi_pagina(testo, d, righe, inizi, p);
+        aggiungi_separatore(testo, p, p + 1 == inizi.size());
     }
     return con_crlf(testo);
 }
