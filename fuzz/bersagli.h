@@ -18,6 +18,7 @@
 #include "compiler/lettore_token.h"
 #include "compiler/scrittori.h"
 #include "sources/carico.h"
+#include "sources/nomi.h"
 #include "comandi.h"
 
 namespace valmarena::fuzz {
@@ -267,7 +268,7 @@ inline int prova_carico(const std::uint8_t* dati, std::size_t n) {
     pretendi(e.inizio <= file.size(), "inizio del carico oltre il file");
     if (e.st == esito_carico::stato::valido) {
         pretendi(componi_carico(e.testi) == file.substr(e.inizio), "carico valido che non si riscrive uguale");
-        pretendi(!difetto_nome_carico(e.testi.id.nome_percorso) && !difetto_nome_carico(e.testi.id.nome_treno),
+        pretendi(!difetto_nome(e.testi.id.nome_percorso) && !difetto_nome(e.testi.id.nome_treno),
                  "nome inutilizzabile accettato");
     }
     if (e.st == esito_carico::stato::guasto) pretendi(!e.difetto.empty(), "carico guasto senza causa");

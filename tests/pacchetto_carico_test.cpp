@@ -104,12 +104,12 @@ const std::vector<guasto_carico>& guasti() {
              p.replace(i, std::string::npos,
                        con_testi(testi_brenta(), [](testi_scenario& t) { t.id.nome_treno = "R/21"; }));
          },
-         "train name holds '/'"},
+         "train name cannot serve: the name holds '/'"},
         {"nome vuoto",
          [](std::string& p, std::size_t i) {
              p.replace(i, std::string::npos, con_testi(testi_brenta(), [](testi_scenario& t) { t.id.nome_percorso = ""; }));
          },
-         "route name is empty"},
+         "route name cannot serve: the name is empty"},
         {"troppe righe",
          [](std::string& p, std::size_t i) {
              p.replace(i, std::string::npos,

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "nomi.h"
+
 namespace valmarena {
 
 namespace {
@@ -62,7 +64,7 @@ esito_carico leggi_corpo(std::string_view corpo, std::string_view indice, std::u
     }
     if (pos != corpo.size()) return guasto("its index does not match its body", inizio);
     for (std::size_t i = 0; i < 2; ++i)
-        if (auto d = difetto_nome_carico(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " " + *d, inizio);
+        if (auto d = difetto_nome(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " cannot serve: " + *d, inizio);
     for (std::size_t i = 2; i < voci_carico; ++i)
         if (auto d = difetto_testo(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " " + *d, inizio);
     e.testi.con_note = (segni & carico_con_note) != 0;
@@ -151,19 +153,6 @@ std::optional<std::string> difetto_testo(std::string_view testo) {
     }
     if (righe > slot_tabella_righe - 1)
         return "has " + std::to_string(righe) + " lines; a file holds at most " + std::to_string(slot_tabella_righe - 1);
-    return std::nullopt;
-}
-
-std::optional<std::string> difetto_nome_carico(const std::string& nome) {
-    if (nome.empty()) return std::string("is empty");
-    if (nome.size() > 100) return "is " + std::to_string(nome.size()) + " characters long; at most 100 fit a file name";
-    for (unsigned char c : nome) {
-        if (c < 0x20 || c == 0x7F) return "holds a control character (byte " + std::to_string(c) + ")";
-        if (std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos)
-            return std::string("holds '") + static_cast<char>(c) + "', which a file name cannot hold";
-    }
-    if (nome.back() == ' ' || nome.back() == '.') return std::string("ends with a blank or a full stop");
-    if (nome.front() == ' ') return std::string("starts with a blank");
     return std::nullopt;
 }
 

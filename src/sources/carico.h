@@ -50,7 +50,4 @@ std::uint32_t crc32(std::string_view dati);
 // or a line that is the table's sentinel), or nothing.
 std::optional<std::string> difetto_testo(std::string_view testo);
 
-// What makes a route or train name unusable in the file names, or nothing.
-std::optional<std::string> difetto_nome_carico(const std::string& nome);
-
 }  // namespace valmarena

@@ -7,7 +7,6 @@
 #include "comune.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
-#include "platform/codifica.h"
 #include "platform/file_ospite.h"
 #include "sources/carico.h"
 #include "sources/nomi.h"
@@ -15,17 +14,15 @@
 namespace valmarena::strumento {
 
 identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno) {
-    identita id{percorso_pacchetto, treno_pacchetto};
-    const std::string file = da_utf8_a_1252(percorso_in_testo(treno.filename()));
+    std::string percorso = percorso_pacchetto, nome_treno = treno_pacchetto;
+    const std::string file = percorso_in_testo(treno.filename());
     const std::size_t separatore = file.find('_');
     if (finisce_con(file, "-.txt") && separatore != std::string::npos && separatore > 0 &&
         separatore + 1 < file.size() - 5) {
-        id.nome_percorso = file.substr(0, separatore);
-        id.nome_treno = file.substr(separatore + 1, file.size() - 5 - separatore - 1);
+        percorso = file.substr(0, separatore);
+        nome_treno = file.substr(separatore + 1, file.size() - 5 - separatore - 1);
     }
-    if (a.ha("--route")) id.nome_percorso = da_utf8_a_1252(a.valore("--route"));
-    if (a.ha("--train-name")) id.nome_treno = da_utf8_a_1252(a.valore("--train-name"));
-    return id;
+    return {nome_scenario(a, "--route", percorso), nome_scenario(a, "--train-name", nome_treno)};
 }
 
 int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem::path& treno, const identita& id,

@@ -12,7 +12,8 @@
 namespace valmarena::strumento {
 
 // --route and --train-name; where one is missing, the name read from a train file named
-// ROUTE_TRAIN-.txt; else the package's own names. Windows-1252.
+// ROUTE_TRAIN-.txt; else the package's own names. Windows-1252; a name that cannot be part of a
+// file name throws `argomenti_errati`.
 identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno);
 
 // Compiles the sources in memory as `check` does and prints every error and warning on standard

@@ -61,15 +61,9 @@ std::optional<std::string> documento(const argomenti& a, const std::string& opzi
     return leggi_sorgente(a.valore(opzione));
 }
 
-// Every text and name fits the package program's reading; else says what does not.
+// Every text fits the package program's line table; else says what does not. (The names were
+// checked as the options were read.)
 bool testi_adatti(const testi_scenario& t) {
-    const std::pair<const std::string*, const char*> nomi[] = {{&t.id.nome_percorso, "route name"},
-                                                               {&t.id.nome_treno, "train name"}};
-    for (const auto& [n, cosa] : nomi)
-        if (auto d = difetto_nome_carico(*n)) {
-            std::cerr << "scenario: the " << cosa << " " << *d << "\n";
-            return false;
-        }
     const std::pair<const std::string*, const char*> testi[] = {{&t.linea, "line description"},
                                                                 {&t.treno, "train description"},
                                                                 {&t.note, "notes"},
