@@ -66,7 +66,7 @@ inline int prova_lettore_token(const std::uint8_t* dati, std::size_t n) {
     } catch (const guasto&) {
         // A number that does not fit, or a request past the end: the reader's failure path.
     }
-    for (const auto& a : in.avvertimenti()) pretendi(a.dove.riga >= 1, "avvertimento senza riga");
+    for (const auto& c : in.campi()) pretendi(c.dove.riga >= 1, "campo senza riga");
 
     contiene(testo, "pendenza");
     comincia_con(testo, "-");

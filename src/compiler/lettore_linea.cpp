@@ -25,7 +25,7 @@ struct lettura_linea : lettura {
     // Route guard on a row's position: code 15 and the end of the line file when it fails.
     bool guardia(std::int32_t p) { return dentro(p, 100); }
 
-    esito generale();
+    esito leggi_generale();
     esito riga_generale(const std::string& t);
     esito riga_elemento(const std::string& t);
     esito pendenza();
@@ -37,27 +37,20 @@ struct lettura_linea : lettura {
 };
 
 // General section: from the token after "[generale]" to the first header.
-esito lettura_linea::generale() {
+esito lettura_linea::leggi_generale() {
     for (;;) {
         if (in.fine()) return esito::avanti;
         std::string t = token();
         if (in.fine()) return esito::avanti;
         for (int i = 0; i < 10 && contiene(t, "-"); ++i) t = token();
-        esito e = riga_generale(t);
+        esito e = esegui(t, [this](const std::string& k) { return riga_generale(k); });
         if (e != esito::avanti && !s.continua_dopo_errori) return e;
         if (!comincia_con(t, "-") && contiene(t, "[") && contiene(t, "]")) return esito::avanti;
     }
 }
 
 esito lettura_linea::riga_generale(const std::string& t) {
-    const bool nota = (contiene(t, "percorso") && contiene(t, "lunghezza")) ||
-                      (contiene_esatto(t, "progressiva") &&
-                       (contiene_esatto(t, "uno") || contiene_esatto(t, "due") || contiene_esatto(t, "tre"))) ||
-                      (contiene_esatto(t, "sfondo") &&
-                       (contiene_esatto(t, "uno") || contiene_esatto(t, "due") || contiene_esatto(t, "tre"))) ||
-                      (contiene_esatto(t, "segnali") && contiene_esatto(t, "ripetizione"));
-    if (!nota) avverti_token_ignoto(s, r, t);
-    if (contiene(t, "percorso") && contiene(t, "lunghezza")) {
+    if (riconosce(tipo_riga::lunghezza, t)) {
         std::int32_t l = in.numero_long();
         s.tabella[voce_misure].fine = l;
         if (l > 1000000) {
@@ -69,11 +62,13 @@ esito lettura_linea::riga_generale(const std::string& t) {
         alloca_percorso(s, l);
     }
     const struct {
-        const char* parola;
+        tipo_riga riga;
         int voce;
-    } progressive[] = {{"tre", voce_progressiva_tre}, {"due", voce_progressiva_due}, {"uno", voce_progressiva_uno}};
+    } progressive[] = {{tipo_riga::progressiva_tre, voce_progressiva_tre},
+                       {tipo_riga::progressiva_due, voce_progressiva_due},
+                       {tipo_riga::progressiva_uno, voce_progressiva_uno}};
     for (const auto& p : progressive) {
-        if (contiene_esatto(t, p.parola) && contiene_esatto(t, "progressiva")) {
+        if (riconosce(p.riga, t)) {
             voce& v = s.tabella[static_cast<std::size_t>(p.voce)];
             v.inizio = in.numero_long();
             v.fine = in.numero_long();
@@ -81,10 +76,10 @@ esito lettura_linea::riga_generale(const std::string& t) {
         }
     }
     voce& percorso = s.tabella[voce_percorso];
-    if (contiene_esatto(t, "sfondo") && contiene_esatto(t, "uno")) percorso.inizio = in.numero_long();
-    if (contiene_esatto(t, "sfondo") && contiene_esatto(t, "due")) percorso.progressiva = in.numero_long();
-    if (contiene_esatto(t, "sfondo") && contiene_esatto(t, "tre")) percorso.fine = in.numero_long();
-    if (contiene_esatto(t, "segnali") && contiene_esatto(t, "ripetizione")) {
+    if (riconosce(tipo_riga::sfondo_uno, t)) percorso.inizio = in.numero_long();
+    if (riconosce(tipo_riga::sfondo_due, t)) percorso.progressiva = in.numero_long();
+    if (riconosce(tipo_riga::sfondo_tre, t)) percorso.fine = in.numero_long();
+    if (riconosce(tipo_riga::ripetizione, t)) {
         voce& treno = s.tabella[voce_treno];
         treno.inizio = in.numero_long();
         treno.fine = in.numero_long();
@@ -107,14 +102,13 @@ esito lettura_linea::riga_generale(const std::string& t) {
 }
 
 esito lettura_linea::riga_elemento(const std::string& t) {
-    if (!contiene(t, "pendenza") && !contiene(t, "curva") && !contiene(t, "montagna") && !contiene(t, "indicat"))
-        avverti_token_ignoto(s, r, t);
+    using T = tipo_riga;
     esito e = esito::avanti;
-    if (contiene(t, "pendenza") && (e = pendenza()) != esito::avanti) return e;
-    if (contiene(t, "curva") && s.genera_tracciato != 0 && (e = curva(t)) != esito::avanti) return e;
-    if (contiene(t, "montagna") && (e = montagna()) != esito::avanti) return e;
-    if (contiene(t, "indicatori_v") && (e = indicatore()) != esito::avanti) return e;
-    if (contiene(t, "indicat") && contiene(t, "cartello") && (e = cartello()) != esito::avanti) return e;
+    if (riconosce(T::pendenza, t) && (e = pendenza()) != esito::avanti) return e;
+    if (riconosce(T::curva, t) && s.genera_tracciato != 0 && (e = curva(t)) != esito::avanti) return e;
+    if (riconosce(T::montagna, t) && (e = montagna()) != esito::avanti) return e;
+    if (riconosce(T::indicatore, t) && (e = indicatore()) != esito::avanti) return e;
+    if (riconosce(T::cartello, t) && (e = cartello()) != esito::avanti) return e;
     return e;
 }
 
@@ -161,10 +155,7 @@ esito lettura_linea::montagna() {
     if (!dentro_percorso(s, e, 100)) {
         return ferma(107, e);
     }
-    memo_montagna(s, a, e, tipo);
-    if (s.codice_errore > 0) {
-        return ferma(s.codice_errore, a);
-    }
+    if (std::int32_t codice = memo_montagna(s, a, e, tipo); codice != 0) return ferma(codice, a);
     return esito::avanti;
 }
 
@@ -173,10 +164,8 @@ esito lettura_linea::indicatore() {
     std::int32_t v[8];
     leggi_long(in, v);
     if (!guardia(p)) return esito::fine_file;
-    memo_indicatori_v_max(s, p, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-    if (s.codice_errore > 0) {
-        return ferma(s.codice_errore, p);
-    }
+    if (std::int32_t codice = memo_indicatori_v_max(s, p, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]); codice != 0)
+        return ferma(codice, p);
     return esito::avanti;
 }
 
@@ -215,13 +204,12 @@ bool leggi(lettura_linea& l);
 }  // namespace
 
 bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file) {
-    lettura_linea l(s, testo, nome_file);
+    lettura_linea l(s, testo, nome_file, file_righe::linea);
     try {
-        bool avanti = leggi(l);
-        raccogli_avvertimenti(s, l.in);
-        return avanti || s.continua_dopo_errori;
+        return leggi(l) || s.continua_dopo_errori;
+    } catch (const guasto_in_riga&) {
+        throw;
     } catch (const guasto& g) {
-        raccogli_avvertimenti(s, l.in);
         throw guasto_in_riga(g.what(), l.in.nome_file(), l.in.ultimo());
     }
 }
@@ -241,7 +229,10 @@ bool leggi(lettura_linea& l) {
         }
         if (contiene(t, "[generale]")) break;
     }
-    if (l.generale() == esito::ferma) return false;
+    l.generale = true;
+    const esito e = l.leggi_generale();
+    l.generale = false;
+    if (e == esito::ferma) return false;
 
     progressive_ordina(s);
     s.n_montagne = 0;

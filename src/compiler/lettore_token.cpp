@@ -40,18 +40,35 @@ void lettore_token::inizia_campo() {
     for (; esaminato_fino_a_ < pos_; ++esaminato_fino_a_)
         if (testo_[esaminato_fino_a_] != ' ' && testo_[esaminato_fino_a_] != '\t') testo_in_riga_ = true;
     primo_della_riga_ = !testo_in_riga_;
-    if (riga_in_corso_ != 0 && riga_ != riga_in_corso_) {
-        avvertimenti_.push_back({ultimo_, "the row that starts on line " + std::to_string(riga_in_corso_) +
-                                              " takes a value from line " + std::to_string(riga_)});
-        riga_in_corso_ = riga_;
-    }
 }
 
 std::string lettore_token::token() {
-    riga_in_corso_ = 0;
     std::string t = testo();
-    riga_in_corso_ = ultimo_.riga;
+    campi_.clear();
+    riga_chiave_ = ultimo_.riga;
     return t;
+}
+
+// Lines inside a quoted field still count, so later places stay right.
+void lettore_token::conta_righe(std::size_t da, std::size_t a) {
+    for (std::size_t i = da; i < a; ++i) {
+        const char c = testo_[i];
+        if (c == '\n' || (c == '\r' && (i + 1 >= testo_.size() || testo_[i + 1] != '\n'))) {
+            ++riga_;
+            inizio_riga_ = i + 1;
+            esaminato_fino_a_ = i + 1;
+            testo_in_riga_ = true;
+        }
+    }
+}
+
+std::string_view lettore_token::resto_della_riga() const {
+    if (pos_ == inizio_riga_) return {};
+    std::size_t i = pos_;
+    while (i < testo_.size() && (testo_[i] == ' ' || testo_[i] == '\t')) ++i;
+    std::size_t f = i;
+    while (f < testo_.size() && testo_[f] != '\r' && testo_[f] != '\n') ++f;
+    return std::string_view(testo_).substr(i, f - i);
 }
 
 std::string lettore_token::testo() {
@@ -61,13 +78,17 @@ std::string lettore_token::testo() {
         std::size_t chiusa = testo_.find('"', pos_ + 1);
         if (chiusa == std::string::npos) chiusa = testo_.size();
         campo = testo_.substr(pos_ + 1, chiusa - pos_ - 1);
+        const std::size_t inizio = pos_;
         pos_ = chiusa < testo_.size() ? chiusa + 1 : chiusa;
+        campi_.push_back({ultimo_, std::string_view(testo_).substr(inizio, pos_ - inizio)});
+        conta_righe(inizio, pos_);
         while (!a_fine_riga() && testo_[pos_] != ',') ++pos_;
     } else {
         std::size_t inizio = pos_;
         while (!a_fine_riga() && testo_[pos_] != ',') ++pos_;
         campo = testo_.substr(inizio, pos_ - inizio);
         while (!campo.empty() && (campo.back() == ' ' || campo.back() == '\t')) campo.pop_back();
+        campi_.push_back({ultimo_, std::string_view(testo_).substr(inizio, campo.size())});
     }
     if (pos_ < testo_.size() && testo_[pos_] == ',')
         ++pos_;
@@ -83,6 +104,7 @@ double lettore_token::numero() {
     std::size_t inizio = pos_;
     while (!a_fine_riga() && testo_[pos_] != ',' && testo_[pos_] != ' ' && testo_[pos_] != '\t') ++pos_;
     std::string_view campo(testo_.data() + inizio, pos_ - inizio);
+    campi_.push_back({ultimo_, campo, true, true, 0.0});
 
     std::size_t i = 0;
     bool negativo = false;
@@ -102,9 +124,8 @@ double lettore_token::numero() {
         }
     }
     if (negativo) valore = -valore;
-    if (!campo.empty() && (!cifre || i < campo.size()))
-        avvertimenti_.push_back({ultimo_, "value field holds text '" + da_1252_a_utf8(campo) + "', read as " +
-                                              std::to_string(static_cast<long long>(valore))});
+    campi_.back().non_intero = !cifre || i < campo.size();
+    campi_.back().valore = valore;
 
     salta_blanchi();
     if (pos_ < testo_.size() && testo_[pos_] == ',')

@@ -15,10 +15,13 @@ struct luogo {
     int colonna = 0;
 };
 
-// Something in a field that the reader passed over silently but an author may not have meant.
-struct avvertimento_campo {
+// One field read for the current row, as written: what the authors' diagnostics look at.
+struct campo_letto {
     luogo dove;
-    std::string testo;
+    std::string_view grezzo;  // the field's text (numeric: up to the blank, comma or line end)
+    bool numerico = false;
+    bool non_intero = false;  // a numeric field that is not a plain integer (text, decimals, empty)
+    double valore = 0.0;
 };
 
 class lettore_token {
@@ -44,14 +47,18 @@ public:
     // expected on its line.
     std::string token();
 
-    // What the reader passed over silently: text in a numeric field, values spilling onto a later line.
-    const std::vector<avvertimento_campo>& avvertimenti() const { return avvertimenti_; }
+    // The fields read since the last keyword token, and the line that token stood on.
+    const std::vector<campo_letto>& campi() const { return campi_; }
+    int riga_della_chiave() const { return riga_chiave_; }
+    // What is left of the current line when the last field did not end it (blanks skipped).
+    std::string_view resto_della_riga() const;
 
 private:
     void inizia_campo();
     void salta_blanchi();
     bool a_fine_riga() const;
     void consuma_fine_riga();
+    void conta_righe(std::size_t da, std::size_t a);
     double numero();
 
     std::string testo_;
@@ -62,9 +69,9 @@ private:
     std::size_t esaminato_fino_a_ = 0;  // bytes of the current line already looked at for text
     bool testo_in_riga_ = false;         // a byte other than a blank before esaminato_fino_a_
     luogo ultimo_;
-    int riga_in_corso_ = 0;
+    int riga_chiave_ = 0;
     bool primo_della_riga_ = false;
-    std::vector<avvertimento_campo> avvertimenti_;
+    std::vector<campo_letto> campi_;
 };
 
 // Keyword tests: the word anywhere in the token, ignoring letter case or exactly.

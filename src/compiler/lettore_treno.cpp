@@ -22,14 +22,16 @@ struct riempimento {
     std::uint8_t cella::*campo;
     std::uint8_t (*in_cella)(std::int32_t);
     bool ferma_all_ultima;  // the speed fill of a row stops at the last cell
+    const char* campo_nome;
     std::int64_t puntatore = 0;
     std::int32_t corrente = 0;
+    luogo origine{};  // the row that brought `corrente`
 };
 
 struct lettura_treno : lettura {
     std::int32_t stazione = 1;  // S: the table entry of the next station
-    riempimento velocita{&cella::velocita, velocita_in_cella, true};
-    riempimento aderenza{&cella::aderenza, aderenza_in_cella, false};
+    riempimento velocita{&cella::velocita, velocita_in_cella, true, "field 'speed' of the 'velocita' row"};
+    riempimento aderenza{&cella::aderenza, aderenza_in_cella, false, "field 'adhesion' of the 'aderenza' row"};
 
     using lettura::lettura;
 
@@ -46,37 +48,47 @@ struct lettura_treno : lettura {
 };
 
 esito lettura_treno::riga(const std::string& t) {
-    static constexpr const char* parole[] = {"frenata", "vetture", "velocit", "aderenza", "orologio",
-                                             "sabbia", "segnale", "rallentamento", "abbattimento", "stazione"};
-    bool nota = false;
-    for (const char* p : parole) nota = nota || contiene(t, p);
-    if (!nota) avverti_token_ignoto(s, r, t);
+    using T = tipo_riga;
     esito e = esito::avanti;
-    if (contiene(t, "frenata") && contiene(t, "massa")) s.tabella[voce_misure].inizio = in.numero_long();
-    if (contiene(t, "vetture")) s.tabella[voce_misure].progressiva = in.numero_long();
-    if (contiene(t, "velocit") && (e = valore_tratto(velocita)) != esito::avanti) return e;
-    if (contiene(t, "aderenza") && (e = valore_tratto(aderenza)) != esito::avanti) return e;
-    if (contiene(t, "orologio")) {
+    if (riconosce(T::frenata, t)) s.tabella[voce_misure].inizio = in.numero_long();
+    if (riconosce(T::vetture, t)) s.tabella[voce_misure].progressiva = in.numero_long();
+    if (riconosce(T::velocita, t) && (e = valore_tratto(velocita)) != esito::avanti) return e;
+    if (riconosce(T::aderenza, t) && (e = valore_tratto(aderenza)) != esito::avanti) return e;
+    if (riconosce(T::orologio, t)) {
         voce& treno = s.tabella[voce_treno];
         treno.intero3 = in.numero_intero();
         treno.intero4 = in.numero_intero();
         treno.intero5 = in.numero_intero();
     }
-    if (contiene(t, "sabbia")) s.tabella[voce_treno].intero1 = in.numero_intero();
-    if (contiene(t, "segnale") && (e = segnale()) != esito::avanti) return e;
-    if (contiene(t, "rallentamento") && (e = rallentamento()) != esito::avanti) return e;
-    if (contiene(t, "abbattimento") && (e = abbattimento()) != esito::avanti) return e;
-    if (contiene(t, "stazione") && (e = stazione_()) != esito::avanti) return e;
+    if (riconosce(T::sabbia, t)) s.tabella[voce_treno].intero1 = in.numero_intero();
+    if (riconosce(T::segnale, t) && (e = segnale()) != esito::avanti) return e;
+    if (riconosce(T::rallentamento, t) && (e = rallentamento()) != esito::avanti) return e;
+    if (riconosce(T::abbattimento, t) && (e = abbattimento()) != esito::avanti) return e;
+    if (riconosce(T::stazione, t) && (e = stazione_()) != esito::avanti) return e;
     return e;
 }
 
 // Sets the cells from the pointer on to the current value, at least one, until the pointer reaches `fino_a`.
+// A value that does not fit in a cell is reported at the row that brought it: an author's check
+// records it once and carries 0 on, a compile hands it on.
 void lettura_treno::riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_ultima) {
-    do {
-        if (ferma_all_ultima && f.puntatore >= s.ultima_cella) break;
-        cella_a(s, f.puntatore).*f.campo = f.in_cella(f.corrente);
-        ++f.puntatore;
-    } while (f.puntatore < fino_a);
+    try {
+        do {
+            if (ferma_all_ultima && f.puntatore >= s.ultima_cella) break;
+            cella_a(s, f.puntatore).*f.campo = f.in_cella(f.corrente);
+            ++f.puntatore;
+        } while (f.puntatore < fino_a);
+    } catch (const indice_fuori_limiti&) {
+        throw;
+    } catch (const guasto& g) {
+        const std::string cosa = std::string(g.what()) + " (" + f.campo_nome + ": " + std::to_string(f.corrente) + ")";
+        if (!s.continua_dopo_errori) throw guasto_in_riga(cosa, in.nome_file(), f.origine);
+        diagnostica d = diagnostica_in(in.nome_file(), f.origine, cosa);
+        d.codice = 25;
+        registra_errore(s, d);
+        f.corrente = 0;
+        riempi(f, fino_a, ferma_all_ultima);
+    }
 }
 
 // A speed-limit or adhesion row: the previous value holds up to its position, its own from there.
@@ -87,6 +99,7 @@ esito lettura_treno::valore_tratto(riempimento& f) {
     std::int32_t t = clng(a / 50.0);
     if (t > 0) riempi(f, t, f.ferma_all_ultima);
     f.corrente = v;
+    f.origine = r.dove;
     return esito::avanti;
 }
 
@@ -94,8 +107,9 @@ esito lettura_treno::segnale() {
     std::int32_t v[11];
     leggi_long(in, v);
     if (!dentro(v[0], 100)) return esito::fine_file;
-    if (memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]) != 0)
-        return ferma(s.codice_errore, v[0]);
+    if (std::int32_t codice = memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+        codice != 0)
+        return ferma(codice, v[0]);
     return esito::avanti;
 }
 
@@ -104,9 +118,9 @@ esito lettura_treno::rallentamento() {
     leggi_long(in, v);
     if (!dentro(v[0], 100)) return esito::fine_file;
     const std::size_t prima = s.rallentamenti.size();
-    const std::int32_t esito_memo = memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]);
+    const std::int32_t codice = memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]);
     if (s.rallentamenti.size() > prima) annota_rallentamento(s.rallentamenti.back());
-    if (esito_memo != 0) return ferma(s.codice_errore, v[0]);
+    if (codice != 0) return ferma(codice, v[0]);
     return esito::avanti;
 }
 
@@ -238,15 +252,15 @@ void lettura_treno::fine_normale() {
 }  // namespace
 
 void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file) {
-    lettura_treno l(s, testo, nome_file);
+    lettura_treno l(s, testo, nome_file, file_righe::treno);
     try {
         while (!l.in.fine()) {
             if (contiene(l.token(), "[generale]")) break;
         }
         if (l.scorri_righe([&l](const std::string& t) { return l.riga(t); }) == esito::fine_file) l.fine_normale();
-        raccogli_avvertimenti(s, l.in);
+    } catch (const guasto_in_riga&) {
+        throw;
     } catch (const guasto& g) {
-        raccogli_avvertimenti(s, l.in);
         throw guasto_in_riga(g.what(), l.in.nome_file(), l.in.ultimo());
     }
 }

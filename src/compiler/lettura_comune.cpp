@@ -2,19 +2,49 @@
 
 #include "lettura_comune.h"
 
-#include "../platform/codifica.h"
+#include "diagnosi.h"
 
 namespace valmarena {
 
-lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome) : s(sc), in(testo, nome) {
+lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f)
+    : s(sc), in(testo, nome), file(f) {
     r.in = &in;
+    diagnostica_codifica(s, testo, nome);
 }
 
 std::string lettura::token() {
     std::string t = in.token();
     r.dove = in.ultimo();
+    r.primo_della_riga = in.primo_della_riga();
     s.riga = t;
     return t;
+}
+
+esito lettura::esegui(const std::string& t, const std::function<esito(const std::string&)>& riga) {
+    const riga_letta letta{file, generale, t, r.dove, r.primo_della_riga};
+    esito e = esito::avanti;
+    try {
+        e = riga(t);
+    } catch (const guasto_in_riga& g) {
+        diagnostica_riga(s, in, letta);
+        if (!s.continua_dopo_errori) throw;
+        registra_errore(s, [&] {
+            diagnostica d = diagnostica_in(g.file, g.dove, g.what());
+            d.codice = 25;
+            return d;
+        }());
+        return esito::avanti;
+    } catch (const guasto& g) {
+        std::string cosa = g.what();
+        const std::string campo = campo_in_lettura(in, letta);
+        if (!campo.empty()) cosa += " (" + campo + ")";
+        diagnostica_riga(s, in, letta);
+        if (!s.continua_dopo_errori) throw guasto_in_riga(cosa, in.nome_file(), in.ultimo());
+        errore_riga(s, r, 25, std::nullopt, cosa);
+        return esito::avanti;
+    }
+    diagnostica_riga(s, in, letta);
+    return e;
 }
 
 bool lettura::dentro(std::int64_t p, int margine) {
@@ -37,17 +67,8 @@ esito lettura::scorri_righe(const std::function<esito(const std::string&)>& riga
             t = token();
             if (in.fine()) return esito::fine_file;
         }
-        esito e = esito::avanti;
-        if (!s.continua_dopo_errori) {
-            e = riga(t);
-        } else {
-            try {
-                e = riga(t);
-            } catch (const guasto& g) {
-                errore_riga(s, r, 25, std::nullopt, g.what());
-            }
-            if (e == esito::ferma) e = esito::avanti;
-        }
+        esito e = esegui(t, riga);
+        if (e == esito::ferma && s.continua_dopo_errori) e = esito::avanti;
         if (e != esito::avanti) return e;
     }
 }
@@ -68,18 +89,6 @@ void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
     d.ha_posizione = posizione.has_value();
     d.posizione = posizione.value_or(0);
     registra_errore(s, d);
-}
-
-void avverti_token_ignoto(scenario& s, const riga_corrente& r, const std::string& token) {
-    if (!r.in || !r.in->primo_della_riga() || token.empty()) return;
-    if (token.front() == '[' && token.back() == ']') return;
-    if (token.find_first_not_of("0123456789+-. ") == std::string::npos) return;
-    s.avvertimenti.push_back(
-        diagnostica_in(r.in->nome_file(), r.dove, "'" + da_1252_a_utf8(token) + "' matches no keyword: the row is passed over"));
-}
-
-void raccogli_avvertimenti(scenario& s, const lettore_token& in) {
-    for (const auto& a : in.avvertimenti()) s.avvertimenti.push_back(diagnostica_in(in.nome_file(), a.dove, a.testo));
 }
 
 bool dentro_percorso(const scenario& s, std::int64_t p, int margine) {

@@ -9,6 +9,7 @@
 
 #include "../records/guasti.h"
 #include "../records/scenario.h"
+#include "formato.h"
 #include "lettore_token.h"
 
 namespace valmarena {
@@ -24,6 +25,7 @@ struct guasto_in_riga : guasto {
 struct riga_corrente {
     const lettore_token* in = nullptr;
     luogo dove;
+    bool primo_della_riga = false;
 };
 
 // How the reading of a row ended: go on, the end of the file was reached (or a row lay beyond
@@ -35,8 +37,10 @@ struct lettura {
     scenario& s;
     lettore_token in;
     riga_corrente r{};
+    file_righe file;
+    bool generale = false;  // inside the line file's [generale] section
 
-    lettura(scenario& sc, const std::string& testo, const std::string& nome);
+    lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f);
     lettura(const lettura&) = delete;
     lettura& operator=(const lettura&) = delete;
 
@@ -46,6 +50,10 @@ struct lettura {
     bool dentro(std::int64_t p, int margine);
     // Records a code at the current row and stops the reading.
     esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio = {});
+    // Acts on one row through `riga`, then looks at what was read for the authors' diagnostics.
+    // A run-time failure names the field being read; an author's check records it as code 25
+    // and goes on, a compile hands it on.
+    esito esegui(const std::string& t, const std::function<esito(const std::string&)>& riga);
     // The row loop: each token, after up to two hyphen replacements, goes to `riga` until the end
     // of the file or a row that ends the reading. An author's check reads on after a failing row.
     esito scorri_righe(const std::function<esito(const std::string&)>& riga);
@@ -57,12 +65,6 @@ diagnostica diagnostica_in(std::string file, luogo dove, std::string dettaglio =
 // Records `codice` at the current row, with a position in metres when the row has one.
 void errore_riga(scenario& s, const riga_corrente& r, std::int32_t codice,
                  std::optional<std::int32_t> posizione, std::string dettaglio = {});
-
-// Notes a token that starts a line, matched no keyword and is no header: its row is passed over.
-void avverti_token_ignoto(scenario& s, const riga_corrente& r, const std::string& token);
-
-// Moves the token reader's notes about passed-over fields into the records.
-void raccogli_avvertimenti(scenario& s, const lettore_token& in);
 
 // True when a position lies far enough inside the route: (p + margine) / 50 <= ultima_cella,
 // and p is not negative.

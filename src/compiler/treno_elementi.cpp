@@ -5,19 +5,12 @@
 
 namespace valmarena {
 
-namespace {
-std::int32_t fallisce(scenario& s, std::int32_t codice) {
-    s.codice_errore = codice;
-    return codice;
-}
-}  // namespace
-
 std::int32_t memo_segnale(scenario& s, std::int32_t posizione, std::int32_t sx, std::int32_t s1,
                           std::int32_t s2, std::int32_t s3, std::int32_t rapp, std::int32_t dx,
                           std::int32_t d1, std::int32_t d2, std::int32_t d3, std::int32_t& tempo) {
     std::int64_t c = clng(posizione / 50.0 + 1.0);
     cella& cl = cella_a(s, c);
-    if (!libera(cl)) return fallisce(s, 16);
+    if (!libera(cl)) return 16;
     cl.tipo = cella_segnale;
     cl.valore4 = bassi_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
     cl.valore1 = bassi_16(std::int64_t{s1} * 10 + d1);
@@ -42,10 +35,10 @@ std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std
     const std::int64_t q = clng((x - 1200.0) / 50.0);
     const bool avviso = x > 1500;
     if (!avviso) f_ta = 0;
-    if (avviso && !libera(cella_a(s, w))) return fallisce(s, 17);
-    if (!libera(cella_a(s, is))) return fallisce(s, 18);
-    if (!esiste_cella(s, e)) return fallisce(s, 110);
-    if (!libera(cella_a(s, e))) return fallisce(s, 19);
+    if (avviso && !libera(cella_a(s, w))) return 17;
+    if (!libera(cella_a(s, is))) return 18;
+    if (!esiste_cella(s, e)) return 110;
+    if (!libera(cella_a(s, e))) return 19;
 
     const std::int16_t v16 = a_intero(v);
     const std::int16_t tt16 = a_intero(f_tt);
@@ -70,7 +63,7 @@ std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std
 
     if (f_ta != 0) {
         for (int k = 0; k < 4; ++k)
-            if (!libera(cella_a(s, q - k))) return fallisce(s, 20);
+            if (!libera(cella_a(s, q - k))) return 20;
         for (int k = 0; k < 4; ++k) {
             cella& n = cella_a(s, q - k);
             n.tipo = cella_numerata;

@@ -14,6 +14,7 @@ void inizializza_tabella(scenario& s) {
     s.codice_errore = 0;
     s.diagnostiche.clear();
     s.avvertimenti.clear();
+    s.avvertimenti_per_tipo.clear();
 }
 
 void alloca_percorso(scenario& s, std::int32_t lunghezza) {
@@ -78,6 +79,17 @@ void registra_errore(scenario& s, const diagnostica& d) {
     s.codice_errore = d.codice;
     if (d.ha_posizione) s.posizione_errore = d.posizione;
     s.diagnostiche.push_back(d);
+}
+
+void registra_avvertimento(scenario& s, diagnostica d) {
+    if (++s.avvertimenti_per_tipo[d.tipo] <= avvertimenti_per_tipo_max) s.avvertimenti.push_back(std::move(d));
+}
+
+std::int64_t avvertimenti_trovati(const scenario& s) {
+    auto n = static_cast<std::int64_t>(s.avvertimenti.size());
+    for (const auto& [tipo, quanti] : s.avvertimenti_per_tipo)
+        if (quanti > avvertimenti_per_tipo_max) n += quanti - avvertimenti_per_tipo_max;
+    return n;
 }
 
 }  // namespace valmarena

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,7 @@ struct piano_tracciato {
 };
 
 constexpr int max_montagne = 80;
+constexpr std::int64_t avvertimenti_per_tipo_max = 100;
 
 // One recorded error with the place in the source that caused it.
 struct diagnostica {
@@ -124,6 +126,7 @@ struct diagnostica {
     int colonna = 0;   // 1-based column, 0 when unknown
     std::string dettaglio;  // extra words on the cause (a host failure's reason)
     std::string significato;  // what went wrong, when this case has words of its own beside the code's
+    std::string tipo;       // a warning's stable identifier ("unknown-keyword", "off-grid", ...)
 };
 
 // A slowdown as the train reader placed it: its own start and end cells and the row it came
@@ -169,6 +172,9 @@ struct scenario {
     // after a row that would stop it, so that one pass finds every fault of a file.
     std::vector<diagnostica> avvertimenti;
     bool continua_dopo_errori = false;
+    // Warnings of each kind found, kept or not: past `avvertimenti_per_tipo_max` of one kind
+    // only the count grows, so a file of a million bad rows keeps little in memory.
+    std::map<std::string, std::int64_t> avvertimenti_per_tipo;
 };
 
 // Clears every table entry (numbers 0, names empty) and the error state.
@@ -195,5 +201,11 @@ etichetta etichetta_punto(const struct tracciato& t, std::int64_t metro, int ass
 
 // Records an error: the last one becomes `codice_errore`/`posizione_errore`.
 void registra_errore(scenario& s, const diagnostica& d);
+
+// Records a note to authors under its kind `d.tipo`; past the limit of its kind it is only counted.
+void registra_avvertimento(scenario& s, diagnostica d);
+
+// Every warning found, shown or only counted.
+std::int64_t avvertimenti_trovati(const scenario& s);
 
 }  // namespace valmarena

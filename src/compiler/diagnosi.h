@@ -1,0 +1,37 @@
+// The authors' diagnostics beside the readers: each row read is compared with its description
+// (keyword spelling, field count, numbers, grid, ranges) and each file is looked at for UTF-8.
+// Nothing here changes what the readers store.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "../records/scenario.h"
+#include "formato.h"
+#include "lettore_token.h"
+
+namespace valmarena {
+
+// The row just read: its keyword token, where it stood and whether it began its line.
+struct riga_letta {
+    file_righe file;
+    bool generale;  // inside the line file's [generale] section
+    const std::string& token;
+    luogo dove;
+    bool primo_della_riga;
+};
+
+// Warnings on the row just read, from the fields the token reader kept for it.
+void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r);
+
+// "field 'NAME' of the 'KEYWORD' row" for the field being read when a conversion failed; empty
+// when the row has no such field.
+std::string campo_in_lettura(const lettore_token& in, const riga_letta& r);
+
+// A warning when a source file looks like UTF-8 (a byte-order mark or a valid multi-byte sequence).
+void diagnostica_codifica(scenario& s, std::string_view testo, const std::string& nome_file);
+
+// Source text quoted in a message: Windows-1252 to UTF-8, a tab shown as <TAB>.
+std::string citazione(std::string_view testo);
+
+}  // namespace valmarena
