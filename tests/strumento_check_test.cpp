@@ -64,9 +64,11 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     const std::string t = f.treno.string();
     auto r = esegui_strumento(f.args("check"));
     EXPECT_EQ(r.stato, 1);
-    EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m: signal on a cell that is already taken\n" +
+    EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m: signal on a cell that is already taken (cell 23, at 1100 m, " +
+                         "already holds a station's stopping point from " + t + ":3)\n" +
                          t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over\n" +
-                         t + ":7:3: error 16 at 5000 m: signal on a cell that is already taken\n" +
+                         t + ":7:3: error 16 at 5000 m: signal on a cell that is already taken (cell 101, at 5000 m, " +
+                         "already holds a signal from " + t + ":6)\n" +
                          "2 errors, 1 warning\n");
     EXPECT_EQ(r.err, "");
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct sorgenti {
     std::filesystem::path linea;   // line description file
     std::filesystem::path treno;   // train description file
     bool cancella = true;          // delete each source file once it has been read
+    // The files' text when the caller has it already (converted from another encoding); read
+    // from the paths otherwise.
+    std::optional<std::string> testo_linea = std::nullopt;
+    std::optional<std::string> testo_treno = std::nullopt;
 };
 
 // Exit statuses of a run, shared by the package and the authoring tool.
@@ -28,6 +33,7 @@ enum stato_uscita : int {
 
 struct esito_compilazione {
     std::string fatale;  // "1250" or "1251" when a reserved slot was already taken; nothing is written then
+    std::string causa_fatale;  // what took the slot and the row that put it there, when known
     bool senza_celle = false;  // the reader never allocated the cells: nothing is written
     std::vector<std::filesystem::path> file_scritti;
 };

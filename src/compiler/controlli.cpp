@@ -4,6 +4,7 @@
 
 #include "../records/scenario.h"
 #include "compilatore.h"
+#include "diagnosi.h"
 
 namespace valmarena {
 
@@ -24,6 +25,7 @@ struct passata {
         cella& c = at(i);
         c.tipo = cella_abbattimento;
         c.valore1 = valore_punto;
+        segna_origine(s, i, {0, fonte::controlli});
     }
 
     void errore(std::int32_t codice, std::int64_t cella_indice) {

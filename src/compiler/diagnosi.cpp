@@ -72,7 +72,7 @@ void campo(scenario& s, const lettore_token& in, const campo_letto& f, const cam
     if (v < c.minimo || v > c.massimo) {
         avverti(s, in, f.dove, "out-of-range",
                 "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row is " + con_unita(v, c) +
-                    ", outside " + con_unita(c.minimo, c) + " to " + con_unita(c.massimo, c));
+                    ", outside " + std::to_string(c.minimo) + " to " + con_unita(c.massimo, c));
         return;
     }
     griglia(s, in, f, c, d, v);
@@ -171,10 +171,12 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r)
     chiave(s, in, r, righe);
     const auto attesi = campi_attesi(righe);
     const auto& campi = in.campi();
-    for (std::size_t i = 0; i < campi.size() && i < attesi.size(); ++i)
+    // Fields taken from a later line belong to other rows: the short row is reported instead.
+    for (std::size_t i = 0; i < campi.size() && i < attesi.size() && campi[i].dove.riga == in.riga_della_chiave(); ++i)
         campo(s, in, campi[i], *attesi[i].first, *attesi[i].second);
     std::size_t primo = 0;
     for (const auto* d : righe) {
+        if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != in.riga_della_chiave()) break;
         tra_campi(s, in, *d, primo);
         primo += d->campi.size();
     }
@@ -186,6 +188,46 @@ std::string campo_in_lettura(const lettore_token& in, const riga_letta& r) {
     const std::size_t n = in.campi().size();
     if (n == 0 || n > attesi.size()) return {};
     return "field '" + std::string(attesi[n - 1].first->nome) + "' of the " + nome_riga(*attesi[n - 1].second) + " row";
+}
+
+void segna_origine(scenario& s, std::int64_t k, origine_cella o) {
+    if (!esiste_cella(s, k)) return;
+    if (s.origini.size() != s.celle.size()) s.origini.assign(s.celle.size(), {});
+    s.origini[static_cast<std::size_t>(k)] = o;
+}
+
+namespace {
+
+const char* nome_elemento(std::uint8_t tipo) {
+    switch (tipo) {
+    case cella_segnale: return "a signal";
+    case cella_fine_rallentamento: return "a slowdown's end";
+    case cella_inizio_rallentamento: return "a slowdown's start";
+    case cella_avviso_rallentamento: return "a slowdown's warning point";
+    case cella_numerata: return "a numbered cell before a slowdown's warning point";
+    case cella_indicatore: return "a speed-indicator board";
+    case cella_fermata: return "a station's stopping point";
+    case cella_marcatore_montagna: return "a mountain marker";
+    case cella_abbattimento:
+    case cella_abbattimento_senza_valore: return "an abatement point";
+    case cella_cartello: return "a signboard";
+    default: return "a feature";
+    }
+}
+
+}  // namespace
+
+std::string occupante(const scenario& s, std::int64_t k) {
+    if (!esiste_cella(s, k) || cella_a(s, k).tipo == cella_vuota) return {};
+    std::string t = "cell " + std::to_string(k) + ", at " + std::to_string((k - 1) * 50) + " m, already holds " +
+                    nome_elemento(cella_a(s, k).tipo);
+    const origine_cella o = static_cast<std::size_t>(k) < s.origini.size() ? s.origini[static_cast<std::size_t>(k)]
+                                                                             : origine_cella{};
+    if (o.file == fonte::linea || o.file == fonte::treno)
+        t += " from " + s.nomi_sorgenti[o.file == fonte::linea ? 0 : 1] + ":" + std::to_string(o.riga);
+    else if (o.file == fonte::controlli)
+        t += " added by the route checks";
+    return t;
 }
 
 namespace {

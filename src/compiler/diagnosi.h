@@ -24,6 +24,12 @@ struct riga_letta {
 // Warnings on the row just read, from the fields the token reader kept for it.
 void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r);
 
+// Notes which row put the feature now standing in cell k.
+void segna_origine(scenario& s, std::int64_t k, origine_cella o);
+
+// "cell K (M m) already holds the signal of FILE:LINE"; empty when the cell is free or unknown.
+std::string occupante(const scenario& s, std::int64_t k);
+
 // "field 'NAME' of the 'KEYWORD' row" for the field being read when a conversion failed; empty
 // when the row has no such field.
 std::string campo_in_lettura(const lettore_token& in, const riga_letta& r);

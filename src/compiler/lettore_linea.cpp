@@ -155,7 +155,7 @@ esito lettura_linea::montagna() {
     if (!dentro_percorso(s, e, 100)) {
         return ferma(107, e);
     }
-    if (std::int32_t codice = memo_montagna(s, a, e, tipo); codice != 0) return ferma(codice, a);
+    if (const esito_memo m = memo_montagna(s, a, e, tipo); m.codice != 0) return ferma(m.codice, a);
     return esito::avanti;
 }
 
@@ -164,8 +164,9 @@ esito lettura_linea::indicatore() {
     std::int32_t v[8];
     leggi_long(in, v);
     if (!guardia(p)) return esito::fine_file;
-    if (std::int32_t codice = memo_indicatori_v_max(s, p, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]); codice != 0)
-        return ferma(codice, p);
+    const esito_memo m = memo_indicatori_v_max(s, p, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+    if (m.codice != 0) return scontro(m, p);
+    segna(clng(p / 50.0 + 1.0));
     return esito::avanti;
 }
 
@@ -174,14 +175,16 @@ esito lettura_linea::cartello() {
     std::string testo = in.testo();
     s.riga = testo;
     if (!guardia(p)) return esito::fine_file;
-    cella& c = cella_a(s, clng(p / 50.0 + 1.0));
+    const std::int64_t k = clng(p / 50.0 + 1.0);
+    cella& c = cella_a(s, k);
     if (!libera(c)) {
-        return ferma(6, p);
+        return scontro({6, k}, p);
     }
     if (s.prossimo_cartello < 1) {
         return ferma(109, p);
     }
     c.tipo = cella_cartello;
+    segna(k);
     c.valore1 = a_intero(s.prossimo_cartello);
     voce_a(s, s.prossimo_cartello).nome = testo;
     --s.prossimo_cartello;

@@ -6,6 +6,7 @@
 
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
+#include "../platform/codifica.h"
 #include "compilatore.h"
 #include "lettura_comune.h"
 #include "treno.h"
@@ -30,6 +31,7 @@ struct riempimento {
 
 struct lettura_treno : lettura {
     std::int32_t stazione = 1;  // S: the table entry of the next station
+    int riga_stazione_precedente = 0;
     riempimento velocita{&cella::velocita, velocita_in_cella, true, "field 'speed' of the 'velocita' row"};
     riempimento aderenza{&cella::aderenza, aderenza_in_cella, false, "field 'adhesion' of the 'aderenza' row"};
 
@@ -44,6 +46,8 @@ struct lettura_treno : lettura {
     void avverti_fine_coperta(std::int64_t c);
     esito abbattimento();
     esito stazione_();
+    esito troppo_vicina(const voce& e, std::int32_t p);
+    void segna_rallentamento(std::int32_t x, std::int32_t l, std::int32_t f_ta);
     void fine_normale();
 };
 
@@ -81,7 +85,8 @@ void lettura_treno::riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_u
     } catch (const indice_fuori_limiti&) {
         throw;
     } catch (const guasto& g) {
-        const std::string cosa = std::string(g.what()) + " (" + f.campo_nome + ": " + std::to_string(f.corrente) + ")";
+        const std::string cosa = std::string(f.campo_nome) + " holds " + std::to_string(f.corrente) +
+                                 ", which does not fit in a cell: " + g.what();
         if (!s.continua_dopo_errori) throw guasto_in_riga(cosa, in.nome_file(), f.origine);
         diagnostica d = diagnostica_in(in.nome_file(), f.origine, cosa);
         d.codice = 25;
@@ -107,9 +112,9 @@ esito lettura_treno::segnale() {
     std::int32_t v[11];
     leggi_long(in, v);
     if (!dentro(v[0], 100)) return esito::fine_file;
-    if (std::int32_t codice = memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-        codice != 0)
-        return ferma(codice, v[0]);
+    const esito_memo m = memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+    if (m.codice != 0) return scontro(m, v[0]);
+    segna(clng(v[0] / 50.0 + 1.0));
     return esito::avanti;
 }
 
@@ -117,10 +122,13 @@ esito lettura_treno::rallentamento() {
     std::int32_t v[6];
     leggi_long(in, v);
     if (!dentro(v[0], 100)) return esito::fine_file;
+    const std::int32_t f_ta = v[4];
     const std::size_t prima = s.rallentamenti.size();
-    const std::int32_t codice = memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]);
+    const esito_memo m = memo_rallentamento(s, v[0], v[1], v[2], v[3], v[4], v[5]);
     if (s.rallentamenti.size() > prima) annota_rallentamento(s.rallentamenti.back());
-    if (codice != 0) return ferma(codice, v[0]);
+    if (m.codice == 20) segna_rallentamento(v[0], v[2], 0);
+    if (m.codice != 0) return scontro(m, v[0]);
+    segna_rallentamento(v[0], v[2], f_ta);
     return esito::avanti;
 }
 
@@ -152,8 +160,10 @@ esito lettura_treno::abbattimento() {
     std::int32_t a = in.numero_long();
     std::int32_t c = in.numero_long();
     if (!dentro(a, 100)) return esito::fine_file;
-    cella& cl = cella_a(s, clng(a / 50.0));
-    if (!libera(cl)) return ferma(7, a);
+    const std::int64_t k = clng(a / 50.0);
+    cella& cl = cella_a(s, k);
+    if (!libera(cl)) return scontro({7, k}, a);
+    segna(k);
     if (c >= 1) {
         cl.tipo = cella_abbattimento;
         cl.valore1 = bassi_16(c);
@@ -161,6 +171,29 @@ esito lettura_treno::abbattimento() {
         cl.tipo = cella_abbattimento_senza_valore;
     }
     return esito::avanti;
+}
+
+// The cells a placed slowdown took (the same cells memo_rallentamento works out), for the
+// messages about later collisions.
+void lettura_treno::segna_rallentamento(std::int32_t x, std::int32_t l, std::int32_t f_ta) {
+    const bool avviso = x > 1500;
+    if (avviso) segna(clng((x - 1200.0) / 50.0 + 1.0));
+    segna(clng(x / 50.0 + 1.0));
+    segna(clng((static_cast<double>(x) + l) / 50.0 + 1.0));
+    if (avviso && f_ta != 0)
+        for (int k = 0; k < 4; ++k) segna(clng((x - 1200.0) / 50.0) - k);
+}
+
+// Code 22 with the previous station and the smallest position this one could take.
+esito lettura_treno::troppo_vicina(const voce& e, std::int32_t p) {
+    const voce& prima = voce_a(s, stazione - 1);
+    std::int64_t minima = std::int64_t{prima.fine} + 350 + (std::int64_t{p} - e.inizio);
+    minima = (minima + 49) / 50 * 50;
+    return ferma(22, p,
+                 "the zone starts at " + std::to_string(e.inizio) + " m; the zone of '" + da_1252_a_utf8(prima.nome) +
+                     "' (line " + std::to_string(riga_stazione_precedente) + ") ends at " +
+                     std::to_string(prima.fine) + " m; the smallest position allowed is " + std::to_string(minima) +
+                     " m");
 }
 
 std::int32_t in_long(std::int64_t v) {
@@ -224,9 +257,11 @@ esito lettura_treno::stazione_() {
         avverti_fine_coperta(clng(t));
         cella& fermata = cella_a(s, clng(t));
         fermata.tipo = cella_fermata;
+        segna(clng(t));
         fermata.valore1 = bassi_16(stazione);
     }
-    if (stazione > 1 && std::int64_t{e.inizio} - 350 < voce_a(s, stazione - 1).fine) return ferma(22, p);
+    if (stazione > 1 && std::int64_t{e.inizio} - 350 < voce_a(s, stazione - 1).fine) return troppo_vicina(e, p);
+    riga_stazione_precedente = r.dove.riga;
     ++stazione;
     if (stazione >= s.prossimo_cartello) return ferma(10, std::nullopt);
     return esito::avanti;

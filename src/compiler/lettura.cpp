@@ -56,11 +56,11 @@ void memorizza_dati(scenario& s, const sorgenti& src) {
             registra_errore(s, d);
             return;
         }
-        std::string testo = carica(src.linea);
+        std::string testo = src.testo_linea ? *src.testo_linea : carica(src.linea);
         bool avanti = leggi_linea(s, testo, nome_linea);
         if (src.cancella) cancella(src.linea);
         if (!avanti) return;
-        testo = carica(src.treno);
+        testo = src.testo_treno ? *src.testo_treno : carica(src.treno);
         leggi_treno(s, testo, nome_treno);
         if (src.cancella) cancella(src.treno);
     } catch (const guasto_in_riga& g) {

@@ -9,7 +9,16 @@ namespace valmarena {
 lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f)
     : s(sc), in(testo, nome), file(f) {
     r.in = &in;
+    s.nomi_sorgenti[f == file_righe::linea ? 0 : 1] = nome;
     diagnostica_codifica(s, testo, nome);
+}
+
+void lettura::segna(std::int64_t k) {
+    segna_origine(s, k, {r.dove.riga, file == file_righe::linea ? fonte::linea : fonte::treno});
+}
+
+esito lettura::scontro(const esito_memo& m, std::int32_t posizione) {
+    return ferma(m.codice, posizione, occupante(s, m.cella));
 }
 
 std::string lettura::token() {

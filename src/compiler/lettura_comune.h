@@ -50,6 +50,11 @@ struct lettura {
     bool dentro(std::int64_t p, int margine);
     // Records a code at the current row and stops the reading.
     esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio = {});
+    // Notes that the current row put the feature now standing in cell k.
+    void segna(std::int64_t k);
+    // Records a placing routine's failure at the current row, naming what already stands in the
+    // cell at fault, and stops the reading.
+    esito scontro(const esito_memo& m, std::int32_t posizione);
     // Acts on one row through `riga`, then looks at what was read for the authors' diagnostics.
     // A run-time failure names the field being read; an author's check records it as code 25
     // and goes on, a compile hands it on.

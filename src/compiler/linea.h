@@ -13,11 +13,11 @@ namespace valmarena {
 void progressive_ordina(scenario& s);
 
 // One mountain stretch from `inizio` to `fine` of kind `tipo` (over 10: kind - 10 with markers).
-// May change the caller's `tipo`; returns 108 when the list of 80 stretches is full, else 0.
-std::int32_t memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, std::int32_t& tipo);
+// May change the caller's `tipo`; reports 108 when the list of 80 stretches is full.
+esito_memo memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, std::int32_t& tipo);
 
-// One speed-indicator board; returns 21 when its cell is taken, else 0.
-std::int32_t memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32_t vas, std::int32_t vbs,
+// One speed-indicator board; reports 21 and the cell when its cell is taken.
+esito_memo memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32_t vas, std::int32_t vbs,
                            std::int32_t vcs, std::int32_t strisces, std::int32_t vad, std::int32_t vbd,
                            std::int32_t vcd, std::int32_t strisced);
 

@@ -56,14 +56,14 @@ void progressive_ordina(scenario& s) {
         if (v->progressiva == 1) v->fine = clng(static_cast<double>(v->fine) + 100.0);
 }
 
-std::int32_t memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, std::int32_t& tipo) {
+esito_memo memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, std::int32_t& tipo) {
     bool marcatori = false;
     if (tipo > 10) {
         tipo -= 10;
         marcatori = true;
     }
     if (s.n_montagne >= max_montagne) {
-        return 108;
+        return {108, -1};
     }
     ++s.n_montagne;
     auto n = static_cast<std::size_t>(s.n_montagne);
@@ -80,15 +80,16 @@ std::int32_t memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, 
         cl.montagna = bassi_8(tipo);
         if (marcatori && i % 4 == 0 && cl.tipo == cella_vuota && (c - 4) * 50 < fine) cl.tipo = cella_marcatore_montagna;
     }
-    return 0;
+    return {};
 }
 
-std::int32_t memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32_t vas, std::int32_t vbs,
+esito_memo memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32_t vas, std::int32_t vbs,
                            std::int32_t vcs, std::int32_t strisces, std::int32_t vad, std::int32_t vbd,
                            std::int32_t vcd, std::int32_t strisced) {
-    cella& c = cella_a(s, clng(posizione / 50.0 + 1.0));
+    const std::int64_t k = clng(posizione / 50.0 + 1.0);
+    cella& c = cella_a(s, k);
     if (!libera(c)) {
-        return 21;
+        return {21, k};
     }
     std::int16_t v1 = cint(vas * 20.0 + vad / 5.0);
     std::int16_t v2 = cint(vbs * 20.0 + vbd / 5.0);
@@ -99,7 +100,7 @@ std::int32_t memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int
     c.valore2 = v2;
     c.valore3 = v3;
     c.valore4 = v4;
-    return 0;
+    return {};
 }
 
 double curvatura_classe(std::string_view token) {

@@ -5,6 +5,7 @@
 #include "../records/guasti.h"
 #include "../sources/nomi.h"
 #include "compilatore.h"
+#include "diagnosi.h"
 #include "scrittori.h"
 
 namespace valmarena {
@@ -22,6 +23,7 @@ esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgent
     }
     controlla_percorso(s);
     esito.fatale = occupa_riservati(s);
+    if (!esito.fatale.empty()) esito.causa_fatale = occupante(s, 1);
     return esito;
 }
 

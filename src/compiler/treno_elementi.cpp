@@ -5,12 +5,12 @@
 
 namespace valmarena {
 
-std::int32_t memo_segnale(scenario& s, std::int32_t posizione, std::int32_t sx, std::int32_t s1,
+esito_memo memo_segnale(scenario& s, std::int32_t posizione, std::int32_t sx, std::int32_t s1,
                           std::int32_t s2, std::int32_t s3, std::int32_t rapp, std::int32_t dx,
                           std::int32_t d1, std::int32_t d2, std::int32_t d3, std::int32_t& tempo) {
     std::int64_t c = clng(posizione / 50.0 + 1.0);
     cella& cl = cella_a(s, c);
-    if (!libera(cl)) return 16;
+    if (!libera(cl)) return {16, c};
     cl.tipo = cella_segnale;
     cl.valore4 = bassi_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
     cl.valore1 = bassi_16(std::int64_t{s1} * 10 + d1);
@@ -24,10 +24,10 @@ std::int32_t memo_segnale(scenario& s, std::int32_t posizione, std::int32_t sx, 
         if (esiste_cella(s, m))
             cella_a(s, m).preavviso = bassi_8(10 * (3 * std::int64_t{sx} + dx) + k);
     }
-    return 0;
+    return {};
 }
 
-std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std::int32_t l,
+esito_memo memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std::int32_t l,
                                 std::int32_t f_tt, std::int32_t f_ta, std::int32_t d_v) {
     const std::int64_t w = clng((x - 1200.0) / 50.0 + 1.0);
     const std::int64_t is = clng(x / 50.0 + 1.0);
@@ -35,10 +35,10 @@ std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std
     const std::int64_t q = clng((x - 1200.0) / 50.0);
     const bool avviso = x > 1500;
     if (!avviso) f_ta = 0;
-    if (avviso && !libera(cella_a(s, w))) return 17;
-    if (!libera(cella_a(s, is))) return 18;
-    if (!esiste_cella(s, e)) return 110;
-    if (!libera(cella_a(s, e))) return 19;
+    if (avviso && !libera(cella_a(s, w))) return {17, w};
+    if (!libera(cella_a(s, is))) return {18, is};
+    if (!esiste_cella(s, e)) return {110, e};
+    if (!libera(cella_a(s, e))) return {19, e};
 
     const std::int16_t v16 = a_intero(v);
     const std::int16_t tt16 = a_intero(f_tt);
@@ -63,7 +63,7 @@ std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std
 
     if (f_ta != 0) {
         for (int k = 0; k < 4; ++k)
-            if (!libera(cella_a(s, q - k))) return 20;
+            if (!libera(cella_a(s, q - k))) return {20, q - k};
         for (int k = 0; k < 4; ++k) {
             cella& n = cella_a(s, q - k);
             n.tipo = cella_numerata;
@@ -71,7 +71,7 @@ std::int32_t memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std
             if (d_v != 0) n.valore2 = static_cast<std::int16_t>(k + 1);
         }
     }
-    return 0;
+    return {};
 }
 
 }  // namespace valmarena

@@ -140,6 +140,19 @@ struct rallentamento_posto {
     int riga = 0;
 };
 
+// What a placing routine reports: 0, or the code of what went wrong and the cell it concerns.
+struct esito_memo {
+    std::int32_t codice = 0;
+    std::int64_t cella = -1;
+};
+
+// The source row that put the feature now standing in a cell, for messages about collisions.
+enum class fonte : std::uint8_t { nessuna, linea, treno, controlli };
+struct origine_cella {
+    std::int32_t riga = 0;
+    fonte file = fonte::nessuna;
+};
+
 struct scenario {
     // Identity.
     std::string nome_percorso;
@@ -175,6 +188,9 @@ struct scenario {
     // Warnings of each kind found, kept or not: past `avvertimenti_per_tipo_max` of one kind
     // only the count grows, so a file of a million bad rows keeps little in memory.
     std::map<std::string, std::int64_t> avvertimenti_per_tipo;
+    // Beside the cells, the row that placed each cell's feature; the two source files' names.
+    std::vector<origine_cella> origini;
+    std::array<std::string, 2> nomi_sorgenti;
 };
 
 // Clears every table entry (numbers 0, names empty) and the error state.

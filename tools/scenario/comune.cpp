@@ -49,6 +49,64 @@ std::string nome_scenario(const argomenti& a, const std::string& opzione, const 
     return *nome;
 }
 
+namespace {
+
+// The length of the UTF-8 character at i, or 0 when the bytes there are not UTF-8.
+std::size_t carattere_utf8(const std::string& t, std::size_t i) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
+                                                                   : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || i + n > t.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+bool converti(const std::filesystem::path& p, std::optional<std::string>& uscita) {
+    std::string causa;
+    auto testo = carica_file(p, causa);
+    if (!testo) {
+        std::cerr << "scenario: cannot read " << percorso_in_testo(p) << ": " << causa << "\n";
+        return false;
+    }
+    std::string t = testo->substr(0, 3) == "\xEF\xBB\xBF" ? testo->substr(3) : *testo;
+    std::string out;
+    int riga = 1, colonna = 1;
+    for (std::size_t i = 0; i < t.size();) {
+        const std::size_t n = carattere_utf8(t, i);
+        const std::string c = n ? t.substr(i, n) : std::string();
+        const std::string b = n ? da_utf8_a_1252(c) : std::string();
+        if (n == 0 || (b == "?" && c != "?")) {
+            std::cerr << "scenario: " << percorso_in_testo(p) << ":" << riga << ":" << colonna << ": "
+                      << (n == 0 ? std::string("bytes that are not UTF-8")
+                                 : "'" + c + "' cannot be written in Windows-1252")
+                      << "\n";
+            return false;
+        }
+        out += b;
+        if (c == "\n") {
+            ++riga;
+            colonna = 1;
+        } else {
+            ++colonna;
+        }
+        i += n;
+    }
+    uscita = std::move(out);
+    return true;
+}
+
+}  // namespace
+
+bool converti_sorgenti(const argomenti& a, sorgenti& src) {
+    if (!a.ha("--encoding")) return true;
+    const std::string codifica = a.valore("--encoding");
+    if (codifica != "utf-8" && codifica != "windows-1252")
+        throw argomenti_errati("--encoding takes utf-8 or windows-1252, not " + codifica);
+    if (codifica == "windows-1252") return true;
+    return converti(src.linea, src.testo_linea) && converti(src.treno, src.testo_treno);
+}
+
 scenario scenario_con_nomi(const argomenti& a) {
     scenario s;
     s.nome_percorso = nome_scenario(a, "--route", percorso_pacchetto);

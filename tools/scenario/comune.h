@@ -8,6 +8,7 @@
 
 #include "argomenti.h"
 #include "json.h"
+#include "compiler/compilatore.h"
 #include "records/scenario.h"
 
 namespace valmarena::strumento {
@@ -22,6 +23,11 @@ std::optional<std::string> carica_file(const std::filesystem::path& p, std::stri
 // arguments when the value is not valid UTF-8, holds a character Windows-1252 cannot encode or
 // cannot be part of a file name; the message names the option and the character.
 std::string nome_scenario(const argomenti& a, const std::string& opzione, const std::string& predefinito);
+
+// With --encoding utf-8, the text of both source files converted from UTF-8 to Windows-1252
+// into `src`; false, with the place on standard error, for a character the code page cannot
+// hold or bytes that are not UTF-8. Without the option, true and nothing done.
+bool converti_sorgenti(const argomenti& a, sorgenti& src);
 
 // Fresh records named by --route and --train-name, the package's names when they are not given.
 scenario scenario_con_nomi(const argomenti& a);
