@@ -127,8 +127,7 @@ void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
     const std::string_view resto = in.resto_della_riga();
     if (resto.empty() || in.fine()) return;
     const campo_riga& ultimo = *attesi.back().first;
-    luogo dove = campi.back().dove;
-    dove.colonna += static_cast<int>(campi.back().grezzo.size());
+    const luogo dove = in.luogo_del_resto();
     if (ultimo.tipo == larghezza::testo)
         avverti(s, in, dove, "extra-values",
                 "field '" + std::string(ultimo.nome) + "' of the " + nome_riga(*attesi.back().second) +

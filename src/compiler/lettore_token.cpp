@@ -62,6 +62,12 @@ void lettore_token::conta_righe(std::size_t da, std::size_t a) {
     }
 }
 
+luogo lettore_token::luogo_del_resto() const {
+    std::size_t i = pos_;
+    while (i < testo_.size() && (testo_[i] == ' ' || testo_[i] == '\t')) ++i;
+    return {riga_, static_cast<int>(i - inizio_riga_) + 1};
+}
+
 std::string_view lettore_token::resto_della_riga() const {
     if (pos_ == inizio_riga_) return {};
     std::size_t i = pos_;

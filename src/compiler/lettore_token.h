@@ -52,6 +52,8 @@ public:
     int riga_della_chiave() const { return riga_chiave_; }
     // What is left of the current line when the last field did not end it (blanks skipped).
     std::string_view resto_della_riga() const;
+    // Where that rest begins.
+    luogo luogo_del_resto() const;
 
 private:
     void inizia_campo();

@@ -1,0 +1,229 @@
+// The mistakes a new author makes, each with the exact report of `scenario check`, and each
+// compiled to the same bytes as by the reader before any diagnostic was added (the hashes; with
+// VALMARENA_IMPRONTE=DIR the cases' files are written into DIR to work them out with another
+// build). Then --strict, what compile prints, the limit per kind and --encoding utf-8.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "strumento_supporto.h"
+
+namespace valmarena {
+namespace {
+
+struct caso {
+    const char* nome;
+    std::string linea;  // rows of the line file after "[curve]" (line 4 on), or "" for none
+    std::string treno;  // rows of the train file after "[generale]" (line 2 on)
+    std::string atteso; // the report, with L and T standing for the two files' paths
+    const char* impronte;  // FNV-1a 64 of the compiled files, as before the diagnostics
+};
+
+std::string r(std::initializer_list<std::string> righe) { return prova::righe(righe); }
+
+const std::string tavola = "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0";
+const std::string stazione_a = "stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa";
+
+const caso casi[] = {
+    {"indicatore singolare", r({"indicatore_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0"}), "",
+     "L:4:1: warning: 'indicatore_vmax' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    {"frenata senza massa", "", r({"frenata, 105"}),
+     "T:2:1: warning: 'frenata' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    {"segnalex", "", r({"segnalex, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"}), "T:2:1: warning: 'segnalex' is read as 'segnale'\n", "de38b2c6af5e1f63 dc6853f01a035d2f 6006d0b401d8fbd1 "},
+    {"stazionex", "", r({"stazionex,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa"}),
+     "T:2:1: warning: 'stazionex' is read as 'stazione'\n", "de38b2c6af5e1f63 a2a2e86f50a63acd f5a6872dcdfd68c3 "},
+    {"velocit", "", r({"velocit, 0, 100"}), "T:2:1: warning: 'velocit' is read as 'velocita'\n", "de38b2c6af5e1f63 dc6853f01a035d2f d721498d041dabde "},
+    {"curvaz4", r({"curvaz4,  1000,  200"}), "",
+     "L:4:1: warning: 'curvaz4' is read as a right curve of class 4 ('curvad4')\n", "ccc51a43f7bb1a5d dc6853f01a035d2f c2205d99c10995d6 "},
+    {"curva2 senza lato", r({"curva2,  1000,  200"}), "",
+     "L:4:1: warning: 'curva2' is read as a right curve of class 2 ('curvad2')\n", "bb36c7ae6286460e dc6853f01a035d2f c2205d99c10995d6 "},
+    {"stazione senza nome", "",
+     r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0",
+        "stazione,  3000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Beta"}),
+     "T:2:1: warning: the 'stazione' row has 16 of its 17 fields on line 2: field 'name' is read from line 3 "
+     "('stazione')\n", "de38b2c6af5e1f63 170a63f8afc9d286 f5a6872dcdfd68c3 "},
+    {"segnale con tab", "", r({"segnale\t4500,", "segnale, 6000, 2, 3,4,1, 0, 2, 2,1,1, 0",
+                               "segnale, 7000, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
+     "T:2:1: warning: 'segnale<TAB>4500' is read as 'segnale'\n"
+     "T:2:1: warning: the 'segnale' row has 1 of its 11 fields on line 2: field 'sx' and those after it are read "
+     "from line 3 ('segnale')\n"
+     "fatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at "
+     "0 m, already holds a signal from T:2; compile would write no file\n", "- - - "},
+    {"orologio con i due punti", "", r({"orologio, 8:15:00", "sabbia, 100"}),
+     "T:2:1: warning: the 'orologio' row has 1 of its 3 fields on line 2: field 'minutes' and those after it are "
+     "read from line 3 ('sabbia')\n"
+     "T:2:11: warning: field 'hours' of the 'orologio' row holds '8:15:00', which is not an integer: it reads as 8\n",
+     "de38b2c6af5e1f63 9a03f6d13c3757f3 c2205d99c10995d6 "},
+    {"valori in piu", r({"pendenza,  0,  5,  7"}), "",
+     "L:4:20: warning: values after the last field 'gradient' of the 'pendenza' row are ignored: '7'\n", "de38b2c6af5e1f63 dc6853f01a035d2f 9477d6bab4a8b710 "},
+    {"testo in un numero", "", r({"segnale, 2000, 2, x,4,1, 0, 2, 2,1,1, 0"}),
+     "T:2:19: warning: field 's1' of the 'segnale' row holds 'x', which is not an integer: it reads as 0\n", "de38b2c6af5e1f63 dc6853f01a035d2f 5eaf7f04898657db "},
+    {"segnale fuori griglia", "", r({"segnale, 1025, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
+     "T:2:10: warning: field 'position' of the 'segnale' row is 1025 m, not a multiple of 50: the feature lands at "
+     "1050 m (cell 22)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 562faabd8a92cef7 "},
+    {"pendenza fuori griglia", r({"pendenza,  1025,  3"}), "",
+     "L:4:12: warning: field 'position' of the 'pendenza' row is 1025 m, not a multiple of 50: it takes effect at "
+     "1000 m (cell 20)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 1d2bc790fdd40a70 "},
+    {"rallentamento scambiato", "", r({"rallentamento, 80, 17000, 500, 0, 0, 0"}),
+     "T:2:16: warning: field 'position' of the 'rallentamento' row is 80 m, not a multiple of 50: the feature lands "
+     "at 100 m (cell 3)\n"
+     "T:2:20: warning: field 'speed' of the 'rallentamento' row is 17000 km/h, outside 0 to 500 km/h\n", "de38b2c6af5e1f63 dc6853f01a035d2f 72bdab6536a1298f "},
+    {"rallentamento corto", "", r({"rallentamento, 5000, 30, 20, 0, 0, 0"}),
+     "T:2:26: warning: field 'length' of the 'rallentamento' row is 20 m, outside 50 to 1000000 m\n"
+     "error 13 at 27000 m: no free cell for an abatement point along or after a slowdown\n", "de38b2c6af5e1f63 dc6853f01a035d2f 9005cae64acfc35 "},
+    {"aderenza scambiata", "", r({"aderenza, 85, 12000"}),
+     "T:2:11: warning: field 'position' of the 'aderenza' row is 85 m, not a multiple of 50: it takes effect at "
+     "100 m (cell 2)\n"
+     "T:2:15: warning: field 'adhesion' of the 'aderenza' row is 12000, outside 0 to 100\n", "de38b2c6af5e1f63 dc6853f01a035d2f 21c89ac6945536d6 "},
+    {"montagna al contrario", r({"montagna,  6000,  5000,  2"}), "",
+     "L:4:19: warning: the 'montagna' row ends at 5000 m, not after its start at 6000 m\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    {"virgola nel nome", "", r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, San Marco, Nord"}),
+     "T:2:68: warning: field 'name' of the 'stazione' row stops at a comma: 'Nord' is not part of it and is read "
+     "as further rows\n", "de38b2c6af5e1f63 2ff65a511f0b83e4 f5a6872dcdfd68c3 "},
+    {"nome in UTF-8", "", r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Citt\xc3\xa0"}),
+     "T:2:61: warning: '\xc3\xa0' looks like UTF-8, but the file is read as Windows-1252, so it reads as "
+     "'\xc3\x83\xc2\xa0': save the file as Windows-1252 or pass --encoding utf-8\n", "de38b2c6af5e1f63 e51507b1948405b6 f5a6872dcdfd68c3 "},
+    {"velocita che non sta in una cella", "",
+     r({"velocita, 0, 100", "velocita, 50, 11500", "velocita, 1000, 100", "velocita, 2000, 90"}),
+     "T:3:1: error 25: run-time failure while reading the source files (field 'speed' of the 'velocita' row holds "
+     "11500, which does not fit in a cell: value does not fit in a byte: 2300)\n"
+     "T:3:15: warning: field 'speed' of the 'velocita' row is 11500 km/h, outside 0 to 500 km/h\n", "de38b2c6af5e1f63 dc6853f01a035d2f 79378b8ad8bbc60a "},
+    {"tavola due volte", r({tavola, tavola, "montagna,  3000,  3500,  2", "indicatori_vmax,  5000,  90,  95,  100,  0,  ,  ,  ,  0"}),
+     "", "L:5:1: error 21 at 1000 m: speed-indicator board on a cell that is already taken (cell 21, at 1000 m, "
+         "already holds a speed-indicator board from L:4)\n", "71513f6383eb4512 dc6853f01a035d2f 35e256b37b9408b "},
+    {"stazioni troppo vicine", "", r({stazione_a, "stazione,  1400, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Beta"}),
+     "T:3:1: error 22 at 1400 m: station zone starts less than 350 m after the previous station's zone ends (the "
+     "zone starts at 1200 m; the zone of 'Alfa' (line 2) ends at 1200 m; the smallest position allowed is 1750 m)\n",
+     "de38b2c6af5e1f63 f5a1c2f442647278 8897062820e4fa43 "},
+    {"segnale a 0 m", "", r({"segnale, 0, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
+     "fatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at "
+     "0 m, already holds a signal from T:2; compile would write no file\n", "- - - "},
+    {"testo tra virgolette su due righe", r({"cartello_indicatore,  1000,  \"(Km\r\n1)\"", "pendenzx,  0,  0"}), "",
+     "L:6:1: warning: 'pendenzx' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 1a81bae61b15c6e9 6bd3d3c4e1fc2b20 "},
+};
+
+std::string sostituisci(std::string t, const std::string& linea, const std::string& treno) {
+    std::string out;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const bool inizio = i == 0 || t[i - 1] == '\n' || t[i - 1] == ' ';
+        if (inizio && (t[i] == 'L' || t[i] == 'T') && i + 1 < t.size() && (t[i + 1] == ':' || t[i + 1] == ')'))
+            out += t[i] == 'L' ? linea : treno;
+        else
+            out += t[i];
+    }
+    return out;
+}
+
+std::string fnv(const std::filesystem::path& p) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (char c : prova::leggi(p)) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    std::ostringstream o;
+    o << std::hex << h;
+    return o.str();
+}
+
+TEST(Diagnostiche, GliErroriDiUnNuovoAutore) {
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        prova::cartella_temporanea d;
+        const auto l = d / "l.txt", t = d / "t.txt";
+        prova::scrivi(l, prova::linea_minima(c.linea));
+        prova::scrivi(t, prova::treno_minimo(c.treno));
+        auto v = prova::esegui_strumento({"check", "--line", l.string(), "--train", t.string()});
+        const std::string atteso = sostituisci(c.atteso, l.string(), t.string());
+        // Only the diagnostics: the count line after them is checked elsewhere.
+        EXPECT_EQ(v.out.substr(0, v.out.rfind('\n', v.out.size() - 2) + 1), atteso);
+
+        const auto out = d / "out";
+        prova::esegui_strumento({"compile", "--line", l.string(), "--train", t.string(), "--out", out.string()});
+        std::string impronte;
+        for (const char* f : {"Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"})
+            impronte += (std::filesystem::exists(out / f) ? fnv(out / f) : "-") + " ";
+        if (const char* dir = std::getenv("VALMARENA_IMPRONTE")) {
+            std::ofstream(std::filesystem::path(dir) / (std::string(c.nome) + ".l")) << prova::leggi(l);
+            std::ofstream(std::filesystem::path(dir) / (std::string(c.nome) + ".t")) << prova::leggi(t);
+        }
+        EXPECT_EQ(impronte, c.impronte);
+    }
+}
+
+struct file_di_prova {
+    prova::cartella_temporanea d;
+    std::filesystem::path l = d / "l.txt", t = d / "t.txt";
+    file_di_prova(const std::string& linea, const std::string& treno) {
+        prova::scrivi(l, linea);
+        prova::scrivi(t, treno);
+    }
+    prova::esito_strumento esegui(const std::string& comando, std::vector<std::string> altri = {}) const {
+        std::vector<std::string> a{comando, "--line", l.string(), "--train", t.string()};
+        a.insert(a.end(), altri.begin(), altri.end());
+        return prova::esegui_strumento(a);
+    }
+};
+
+TEST(Diagnostiche, SeveroEStampaDiCompile) {
+    file_di_prova f(prova::linea_minima(""), prova::treno_minimo(r({"segnalex, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"})));
+    const std::string riga = f.t.string() + ":2:1: ";
+    EXPECT_EQ(f.esegui("check").stato, 0);
+    auto severo = f.esegui("check", {"--strict"});
+    EXPECT_EQ(severo.stato, 1);
+    EXPECT_EQ(severo.out, riga + "error: 'segnalex' is read as 'segnale'\n0 errors, 1 warning (errors under --strict)\n");
+
+    // compile prints the same on standard error and lists it under "diagnostics" with its id.
+    auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--json"});
+    EXPECT_EQ(c.stato, 0);
+    EXPECT_EQ(c.err, riga + "warning: 'segnalex' is read as 'segnale'\n");
+    const prova::json v = prova::leggi_json(c.out);
+    ASSERT_EQ(v["diagnostics"].size(), 1u);
+    EXPECT_EQ(v["diagnostics"][0]["id"].s, "keyword-spelling");
+    EXPECT_EQ(v["diagnostics"][0]["severity"].s, "warning");
+    EXPECT_EQ(v["diagnostics"][0]["line"].intero(), 2);
+    EXPECT_EQ(f.esegui("compile", {"--out", (f.d / "o").string(), "--strict"}).stato, 1);
+}
+
+TEST(Diagnostiche, OltreCentoDiUnTipoSoloContati) {
+    std::string righe;
+    for (int i = 0; i < 250; ++i) righe += "segnalle, " + std::to_string(1000 + 50 * i) + "\r\n";
+    righe += "sabia, 100\r\n";
+    file_di_prova f(prova::linea_minima(""), prova::treno_minimo(righe));
+    auto v = f.esegui("check");
+    EXPECT_EQ(v.stato, 0);
+    std::size_t mostrati = 0;
+    for (std::size_t p = 0; (p = v.out.find("matches no keyword", p)) != std::string::npos; ++p) ++mostrati;
+    EXPECT_EQ(mostrati, 100u);
+    EXPECT_EQ(v.out.find("'sabia'"), std::string::npos);  // the last of its kind, only counted
+    EXPECT_NE(v.out.find(f.t.string() + ":5:1: warning: 'segnalle' matches no keyword"), std::string::npos);
+    EXPECT_NE(v.out.find("... and 151 more 'unknown-keyword' warnings not shown\n"), std::string::npos);
+    EXPECT_NE(v.out.find("0 errors, 251 warnings\n"), std::string::npos);
+}
+
+TEST(Diagnostiche, CodificaUtf8) {
+    const std::string nome = "stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Citt\xc3\xa0";
+    file_di_prova f(prova::linea_minima(""), "\xef\xbb\xbf" + prova::treno_minimo(r({nome})));
+    auto v = f.esegui("check");
+    EXPECT_NE(v.out.find(f.t.string() + ":1:1: warning: the file begins with a UTF-8 byte-order mark"), std::string::npos)
+        << v.out;
+
+    // Converted first, the name reaches the table as the one Windows-1252 byte and nothing is said.
+    auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--encoding", "utf-8"});
+    EXPECT_EQ(c.stato, 0) << c.err;
+    EXPECT_EQ(c.err, "");
+    EXPECT_NE(prova::leggi(f.d / "o" / "Valmarena_RX 914.sim").find("Citt\xe0"), std::string::npos);
+
+    // A character that Windows-1252 cannot hold is refused with its place.
+    prova::scrivi(f.t, prova::treno_minimo(r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, \xc4\x8c"})));
+    auto rifiuto = f.esegui("check", {"--encoding", "utf-8"});
+    EXPECT_EQ(rifiuto.stato, 3);
+    EXPECT_EQ(rifiuto.err, "scenario: " + f.t.string() + ":2:57: '\xc4\x8c' cannot be written in Windows-1252\n");
+}
+
+}  // namespace
+}  // namespace valmarena
