@@ -94,7 +94,7 @@ std::vector<descrizione_riga> costruisci() {
                  {posizione_tratto("where the gradient starts; rows in increasing position"),
                   numero("gradient", "per mille, rising when positive", "\xe2\x80\xb0", lg, -100, 155)},
                  "pendenza,  5650,   -18"});
-    d.push_back({T::curva, L, false, "curvas1", {"curvas1", "curvas2", "curvas3", "curvas4", "curvas5", "curvas6",
+    d.push_back({T::curva, L, false, "curva", {"curvas1", "curvas2", "curvas3", "curvas4", "curvas5", "curvas6",
                                                  "curvad1", "curvad2", "curvad3", "curvad4", "curvad5", "curvad6"},
                  {{"curva", false}},
                  "a keyword holding \"curva\", a side letter (\"s\" anywhere in the keyword: left; otherwise right) "

@@ -15,6 +15,10 @@ int comando_dump(const std::vector<std::string>& args);
 int comando_plot(const std::vector<std::string>& args);
 int comando_package(const std::vector<std::string>& args);
 int comando_documents(const std::vector<std::string>& args);
+int comando_explain(const std::vector<std::string>& args);
+
+// The format reference of the line and train files, as `explain` prints it (Markdown).
+std::string riferimento_formati();
 
 // The whole tool: the command name first, then its arguments. Writes to std::cout and std::cerr.
 int esegui(const std::vector<std::string>& args);

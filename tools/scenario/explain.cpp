@@ -1,0 +1,193 @@
+// `scenario explain [KEYWORD]`: the format reference of the line and train files, written from
+// the row description the readers use; docs/formats.md is the same text.
+
+#include <iostream>
+#include <sstream>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "compiler/formato.h"
+#include "platform/codifica.h"
+
+namespace valmarena::strumento {
+
+namespace {
+
+const char* aiuto =
+    "usage: scenario explain [KEYWORD]\n"
+    "Prints the reference of the line and train description files: every row with its fields,\n"
+    "units, ranges and grid, the code tables, the encoding and how the reader cuts the text.\n"
+    "With a KEYWORD (a row's keyword as you would write it, such as segnale or curvad4), prints\n"
+    "only the rows the reader takes it for. docs/formats.md holds the same text.\n";
+
+const char* introduzione =
+    "# Source file formats\n"
+    "\n"
+    "A scenario is written as two text files: the line description (the route: its length, kilometric\n"
+    "references, curves, gradients, mountain stretches, speed-indicator boards and signboards) and the\n"
+    "train description (the train's data, speed limits, adhesion, stations, slowdowns, signals and code\n"
+    "abatement points). `scenario compile --line LINE --train TRAIN --out DIR` turns them into the\n"
+    "simulator's files; `scenario check` reports every mistake first. This reference is printed by\n"
+    "`scenario explain`, and `scenario explain KEYWORD` prints the part about one row.\n"
+    "\n"
+    "## Encoding and line ends\n"
+    "\n"
+    "Both files are Windows-1252 text, one byte per character. A file saved as UTF-8 is still read as\n"
+    "Windows-1252, so \"Citt\xc3\xa0\" would become \"Citt\xc3\x83\xc2\xa0\": `check` and `compile` warn about text that looks like\n"
+    "UTF-8 (or a byte-order mark), and with `--encoding utf-8` they convert the files first, refusing a\n"
+    "character that Windows-1252 cannot hold. Lines end with CR LF or LF.\n"
+    "\n"
+    "## Sections\n"
+    "\n"
+    "Everything before the first token holding `[generale]` is skipped. In the line file the general\n"
+    "rows follow it, up to the next header (a token in square brackets, such as `[curve]`); after that\n"
+    "every row is recognised by its keyword alone, wherever it stands. In the train file every row after\n"
+    "`[generale]` is recognised by its keyword. Other headers are read as tokens that match no row and\n"
+    "only help the reader of the file. The last line of each file is never acted on: end both files\n"
+    "with a line such as `[fine]`. Rows are acted on in file order: gradients, speed limits and\n"
+    "adhesion in increasing position, stations before signals.\n"
+    "\n"
+    "## How a row is read\n"
+    "\n"
+    "A row is one line: a keyword, then its fields, separated by commas. Blanks around a field do not\n"
+    "count; in a numeric field a blank also ends the field, so `orologio, 10 9 30` gives three fields.\n"
+    "The reader does not look at line ends when it takes a row's fields:\n"
+    "\n"
+    "- a keyword is recognised when it holds the words given below anywhere in it, in any letter case\n"
+    "  unless said otherwise: `segnalex` is read as `segnale`, `Curvaz4` as a right curve of class 4;\n"
+    "  a token that holds a hyphen (a line of dashes, for instance) is passed over with its row;\n"
+    "- a row with too few fields takes the missing ones from the next line, keyword included;\n"
+    "- fields after the last one of a row are read as further keywords: values are passed over, a word\n"
+    "  that holds a keyword is read as that row;\n"
+    "- an empty field reads as 0; text in a numeric field reads as the number it begins with (0 when it\n"
+    "  begins with none), so `8:15:00` reads as 8; a decimal number is rounded to the nearest integer;\n"
+    "- a text field (a signboard's text, a station's name) runs to the next comma or the line end, so it\n"
+    "  cannot hold a comma; between double quotes it runs to the closing quote.\n"
+    "\n"
+    "`scenario check` warns about each of these, with the file, line, column and field.\n"
+    "\n"
+    "## The 50 m grid\n"
+    "\n"
+    "The simulator sees the line as cells of 50 m. A point feature (signal, board, signboard, slowdown\n"
+    "start) at position p lands in cell CLng(p / 50 + 1), so 0 m is cell 1; a stretch (gradient, speed\n"
+    "limit, adhesion, mountain, abatement point) takes effect from cell CLng(p / 50). CLng rounds to the\n"
+    "nearest integer, an exact half to the even one. Positions are therefore written as multiples of 50:\n"
+    "a station elsewhere is an error, any other feature is moved onto the grid, with a warning that\n"
+    "says where it lands. Curves alone are placed to the metre.\n";
+
+std::string testo_campo(const campo_riga& c) {
+    switch (c.tipo) {
+    case larghezza::long_: return "Long";
+    case larghezza::intero: return "Integer";
+    case larghezza::byte_: return "Byte";
+    case larghezza::testo: return "text";
+    }
+    return {};
+}
+
+std::string intervallo(const campo_riga& c) {
+    if (c.tipo == larghezza::testo) return "";
+    if (c.minimo <= INT32_MIN && c.massimo >= INT32_MAX) return "any";
+    return std::to_string(c.minimo) + " to " + std::to_string(c.massimo);
+}
+
+std::string griglia(const campo_riga& c) {
+    if (c.griglia == 0) return "";
+    std::string t = "multiple of " + std::to_string(c.griglia);
+    if (c.griglia_errore) t += " (error otherwise)";
+    if (c.cella == cella_di::punto) t += "; lands in cell CLng(p / 50 + 1)";
+    if (c.cella == cella_di::tratto) t += "; takes effect from cell CLng(p / 50)";
+    return t;
+}
+
+std::string parole(const descrizione_riga& d) {
+    if (d.accetta) return d.accetta;
+    std::string t = "a keyword holding ";
+    bool esatta = false;
+    for (std::size_t i = 0; i < d.parole.size(); ++i) {
+        if (i > 0) t += " and ";
+        t += "\"" + da_1252_a_utf8(d.parole[i].testo) + "\"";
+        esatta = esatta || d.parole[i].esatta;
+    }
+    return t + (esatta ? ", in exactly this letter case" : ", in any letter case");
+}
+
+std::string riga_in_testo(const descrizione_riga& d) {
+    std::ostringstream o;
+    o << "### `" << da_1252_a_utf8(d.canonica) << "`\n\n";
+    std::string significato = d.significato;
+    significato[0] = static_cast<char>(significato[0] - 'a' + 'A');
+    o << significato << ".\n\n";
+    o << "Read when: " << parole(d) << ".";
+    if (d.grafie.size() > 1) {
+        o << " Spellings that draw no warning:";
+        for (std::size_t i = 0; i < d.grafie.size(); ++i) o << (i ? ", `" : " `") << da_1252_a_utf8(d.grafie[i]) << "`";
+        o << ".";
+    }
+    o << "\n\n| # | Field | Read as | Unit | Range | Grid | Meaning |\n|---|---|---|---|---|---|---|\n";
+    int n = 0;
+    for (const auto& c : d.campi)
+        o << "| " << ++n << " | " << c.nome << " | " << testo_campo(c) << " | " << c.unita << " | " << intervallo(c)
+          << " | " << griglia(c) << " | " << c.significato << " |\n";
+    o << "\nAn empty numeric field reads as 0.";
+    if (d.esempio) o << " Example:\n\n```\n" << da_1252_a_utf8(d.esempio) << "\n```\n";
+    o << "\n";
+    return o.str();
+}
+
+std::string tabelle() {
+    std::ostringstream o;
+    o << "## Code tables\n\n";
+    for (const auto& t : tabelle_codici()) {
+        o << "### " << t.titolo << "\n\n| Value | Meaning |\n|---|---|\n";
+        for (const auto& [codice, significato] : t.righe) o << "| " << codice << " | " << significato << " |\n";
+        o << "\n";
+    }
+    return o.str();
+}
+
+std::string righe_del_file(file_righe f) {
+    std::ostringstream o;
+    if (f == file_righe::linea)
+        o << "## Line file rows\n\nThe first eight rows stand in the `[generale]` section; the others come after it.\n\n";
+    else
+        o << "## Train file rows\n\n";
+    for (const auto& d : descrizione_righe())
+        if (d.file == f) o << riga_in_testo(d);
+    return o.str();
+}
+
+}  // namespace
+
+std::string riferimento_formati() {
+    return std::string(introduzione) + "\n" + righe_del_file(file_righe::linea) + righe_del_file(file_righe::treno) +
+           tabelle();
+}
+
+int comando_explain(const std::vector<std::string>& args) {
+    argomenti a = analizza(args, {}, {"--help"});
+    if (a.ha("--help")) {
+        std::cout << aiuto;
+        return 0;
+    }
+    if (a.posizionali.empty()) {
+        std::cout << riferimento_formati();
+        return 0;
+    }
+    if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
+    const std::string chiave = da_utf8_a_1252(a.posizionali.front());
+    std::string testo;
+    for (auto [f, generale] : {std::pair{file_righe::linea, true}, std::pair{file_righe::linea, false},
+                               std::pair{file_righe::treno, false}})
+        for (const auto* d : righe_riconosciute(f, generale, chiave))
+            testo += std::string(f == file_righe::linea ? "Line file" : "Train file") + " row:\n\n" + riga_in_testo(*d);
+    if (testo.empty()) {
+        std::cerr << "scenario explain: no row is read from '" << a.posizionali.front()
+                  << "'; 'scenario explain' lists every row\n";
+        return 3;
+    }
+    std::cout << testo;
+    return 0;
+}
+
+}  // namespace valmarena::strumento
