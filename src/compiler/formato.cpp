@@ -168,7 +168,8 @@ std::vector<descrizione_riga> costruisci() {
                  "a slowdown, with its warning point 1200 m before the start",
                  {posizione_punto("where the slowdown starts"),
                   numero("speed", "speed along the slowdown", "km/h", lg, 0, 500),
-                  {"length", "how long it is; at least one cell", "m", lg, 50, MAX_M, 50, cella_di::nessuna, false},
+                  numero("length", "how long it is; its end lands in cell CLng((position + length) / 50 + 1), "
+                         "which must not be its start's cell", "m", lg, 0, MAX_M),
                   numero("f_tt", "flag (table below)", "", lg, 0, 1), numero("f_ta", "flag (table below)", "", lg, 0, 1),
                   numero("d_v", "value (table below)", "", lg, 0, 500)},
                  "rallentamento,   16450,    45,  450, 0,  1,  45"});

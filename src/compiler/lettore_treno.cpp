@@ -137,11 +137,13 @@ esito lettura_treno::rallentamento() {
 void lettura_treno::annota_rallentamento(rallentamento_posto& r_posto) {
     r_posto.file = in.nome_file();
     r_posto.riga = r.dove.riga;
-    if (r_posto.inizio == r_posto.fine)
-        s.avvertimenti.push_back(diagnostica_in(
-            in.nome_file(), r.dove,
-            "the slowdown is shorter than one cell: its start and end both fall in cell " +
-                std::to_string(r_posto.inizio) + ", so it has no end mark"));
+    if (r_posto.inizio == r_posto.fine) {
+        diagnostica d = diagnostica_in(in.nome_file(), r.dove,
+                                       "the slowdown is shorter than one cell: its start and end both fall in cell " +
+                                           std::to_string(r_posto.inizio) + ", so it has no end mark");
+        d.tipo = "short-slowdown";
+        registra_avvertimento(s, std::move(d));
+    }
 }
 
 // Notes a stopping point written over a slowdown's end mark, naming that slowdown's row.
@@ -151,9 +153,11 @@ void lettura_treno::avverti_fine_coperta(std::int64_t c) {
     for (const auto& r_posto : s.rallentamenti)
         if (r_posto.fine == c && r_posto.riga > 0)
             di_chi = "the slowdown of " + r_posto.file + ":" + std::to_string(r_posto.riga);
-    s.avvertimenti.push_back(diagnostica_in(in.nome_file(), r.dove,
-                                            "the station's stopping point in cell " + std::to_string(c) +
-                                                " is written over the end mark of " + di_chi));
+    diagnostica d = diagnostica_in(in.nome_file(), r.dove,
+                                   "the station's stopping point in cell " + std::to_string(c) +
+                                       " is written over the end mark of " + di_chi);
+    d.tipo = "slowdown-end-covered";
+    registra_avvertimento(s, std::move(d));
 }
 
 esito lettura_treno::abbattimento() {
