@@ -22,6 +22,17 @@ TEST(Formati, IlRiferimentoComeExplain) {
         EXPECT_NE(r.out.find(std::string("### `") + d.canonica + "`"), std::string::npos) << d.canonica;
 }
 
+// The reference's small scenario is clean as it stands.
+TEST(Formati, LEsempioSenzaAvvertimenti) {
+    prova::cartella_temporanea d;
+    prova::scrivi(d / "l.txt", strumento::sorgente_di_esempio(true));
+    prova::scrivi(d / "t.txt", strumento::sorgente_di_esempio(false));
+    auto r = prova::esegui_strumento(
+        {"check", "--strict", "--line", (d / "l.txt").string(), "--train", (d / "t.txt").string()});
+    EXPECT_EQ(r.stato, 0);
+    EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
+}
+
 TEST(Formati, ExplainDiUnaParola) {
     auto r = prova::esegui_strumento({"explain", "curvaz4"});
     EXPECT_EQ(r.stato, 0);

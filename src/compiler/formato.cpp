@@ -107,7 +107,7 @@ std::vector<descrizione_riga> costruisci() {
                  "a mountain stretch: its kind is carried in the cells from start to end (at most 80 rows)",
                  {posizione_tratto("where the stretch starts"),
                   {"end", "where the stretch ends; after its start, inside the route (error 107)", "m", lg, 0, MAX_M, 50,
-                   cella_di::tratto, false},
+                   cella_di::nessuna, false},
                   numero("kind", "mountain kind (table below); kind + 10 also marks every fourth cell", "", lg, 1, 19)},
                  "montagna,   5950,  6200,  12"});
     d.push_back({T::indicatore, L, false, "indicatori_vmax", {"indicatori_vmax"}, {{"indicatori_v", false}},

@@ -19,6 +19,8 @@ int comando_explain(const std::vector<std::string>& args);
 
 // The format reference of the line and train files, as `explain` prints it (Markdown).
 std::string riferimento_formati();
+// The small scenario of that reference: its line file (linea = true) or its train file, CR LF ended.
+std::string sorgente_di_esempio(bool linea);
 
 // The whole tool: the command name first, then its arguments. Writes to std::cout and std::cerr.
 int esegui(const std::vector<std::string>& args);

@@ -75,6 +75,60 @@ const char* introduzione =
     "a station elsewhere is an error, any other feature is moved onto the grid, with a warning that\n"
     "says where it lands. Curves alone are placed to the metre.\n";
 
+const char* linea_di_esempio =
+    "[generale]\n"
+    "lunghezza percorso,    30000\n"
+    "progressiva chilometrica uno,    0,    0,    0\n"
+    "progressiva chilometrica due,    0,    0,    0\n"
+    "progressiva chilometrica tre,    0,    0,    0\n"
+    "sfondo uno,    1\n"
+    "sfondo due,    0\n"
+    "sfondo tre,    0\n"
+    "ripetizione segnali 9 codici,    0,    0\n"
+    "[curve]\n"
+    "curvas3,  2000,  400\n"
+    "curvad4,  9000,  300\n"
+    "[pendenze]\n"
+    "pendenza,  0,   0\n"
+    "pendenza,  5000,   12\n"
+    "pendenza,  12000,   -8\n"
+    "[montagne]\n"
+    "montagna,   15000,  16000,  12\n"
+    "[cartelli]\n"
+    "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0\n"
+    "[indicazioni]\n"
+    "cartello_indicatore,  10000,   (  Cippo  )(Km 10+000)\n"
+    "[fine]\n";
+
+const char* treno_di_esempio =
+    "[generale]\n"
+    "numero vetture,    6\n"
+    "percentuale massa frenata,    105\n"
+    "sabbia,    100\n"
+    "orologio,    8,    15,    0\n"
+    "[aderenze]\n"
+    "aderenza,       0,    95\n"
+    "[vel_limite]\n"
+    "velocita,   0,    60\n"
+    "velocita,   2000,    100\n"
+    "[stazioni]\n"
+    "stazione,       0,  8,  500,  1, 0, 0,  5,1,0,  2,1,1,    1,   8,15, 0, Partenza\n"
+    "stazione,   14000,  4,  400,  1, 0, 0,  1,0,0,  1,1,0,    0,   8,24, 0, Arrivo\n"
+    "[rallentamenti]\n"
+    "rallentamento,    7000,    60,  500, 0,  1,  0\n"
+    "[segnali]\n"
+    "segnale,    1050,   2, 3, 4,  1, 0,    2,  2,1,1, 0\n"
+    "segnale,   13000,   2, 4, 0,  0, 0,    2,  1,0,0, 0\n"
+    "[codici]\n"
+    "abbattimento,   5000,   270\n"
+    "[fine]\n";
+
+std::string esempio() {
+    return std::string("## A small scenario\n\n") +
+           "A 30 km line and a train that runs it, which `scenario check` passes with no warning. The line\n"
+           "file:\n\n```\n" + linea_di_esempio + "```\n\nThe train file:\n\n```\n" + treno_di_esempio + "```\n\n";
+}
+
 std::string testo_campo(const campo_riga& c) {
     switch (c.tipo) {
     case larghezza::long_: return "Long";
@@ -160,8 +214,14 @@ std::string righe_del_file(file_righe f) {
 }  // namespace
 
 std::string riferimento_formati() {
-    return std::string(introduzione) + "\n" + righe_del_file(file_righe::linea) + righe_del_file(file_righe::treno) +
-           tabelle();
+    return std::string(introduzione) + "\n" + esempio() + righe_del_file(file_righe::linea) +
+           righe_del_file(file_righe::treno) + tabelle();
+}
+
+std::string sorgente_di_esempio(bool linea) {
+    std::string t;
+    for (const char* c = linea ? linea_di_esempio : treno_di_esempio; *c; ++c) t += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
+    return t;
 }
 
 int comando_explain(const std::vector<std::string>& args) {
