@@ -46,7 +46,7 @@ std::vector<descrizione_riga> costruisci() {
     const auto R = file_righe::treno;
     const auto lg = larghezza::long_;
     std::vector<descrizione_riga> d;
-    auto progressiva = [&d, L](T t, const char* nome, const char* parola, const char* quale) {
+    auto progressiva = [&d](T t, const char* nome, const char* parola, const char* quale) {
         d.push_back({t, L, true, nome, {nome}, {{parola, true}, {"progressiva", true}},
                      quale,
                      "a kilometric reference: from the given position on, the line's kilometres count from the given value",
