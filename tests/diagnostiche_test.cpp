@@ -101,6 +101,9 @@ const caso casi[] = {
     {"segnale a 0 m", "", r({"segnale, 0, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
      "fatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at "
      "0 m, already holds a signal from T:2; compile would write no file\n", "- - - "},
+    {"riga del treno nel file della linea", r({"segnale, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"}), "",
+     "L:4:1: warning: 'segnale' matches no keyword of the line file (it is a train-file row): the row is passed "
+     "over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"tipo di stazione oltre un byte", "", r({"stazione,  1000, 300, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa"}),
      "T:2:1: error 25: run-time failure while reading the source files (value does not fit in a byte (field 'kind' "
      "of the 'stazione' row))\n", "de38b2c6af5e1f63 c6a2be2a9487ead6 c2205d99c10995d6 "},

@@ -138,6 +138,18 @@ void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
                     nome_riga(*attesi.back().second) + " row are ignored: '" + citazione(resto) + "'");
 }
 
+// Where a keyword that is not read here would be read: the other section or the other file.
+std::string altrove(const riga_letta& r) {
+    const bool linea = r.file == file_righe::linea;
+    if (linea && !righe_riconosciute(file_righe::linea, !r.generale, r.token).empty())
+        return r.generale ? " of the [generale] section (a feature row there: put a header such as [curve] before it)"
+                          : " after the [generale] section (a general row belongs inside it)";
+    const file_righe altro = linea ? file_righe::treno : file_righe::linea;
+    if (!righe_riconosciute(altro, false, r.token).empty() || !righe_riconosciute(altro, true, r.token).empty())
+        return linea ? " of the line file (it is a train-file row)" : " of the train file (it is a line-file row)";
+    return {};
+}
+
 bool ignota_da_segnalare(const riga_letta& r) {
     const std::string& t = r.token;
     if (!r.primo_della_riga || t.empty()) return false;
@@ -163,7 +175,7 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r)
     if (righe.empty()) {
         if (ignota_da_segnalare(r))
             avverti(s, in, r.dove, "unknown-keyword",
-                    "'" + citazione(r.token) + "' matches no keyword: the row is passed over");
+                    "'" + citazione(r.token) + "' matches no keyword" + altrove(r) + ": the row is passed over");
         return;
     }
     // A curve row is passed over when no track plan is built; its fields then count as tokens.
