@@ -104,6 +104,9 @@ const caso casi[] = {
     {"riga del treno nel file della linea", r({"segnale, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"}), "",
      "L:4:1: warning: 'segnale' matches no keyword of the line file (it is a train-file row): the row is passed "
      "over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    {"oltre il percorso", "", r({"segnale, 40000, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
+     "T:2:1: error 15 at 40000 m: position outside the route (field 'position' of the 'segnale' row; the last "
+     "position allowed for it is 26900 m)\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"tipo di stazione oltre un byte", "", r({"stazione,  1000, 300, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa"}),
      "T:2:1: error 25: run-time failure while reading the source files (value does not fit in a byte (field 'kind' "
      "of the 'stazione' row))\n", "de38b2c6af5e1f63 c6a2be2a9487ead6 c2205d99c10995d6 "},

@@ -2,6 +2,8 @@
 
 #include "lettura_comune.h"
 
+#include <algorithm>
+
 #include "diagnosi.h"
 
 namespace valmarena {
@@ -25,6 +27,7 @@ std::string lettura::token() {
     std::string t = in.token();
     r.dove = in.ultimo();
     r.primo_della_riga = in.primo_della_riga();
+    chiave = t;
     s.riga = t;
     return t;
 }
@@ -58,7 +61,12 @@ esito lettura::esegui(const std::string& t, const std::function<esito(const std:
 
 bool lettura::dentro(std::int64_t p, int margine) {
     if (dentro_percorso(s, p, margine)) return true;
-    errore_riga(s, r, 15, static_cast<std::int32_t>(p));
+    std::string dettaglio;
+    if (const auto righe = righe_riconosciute(file, generale, chiave); !righe.empty() && !righe.front()->campi.empty())
+        dettaglio = "field '" + std::string(righe.front()->campi.front().nome) + "' of the '" +
+                    righe.front()->canonica + "' row; the last position allowed for it is " +
+                    std::to_string(std::max<std::int64_t>(0, std::int64_t{s.ultima_cella} * 50 - margine)) + " m";
+    errore_riga(s, r, 15, static_cast<std::int32_t>(p), dettaglio);
     return false;
 }
 

@@ -39,6 +39,7 @@ struct lettura {
     riga_corrente r{};
     file_righe file;
     bool generale = false;  // inside the line file's [generale] section
+    std::string chiave;     // the keyword token of the row being read
 
     lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f);
     lettura(const lettura&) = delete;
