@@ -210,6 +210,18 @@ TEST(Diagnostiche, OltreCentoDiUnTipoSoloContati) {
     EXPECT_NE(v.out.find(f.t.string() + ":5:1: warning: 'segnalle' matches no keyword"), std::string::npos);
     EXPECT_NE(v.out.find("... and 151 more 'unknown-keyword' warnings not shown\n"), std::string::npos);
     EXPECT_NE(v.out.find("0 errors, 251 warnings\n"), std::string::npos);
+
+    // Errors too: 150 signals on one cell give 149 of code 16, of which 100 are listed.
+    std::string segnali;
+    for (int i = 0; i < 150; ++i) segnali += "segnale, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0\r\n";
+    prova::scrivi(f.t, prova::treno_minimo(segnali));
+    auto e = f.esegui("check", {"--json"});
+    EXPECT_EQ(e.stato, 1);
+    const prova::json j = prova::leggi_json(e.out);
+    EXPECT_EQ(j["errors"].size(), 100u);
+    EXPECT_EQ(j["errors_found"].intero(), 149);
+    EXPECT_NE(f.esegui("check").out.find("... and 49 more 'error-16' errors not shown\n149 errors, 0 warnings\n"),
+              std::string::npos);
 }
 
 TEST(Diagnostiche, CodificaUtf8) {

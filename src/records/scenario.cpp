@@ -15,6 +15,7 @@ void inizializza_tabella(scenario& s) {
     s.diagnostiche.clear();
     s.avvertimenti.clear();
     s.avvertimenti_per_tipo.clear();
+    s.errori_per_codice.clear();
 }
 
 void alloca_percorso(scenario& s, std::int32_t lunghezza) {
@@ -78,7 +79,14 @@ etichetta etichetta_punto(const struct tracciato& t, std::int64_t metro, int ass
 void registra_errore(scenario& s, const diagnostica& d) {
     s.codice_errore = d.codice;
     if (d.ha_posizione) s.posizione_errore = d.posizione;
-    s.diagnostiche.push_back(d);
+    if (++s.errori_per_codice[d.codice] <= avvertimenti_per_tipo_max) s.diagnostiche.push_back(d);
+}
+
+std::int64_t errori_trovati(const scenario& s) {
+    auto n = static_cast<std::int64_t>(s.diagnostiche.size());
+    for (const auto& [codice, quanti] : s.errori_per_codice)
+        if (quanti > avvertimenti_per_tipo_max) n += quanti - avvertimenti_per_tipo_max;
+    return n;
 }
 
 void registra_avvertimento(scenario& s, diagnostica d) {

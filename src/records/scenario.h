@@ -188,6 +188,8 @@ struct scenario {
     // Warnings of each kind found, kept or not: past `avvertimenti_per_tipo_max` of one kind
     // only the count grows, so a file of a million bad rows keeps little in memory.
     std::map<std::string, std::int64_t> avvertimenti_per_tipo;
+    // Errors of each code found: the same limit holds for `diagnostiche`.
+    std::map<std::int32_t, std::int64_t> errori_per_codice;
     // Beside the cells, the row that placed each cell's feature; the two source files' names.
     std::vector<origine_cella> origini;
     std::array<std::string, 2> nomi_sorgenti;
@@ -215,8 +217,12 @@ void imposta_punto(struct tracciato& t, std::int64_t metro, int asse, etichetta 
 double valore_punto(const struct tracciato& t, std::int64_t metro, int asse);
 etichetta etichetta_punto(const struct tracciato& t, std::int64_t metro, int asse);
 
-// Records an error: the last one becomes `codice_errore`/`posizione_errore`.
+// Records an error: the last one becomes `codice_errore`/`posizione_errore`. Past the limit of
+// its code it is only counted.
 void registra_errore(scenario& s, const diagnostica& d);
+
+// Every error found, shown or only counted.
+std::int64_t errori_trovati(const scenario& s);
 
 // Records a note to authors under its kind `d.tipo`; past the limit of its kind it is only counted.
 void registra_avvertimento(scenario& s, diagnostica d);

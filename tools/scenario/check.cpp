@@ -51,7 +51,8 @@ std::string rapporto_in_json(const std::string& nome_linea, const std::string& n
     j.fine().chiave("warnings").lista();
     for (const auto& r : rapporto)
         if (!r.errore) voce_in_json(j, r);
-    j.fine().chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
+    j.fine().chiave("errors_found").intero(errori_trovati(s));
+    j.chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
     return j.risultato();
 }
 
@@ -67,7 +68,8 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
           << ") was already taken" << (e.causa_fatale.empty() ? "" : ": " + e.causa_fatale)
           << "; compile would write no file\n";
     const std::int64_t avvertimenti = avvertimenti_trovati(s);
-    o << s.diagnostiche.size() << (s.diagnostiche.size() == 1 ? " error, " : " errors, ") << avvertimenti
+    const std::int64_t errori = errori_trovati(s);
+    o << errori << (errori == 1 ? " error, " : " errors, ") << avvertimenti
       << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "")
       << "\n";
     return o.str();

@@ -40,7 +40,8 @@ void stampa_json(const scenario& s, const esito_compilazione& e, const std::vect
     for (const auto& f : e.file_scritti) j.testo(percorso_in_testo(f));
     j.fine().chiave("diagnostics").lista();
     for (const auto& r : rapporto) voce_in_json(j, r);
-    j.fine().chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
+    j.fine().chiave("errors_found").intero(errori_trovati(s));
+    j.chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
     std::cout << j.risultato();
 }
 

@@ -30,6 +30,10 @@ std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::strin
 
 std::string avvertimenti_non_mostrati(const scenario& s) {
     std::string t;
+    for (const auto& [codice, quanti] : s.errori_per_codice)
+        if (quanti > avvertimenti_per_tipo_max)
+            t += "... and " + std::to_string(quanti - avvertimenti_per_tipo_max) + " more 'error-" +
+                 std::to_string(codice) + "' errors not shown\n";
     for (const auto& [tipo, quanti] : s.avvertimenti_per_tipo)
         if (quanti > avvertimenti_per_tipo_max)
             t += "... and " + std::to_string(quanti - avvertimenti_per_tipo_max) + " more '" + tipo +

@@ -26,7 +26,7 @@ struct voce_rapporto {
 std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::string& nome_linea,
                                              const std::string& nome_treno, bool severo);
 
-// "... and N more warnings of kind K not shown", one line each, for the kinds past their limit.
+// "... and N more 'K' warnings (or errors) not shown", one line each, for the kinds past their limit.
 std::string avvertimenti_non_mostrati(const scenario& s);
 
 // The stable identifier of a report line: "error-CODE" or the warning's kind.
