@@ -199,7 +199,9 @@ TEST(Diagnostiche, SeveroEStampaDiCompile) {
     EXPECT_EQ(v["diagnostics"][0]["id"].s, "keyword-spelling");
     EXPECT_EQ(v["diagnostics"][0]["severity"].s, "warning");
     EXPECT_EQ(v["diagnostics"][0]["line"].intero(), 2);
-    EXPECT_EQ(f.esegui("compile", {"--out", (f.d / "o").string(), "--strict"}).stato, 1);
+    auto cs = f.esegui("compile", {"--out", (f.d / "o").string(), "--strict", "--json"});
+    EXPECT_EQ(cs.stato, 1);
+    EXPECT_EQ(prova::leggi_json(cs.out)["diagnostics"][0]["severity"].s, "error");
 }
 
 TEST(Diagnostiche, OltreCentoDiUnTipoSoloContati) {

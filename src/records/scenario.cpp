@@ -23,6 +23,7 @@ void alloca_percorso(scenario& s, std::int32_t lunghezza) {
     s.ultima_cella = clng(static_cast<double>(s.fine_tracciato) / 50.0);
     if (s.ultima_cella < 0) throw guasto("negative route length");
     s.celle.assign(static_cast<std::size_t>(s.ultima_cella) + 1, cella{});
+    s.origini.clear();
     s.rallentamenti.clear();
     s.tracciato = {};
     if (s.genera_tracciato != 0) {

@@ -17,7 +17,7 @@ std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::strin
     for (const auto& d : s.avvertimenti) {
         std::string m = messaggio_avvertimento(d);
         if (severo) m.replace(m.find("warning: "), 9, "error: ");
-        rapporto.push_back({rango(d.file), d.riga, d.colonna, false, m, &d});
+        rapporto.push_back({rango(d.file), d.riga, d.colonna, false, m, &d, severo});
     }
     std::stable_sort(rapporto.begin(), rapporto.end(), [](const voce_rapporto& x, const voce_rapporto& y) {
         if (x.rango_file != y.rango_file) return x.rango_file < y.rango_file;
@@ -48,7 +48,7 @@ std::string identificatore(const voce_rapporto& r) {
 
 void voce_in_json(json_scrittore& j, const voce_rapporto& r) {
     const diagnostica& d = *r.d;
-    j.oggetto().chiave("id").testo(identificatore(r)).chiave("severity").testo(r.errore ? "error" : "warning");
+    j.oggetto().chiave("id").testo(identificatore(r)).chiave("severity").testo(r.errore || r.severo ? "error" : "warning");
     if (r.errore) {
         j.chiave("code").intero(d.codice).chiave("position");
         d.ha_posizione ? j.intero(d.posizione) : j.nullo();

@@ -18,6 +18,7 @@ struct voce_rapporto {
     bool errore = true;
     std::string testo;  // the whole report line, UTF-8
     const diagnostica* d = nullptr;
+    bool severo = false;  // a warning taken as an error under --strict
 };
 
 // Every error and warning, sorted by file (line file, train file, then the route checks in the
