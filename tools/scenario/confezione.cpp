@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "comune.h"
+#include "rapporto.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
 #include "platform/file_ospite.h"
@@ -39,7 +40,8 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     if (!e.fatale.empty()) std::cerr << "scenario: fatal error " << e.fatale << "\n";
     const int stato = stato_compilazione(s, e);
     if (stato == uscita_ok && (avvertimenti_ammessi || s.avvertimenti.empty())) return uscita_ok;
-    std::cerr << "scenario: the sources have " << s.diagnostiche.size() << " error(s) and " << s.avvertimenti.size()
+    std::cerr << avvertimenti_non_mostrati(s);
+    std::cerr << "scenario: the sources have " << errori_trovati(s) << " error(s) and " << avvertimenti_trovati(s)
               << " warning(s); put them right first (see 'scenario check')\n";
     return stato == uscita_ok ? uscita_errore_registrato : stato;
 }
