@@ -559,7 +559,7 @@ int main(int argc, char** argv) {
     };
     auto prepara_compila = [&](const fs::path& c) {
         return std::vector<std::string>{opz.strumento, "compile", "--line", linea.string(), "--train", treno.string(),
-                                        "--out", c.string()};
+                                        "--out", c.string(), "--route", "Lunga", "--train-name", "T 1"};
     };
     // The fixed cost of a process that does nothing, for scale: any job pays it on top of its work.
     std::vector<double> vuoto, vuoto_cpu;

@@ -159,7 +159,7 @@ TEST(Robustezza, TestoDiCartelloOltre65535Byte) {
     const auto out = c / "out";
     testing::internal::CaptureStderr();
     int stato = strumento::esegui({"compile", "--line", (c / "linea.txt").string(), "--train", (c / "treno.txt").string(),
-                                   "--out", out.string()});
+                                   "--out", out.string(), "--route", "Valmarena", "--train-name", "RX 914"});
     std::string errori = testing::internal::GetCapturedStderr();
     EXPECT_EQ(stato, 3);
     EXPECT_NE(errori.find("scenario: cannot write " + (out / "Valmarena_RX 914.sim").string() +

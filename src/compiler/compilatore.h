@@ -62,6 +62,10 @@ esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgent
 // 2 after a fatal error, 1 when an error was recorded or no cell was built, else 0.
 stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e);
 
+// Writes the three files of what `compila_in_memoria` left in the records into `cartella`, adding
+// each to `esito.file_scritti`; nothing after a fatal error or without cells. Failures throw `errore_file`.
+void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella);
+
 // The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
 // With j = 0 no track plan is built or written. File-system failures throw `errore_file`.
 esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,

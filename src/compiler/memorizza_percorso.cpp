@@ -32,10 +32,8 @@ stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e) 
     return s.codice_errore != 0 || e.senza_celle ? uscita_errore_registrato : uscita_ok;
 }
 
-esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
-                                      const std::filesystem::path& cartella) {
-    esito_compilazione esito = compila_in_memoria(s, j, src);
-    if (esito.senza_celle || !esito.fatale.empty()) return esito;
+void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella) {
+    if (esito.senza_celle || !esito.fatale.empty()) return;
 
     // A name longer than its 2-byte length field cannot go into the table file: the compile
     // stops on that file before any file is touched, as for any file that cannot be written.
@@ -56,6 +54,12 @@ esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgent
     auto celle = in_cartella(cartella, nome_celle_dat(s.nome_percorso, s.nome_treno));
     scrivi_celle(celle, s);
     esito.file_scritti.push_back(celle);
+}
+
+esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
+                                      const std::filesystem::path& cartella) {
+    esito_compilazione esito = compila_in_memoria(s, j, src);
+    scrivi_compilati(s, esito, cartella);
     return esito;
 }
 

@@ -9,6 +9,7 @@
 #include "comune.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
+#include "descrizione.h"
 #include "json.h"
 #include "rapporto.h"
 #include "platform/file_ospite.h"
@@ -20,11 +21,14 @@ namespace {
 
 const char* aiuto =
     "usage: scenario compile --line FILE --train FILE --out DIR [--route NAME] [--train-name NAME]\n"
-    "                        [--no-track-plan] [--json] [--dry-run] [--strict] [--encoding utf-8]\n"
+    "                        [--no-track-plan] [--json] [--dry-run] [--write-on-error] [--strict]\n"
+    "                        [--encoding utf-8]\n"
     "Compiles a line description and a train description into DIR as ROUTE_linea.dat (track plan),\n"
     "ROUTE_TRAIN.sim (scenario table) and ROUTE_TRAIN.dat (route cells). The input files are never\n"
-    "changed or deleted. ROUTE defaults to Valmarena and TRAIN to \"RX 914\".\n"
-    "Exit status: 0 no error, 1 recorded errors (files written), 2 fatal error (no file written),\n"
+    "changed or deleted. ROUTE and TRAIN default to the names of the source files (ROUTE_linea.txt,\n"
+    "ROUTE_TRAIN-.txt). When an error is recorded nothing is written and the files of an earlier\n"
+    "compile stay as they were; --write-on-error writes them all the same, as the package does.\n"
+    "Exit status: 0 no error, 1 recorded errors, 2 fatal error (no file written),\n"
     "3 bad arguments or a file that cannot be read or written.\n"
     "Every error and warning goes to standard error as FILE:LINE:COLUMN (with --json also under\n"
     "\"diagnostics\", each with a stable \"id\"); past 100 warnings of one kind the rest are counted.\n"
@@ -45,11 +49,27 @@ void stampa_json(const scenario& s, const esito_compilazione& e, const std::vect
     std::cout << j.risultato();
 }
 
+// One line on what was written: the files and how many signals, stations, slowdowns and cells.
+std::string riepilogo(const scenario& s, const esito_compilazione& e) {
+    std::size_t segnali = 0, rallentamenti = 0, stazioni = 0;
+    for (const auto& c : s.celle) {
+        segnali += c.tipo == cella_segnale ? 1 : 0;
+        rallentamenti += c.tipo == cella_inizio_rallentamento ? 1 : 0;
+    }
+    const std::vector<voce> voci(s.tabella.begin(), s.tabella.end());
+    for (std::size_t i = 1; i < prima_voce_cartelli; ++i) stazioni += ruolo_voce(voci, i) == "station" ? 1 : 0;
+    std::string t = "wrote";
+    for (std::size_t i = 0; i < e.file_scritti.size(); ++i)
+        t += (i == 0 ? " " : ", ") + percorso_in_testo(e.file_scritti[i]);
+    return t + ": " + std::to_string(segnali) + " signals, " + std::to_string(stazioni) + " stations, " +
+           std::to_string(rallentamenti) + " slowdowns, " + std::to_string(s.celle.size()) + " cells\n";
+}
+
 }  // namespace
 
 int comando_compile(const std::vector<std::string>& args) {
     argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out", "--encoding"},
-                           {"--no-track-plan", "--json", "--help", "--dry-run", "--strict"});
+                           {"--no-track-plan", "--json", "--help", "--dry-run", "--strict", "--write-on-error"});
     if (a.ha("--help")) {
         std::cout << aiuto;
         return 0;
@@ -58,7 +78,7 @@ int comando_compile(const std::vector<std::string>& args) {
         // The check takes the same options but --out: nothing is written.
         std::vector<std::string> resto;
         for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--dry-run") continue;
+            if (args[i] == "--dry-run" || args[i] == "--write-on-error") continue;
             if (args[i] == "--out") {
                 ++i;
                 continue;
@@ -73,6 +93,8 @@ int comando_compile(const std::vector<std::string>& args) {
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
     if (!converti_sorgenti(a, src)) return 3;
     const bool severo = a.ha("--strict");
+    std::optional<scenario> nominato = scenario_da_sorgenti(a, src.linea, src.treno);
+    if (!nominato) return 3;
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
     if (ec) {
@@ -80,10 +102,13 @@ int comando_compile(const std::vector<std::string>& args) {
         return 3;
     }
 
-    scenario s = scenario_con_nomi(a);
-    esito_compilazione e;
+    scenario& s = *nominato;
+    esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? 0 : 1, src);
+    // Under --strict a warning is an error too: nothing is written then either.
+    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
+    const bool scrivi = stato == uscita_ok || a.ha("--write-on-error");
     try {
-        e = memorizza_percorso(s, a.ha("--no-track-plan") ? 0 : 1, src, out);
+        if (scrivi) scrivi_compilati(s, e, out);
     } catch (const errore_file& x) {
         std::cerr << "scenario: cannot write " << x.file << ": " << x.causa << "\n";
         return 3;
@@ -94,8 +119,11 @@ int comando_compile(const std::vector<std::string>& args) {
     if (!e.fatale.empty()) std::cerr << " Errore n. " << e.fatale << "\n";
     if (!e.causa_fatale.empty()) std::cerr << "scenario: a reserved slot is taken: " << e.causa_fatale << "\n";
     if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
+    else if (!scrivi && e.fatale.empty())
+        std::cerr << "scenario: errors recorded; no file was written (--write-on-error writes them)\n";
+    if (!a.ha("--json") && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
     if (a.ha("--json")) stampa_json(s, e, rapporto);
-    return stato_severo(stato_compilazione(s, e), s, severo);
+    return stato;
 }
 
 }  // namespace valmarena::strumento

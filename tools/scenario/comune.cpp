@@ -114,6 +114,45 @@ scenario scenario_con_nomi(const argomenti& a) {
     return s;
 }
 
+namespace {
+
+// `nome` without `coda` at its end; nothing when it does not end so or nothing is left.
+std::optional<std::string> senza_coda(const std::string& nome, const std::string& coda) {
+    if (nome.size() <= coda.size() || !finisce_con(nome, coda)) return std::nullopt;
+    return nome.substr(0, nome.size() - coda.size());
+}
+
+}  // namespace
+
+std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
+                                             const std::filesystem::path& treno) {
+    std::optional<std::string> percorso;
+    if (a.ha("--route")) percorso = a.valore("--route");
+    else percorso = senza_coda(percorso_in_testo(linea.filename()), "_linea.txt");
+    if (!percorso) {
+        std::cerr << "scenario: the line file " << percorso_in_testo(linea)
+                  << " is not named ROUTE_linea.txt: give the route name with --route\n";
+        return std::nullopt;
+    }
+    std::optional<std::string> nome_treno;
+    if (a.ha("--train-name")) {
+        nome_treno = a.valore("--train-name");
+    } else if (auto radice = senza_coda(percorso_in_testo(treno.filename()), "-.txt")) {
+        const std::string prefisso = *percorso + "_";
+        if (radice->size() > prefisso.size() && radice->rfind(prefisso, 0) == 0)
+            nome_treno = radice->substr(prefisso.size());
+    }
+    if (!nome_treno) {
+        std::cerr << "scenario: the train file " << percorso_in_testo(treno) << " is not named " << *percorso
+                  << "_TRAIN-.txt: give the train name with --train-name\n";
+        return std::nullopt;
+    }
+    scenario s;
+    s.nome_percorso = da_utf8_a_1252(*percorso);
+    s.nome_treno = da_utf8_a_1252(*nome_treno);
+    return s;
+}
+
 void errore_in_json(json_scrittore& j, const diagnostica& d) {
     j.oggetto().chiave("code").intero(d.codice).chiave("position");
     d.ha_posizione ? j.intero(d.posizione) : j.nullo();

@@ -32,6 +32,12 @@ bool converti_sorgenti(const argomenti& a, sorgenti& src);
 // Fresh records named by --route and --train-name, the package's names when they are not given.
 scenario scenario_con_nomi(const argomenti& a);
 
+// Records named for a compile: by --route and --train-name, else by the source files' names
+// (ROUTE_linea.txt, ROUTE_TRAIN-.txt). Nothing, with the reason on standard error, when neither
+// gives a name.
+std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
+                                             const std::filesystem::path& treno);
+
 // A recorded error as a JSON object: code, position, file, line, column and the message.
 void errore_in_json(json_scrittore& j, const diagnostica& d);
 
