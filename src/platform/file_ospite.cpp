@@ -3,6 +3,7 @@
 #include "file_ospite.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <system_error>
@@ -19,6 +20,12 @@
 #endif
 
 namespace valmarena {
+
+void ignora_limite_file() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
 
 std::string causa_errno() { return std::generic_category().message(errno); }
 

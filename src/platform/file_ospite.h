@@ -26,6 +26,10 @@ bool sostituisci_file(const std::filesystem::path& da, const std::filesystem::pa
 // Text of the last C library error (errno).
 std::string causa_errno();
 
+// A write beyond the host's file-size limit fails with "File too large" instead of ending the
+// process, so that the temporary file is removed and the cause reported. Nothing where no such limit exists.
+void ignora_limite_file();
+
 // A file name in Windows-1252 bytes as a path of this host.
 std::filesystem::path nome_in_percorso(const std::string& nome_1252);
 

@@ -8,6 +8,7 @@
 
 namespace valmarena::strumento {
 
+int comando_new(const std::vector<std::string>& args);
 int comando_sources(const std::vector<std::string>& args);
 int comando_compile(const std::vector<std::string>& args);
 int comando_check(const std::vector<std::string>& args);

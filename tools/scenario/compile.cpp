@@ -61,8 +61,9 @@ std::string riepilogo(const scenario& s, const esito_compilazione& e) {
     std::string t = "wrote";
     for (std::size_t i = 0; i < e.file_scritti.size(); ++i)
         t += (i == 0 ? " " : ", ") + percorso_in_testo(e.file_scritti[i]);
-    return t + ": " + std::to_string(segnali) + " signals, " + std::to_string(stazioni) + " stations, " +
-           std::to_string(rallentamenti) + " slowdowns, " + std::to_string(s.celle.size()) + " cells\n";
+    auto quanti = [](std::size_t n, const std::string& cosa) { return std::to_string(n) + " " + cosa + (n == 1 ? "" : "s"); };
+    return t + ": " + quanti(segnali, "signal") + ", " + quanti(stazioni, "station") + ", " +
+           quanti(rallentamenti, "slowdown") + ", " + quanti(s.celle.size(), "cell") + "\n";
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ namespace {
 
 const char* aiuto =
     "usage: scenario COMMAND [OPTIONS]\n"
+    "       scenario --version\n"
     "Commands:\n"
+    "  new       write a small line and train description to start a scenario from\n"
     "  sources   write the package's embedded text files into a folder\n"
     "  compile   compile a line and a train description into the binary files\n"
     "  check     compile in memory and report every error and warning; writes nothing\n"
@@ -32,9 +34,14 @@ int esegui(const std::vector<std::string>& tutti) {
         (tutti.empty() ? std::cerr : std::cout) << aiuto;
         return tutti.empty() ? 3 : 0;
     }
+    if (tutti[0] == "--version") {
+        std::cout << "scenario " << VALMARENA_VERSIONE << "\n";
+        return 0;
+    }
     const std::string comando = tutti[0];
     const std::vector<std::string> args(tutti.begin() + 1, tutti.end());
     try {
+        if (comando == "new") return comando_new(args);
         if (comando == "sources") return comando_sources(args);
         if (comando == "compile") return comando_compile(args);
         if (comando == "check") return comando_check(args);

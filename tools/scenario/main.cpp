@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "comandi.h"
+#include "platform/file_ospite.h"
 
 int main(int argc, char** argv) {
+    valmarena::ignora_limite_file();
     return valmarena::strumento::esegui(std::vector<std::string>(argv + 1, argv + argc));
 }
