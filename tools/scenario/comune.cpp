@@ -125,12 +125,13 @@ std::optional<std::string> senza_coda(const std::string& nome, const std::string
 }  // namespace
 
 std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
-                                             const std::filesystem::path& treno) {
+                                             const std::filesystem::path& treno, bool avvisa) {
     std::optional<std::string> percorso;
     if (a.ha("--route")) percorso = a.valore("--route");
     else percorso = senza_coda(percorso_in_testo(linea.filename()), "_linea.txt");
     if (!percorso) {
-        std::cerr << "scenario: the line file " << percorso_in_testo(linea)
+        if (avvisa)
+            std::cerr << "scenario: the line file " << percorso_in_testo(linea)
                   << " is not named ROUTE_linea.txt: give the route name with --route\n";
         return std::nullopt;
     }
@@ -143,7 +144,8 @@ std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::file
             nome_treno = radice->substr(prefisso.size());
     }
     if (!nome_treno) {
-        std::cerr << "scenario: the train file " << percorso_in_testo(treno) << " is not named " << *percorso
+        if (avvisa)
+            std::cerr << "scenario: the train file " << percorso_in_testo(treno) << " is not named " << *percorso
                   << "_TRAIN-.txt: give the train name with --train-name\n";
         return std::nullopt;
     }

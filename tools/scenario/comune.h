@@ -33,10 +33,10 @@ bool converti_sorgenti(const argomenti& a, sorgenti& src);
 scenario scenario_con_nomi(const argomenti& a);
 
 // Records named for a compile: by --route and --train-name, else by the source files' names
-// (ROUTE_linea.txt, ROUTE_TRAIN-.txt). Nothing, with the reason on standard error, when neither
-// gives a name.
+// (ROUTE_linea.txt, ROUTE_TRAIN-.txt). Nothing, with the reason on standard error when `avvisa`,
+// when neither gives a name.
 std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
-                                             const std::filesystem::path& treno);
+                                             const std::filesystem::path& treno, bool avvisa = true);
 
 // A recorded error as a JSON object: code, position, file, line, column and the message.
 void errore_in_json(json_scrittore& j, const diagnostica& d);

@@ -11,6 +11,17 @@
 
 namespace valmarena::strumento {
 
+// A curve row of the line description: from `inizio` for `lunghezza` metres, of class 1 to 6.
+struct curva_letta {
+    std::int64_t inizio = 0;
+    std::int64_t lunghezza = 0;
+    int classe = 0;
+    bool sinistra = false;  // side letter s
+};
+
+// The curve rows of a line description's text, read as its reader recognises them.
+std::vector<curva_letta> curve_della_linea(const std::string& testo);
+
 // The compiled files of one scenario, as far as they were found and could be decoded.
 struct scenario_letto {
     std::string percorso;  // UTF-8, for the title
@@ -18,6 +29,8 @@ struct scenario_letto {
     std::vector<cella> celle;
     std::optional<std::vector<voce>> tabella;
     std::optional<struct tracciato> tracciato;
+    std::vector<curva_letta> curve;  // from the line description, when the picture is drawn from it
+    bool curve_lette = false;
     std::vector<std::string> note;  // files that are missing or unusable, said in the picture
 };
 

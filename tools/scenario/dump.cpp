@@ -153,6 +153,11 @@ struct vista_celle {
     std::vector<elemento_cella> elementi;
     std::map<std::uint8_t, std::size_t> conta;
     std::vector<rallentamento_letto> rallentamenti;
+    struct montagna {
+        std::size_t da, a;
+        std::uint8_t tipo;
+    };
+    std::vector<montagna> montagne;  // runs of cells with one non-zero `montagna`
     bool ha_cella_1 = false;
     std::int16_t marca = 0;
     std::int16_t codice = 0;
@@ -170,6 +175,12 @@ vista_celle guarda_celle(const std::vector<cella>& celle, tabella_accanto tab) {
         ++v.conta[celle[i].tipo];
     }
     v.rallentamenti = trova_rallentamenti(celle);
+    for (std::size_t c = 0; c < celle.size();) {
+        std::size_t h = c;
+        while (h + 1 < celle.size() && celle[h + 1].montagna == celle[c].montagna) ++h;
+        if (celle[c].montagna != 0) v.montagne.push_back({c, h, celle[c].montagna});
+        c = h + 1;
+    }
     v.ha_cella_1 = celle.size() > 1;
     v.marca = v.ha_cella_1 ? celle[1].valore1 : 0;
     v.codice = v.ha_cella_1 ? celle[1].valore2 : 0;
@@ -269,6 +280,10 @@ std::string celle_in_testo(const std::string& nome, std::size_t byte, const vist
         while (!r.empty() && r.back() == ' ') r.pop_back();
         o << r << "\n";
     }
+    o << "\nmountain stretches (montagna): " << v.montagne.size() << "\n";
+    for (const auto& m : v.montagne)
+        o << "  cells " << m.da << ".." << m.a << " (" << metri_cella(m.da) << ".." << metri_cella(m.a + 1)
+          << " m), kind " << static_cast<int>(m.tipo) << "\n";
     o << "\nslowdowns: " << v.rallentamenti.size() << "\n";
     for (const auto& r : v.rallentamenti) rallentamento_in_testo(o, r);
     o << "\ncounts:";

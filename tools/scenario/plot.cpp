@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <set>
@@ -10,11 +11,14 @@
 #include "argomenti.h"
 #include "comandi.h"
 #include "comune.h"
+#include "compiler/compilatore.h"
 #include "compiler/decodifica.h"
+#include "compiler/penna.h"
 #include "descrizione.h"
 #include "disegno.h"
 #include "platform/codifica.h"
 #include "platform/file_ospite.h"
+#include "records/guasti.h"
 #include "sources/nomi.h"
 #include "sources/scrittura.h"
 
@@ -24,13 +28,16 @@ namespace {
 
 const char* aiuto =
     "usage: scenario plot DIR --out FILE.svg [--route NAME] [--train-name NAME]\n"
+    "       scenario plot --line FILE --train FILE --out FILE.svg [--route NAME] [--train-name NAME]\n"
     "Draws the compiled scenario in DIR (ROUTE_linea.dat, ROUTE_TRAIN.sim, ROUTE_TRAIN.dat) as an\n"
     "SVG picture: the line in plan view with stations, signals, slowdowns and signboards, and\n"
     "the gradient, speed-limit and adhesion profiles along the route with the stations marked.\n"
     "ROUTE and TRAIN default to Valmarena and \"RX 914\"; when DIR holds a single other scenario\n"
     "and no name is given, that one is drawn. Only the cell file is required: without the track\n"
     "plan or the table the picture says what is missing. The same files give the same bytes.\n"
-    "Exit status: 0 written, 3 bad arguments, a missing or undecodable cell file, or an output\n"
+    "With --line and --train the sources are compiled in memory and drawn, curves included; recorded\n"
+    "errors are said in the picture ('scenario check' lists them). The folder of FILE.svg is created.\n"
+    "Exit status: 0 written, 1 no route cells could be built from the sources, 3 bad arguments, a missing or undecodable cell file, or an output\n"
     "that cannot be written.\n";
 
 constexpr double larghezza = 1600;
@@ -121,12 +128,31 @@ elementi_disegno raccogli(const scenario_letto& s) {
     return e;
 }
 
+// The look of each class of text as presentation attributes: a renderer that reads no style
+// sheet (ImageMagick's own) still finds a font it has and draws the text.
+std::string aspetto_testo(const std::string& attributi) {
+    static const std::pair<const char*, const char*> classi[] = {
+        {"class=\"titolo\"", "font-size=\"13\" font-weight=\"bold\" fill=\"#202020\""},
+        {"class=\"stazione\"", "font-size=\"11\" fill=\"#202020\""},
+        {"class=\"nome_profilo\"", "font-size=\"10\" fill=\"#202020\""},
+        {"class=\"asse\"", "font-size=\"10\" fill=\"#505050\""},
+        {"class=\"legenda\"", "font-size=\"11\" fill=\"#202020\""},
+        {"class=\"nota\"", "font-size=\"14\" fill=\"#a00000\""},
+        {"class=\"intestazione\"", "font-size=\"18\" font-weight=\"bold\" fill=\"#202020\""},
+        {"class=\"sottotitolo\"", "font-size=\"12\" fill=\"#404040\""},
+    };
+    for (const auto& [classe, aspetto] : classi)
+        if (attributi.find(classe) != std::string::npos) return std::string(" font-family=\"DejaVu Sans\" ") + aspetto;
+    return " font-family=\"DejaVu Sans\"";
+}
+
 class svg {
 public:
     std::string out;
     void riga(const std::string& t) { out += t + "\n"; }
     void testo(double x, double y, const std::string& t, const std::string& attributi) {
-        riga("<text x=\"" + f1(x) + "\" y=\"" + f1(y) + "\" " + attributi + ">" + xml(t) + "</text>");
+        riga("<text x=\"" + f1(x) + "\" y=\"" + f1(y) + "\" " + attributi + aspetto_testo(attributi) + ">" + xml(t) +
+             "</text>");
     }
     void linea(double x1, double y1, double x2, double y2, const std::string& attributi) {
         riga("<line x1=\"" + f1(x1) + "\" y1=\"" + f1(y1) + "\" x2=\"" + f1(x2) + "\" y2=\"" + f1(y2) + "\" " +
@@ -402,18 +428,94 @@ void pannello(svg& o, const rettangolo& r, const asse_km& a, const std::vector<i
     o.testo(r.x + 8, r.y + 15, titolo, "class=\"titolo\"");
 }
 
+// A kilometric value in metres as the boards write it: km 12+050.
+std::string chilometrica(std::int64_t metri) {
+    const std::int64_t m = metri < 0 ? -metri : metri;
+    char resto[8];
+    std::snprintf(resto, sizeof resto, "%03d", static_cast<int>(m % 1000));
+    return std::string(metri < 0 ? "km -" : "km ") + std::to_string(m / 1000) + "+" + resto;
+}
+
+// The line's stretches under the profiles: mountain stretches with their kind, the signal
+// repetition, the kilometric references where the count starts or restarts, and the curves
+// when the picture is drawn from the sources.
+void disegna_fascia_linea(svg& o, const scenario_letto& s, const asse_km& a, const rettangolo& r) {
+    o.riga("<rect x=\"" + f1(r.x) + "\" y=\"" + f1(r.y) + "\" width=\"" + f1(r.w) + "\" height=\"" + f1(r.h) +
+           "\" fill=\"#ffffff\" stroke=\"#c8c8c0\"/>");
+    const double r1 = r.y + 8, r2 = r.y + 22, r3 = r.y + 36, r4 = r.y + 50;
+    o.testo(r.x - 6, r1 + 4, "mountains", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(r.x - 6, r2 + 4, "repetition", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(r.x - 6, r3 + 4, "km refs", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(r.x - 6, r4 + 4, "curves", "class=\"asse\" text-anchor=\"end\"");
+    auto tratto = [&](std::int64_t da, std::int64_t a2, double yc, const std::string& colore) {
+        double x0 = a.x(static_cast<double>(da)), x1 = std::max(a.x(static_cast<double>(a2)), x0 + 2);
+        o.riga("<rect x=\"" + f1(x0) + "\" y=\"" + f1(yc - 4) + "\" width=\"" + f1(x1 - x0) + "\" height=\"8\" fill=\"" +
+               colore + "\"/>");
+        return x1;
+    };
+    // Mountain stretches: runs of cells of one kind, labelled where the label has room.
+    double fine_etichetta = -1e9;
+    for (std::size_t c = 0; c < s.celle.size();) {
+        const std::uint8_t tipo = s.celle[c].montagna;
+        std::size_t h = c;
+        while (h + 1 < s.celle.size() && s.celle[h + 1].montagna == tipo) ++h;
+        if (tipo != 0 && metri_cella(c) <= a.lunghezza) {
+            double x1 = tratto(metri_cella(c), metri_cella(h + 1), r1, "#7c5c3b");
+            if (x1 + 2 > fine_etichetta) {
+                o.testo(x1 + 2, r1 + 4, "kind " + std::to_string(tipo), "class=\"asse\"");
+                fine_etichetta = x1 + 40;
+            }
+        }
+        c = h + 1;
+    }
+    if (s.tabella && s.tabella->size() > static_cast<std::size_t>(voce_treno)) {
+        const voce& t = (*s.tabella)[voce_treno];
+        if (t.fine > t.inizio) {
+            double x1 = tratto(t.inizio, t.fine, r2, "#5b8def");
+            o.testo(std::min(x1 + 2, a.x1 - 60), r2 + 4, std::to_string(t.progressiva) + " codes", "class=\"asse\"");
+        }
+        for (int i : {voce_progressiva_uno, voce_progressiva_due, voce_progressiva_tre}) {
+            const voce& v = (*s.tabella)[static_cast<std::size_t>(i)];
+            if (v.inizio == 0 && v.fine == 0) continue;
+            const double x = a.x(static_cast<double>(v.inizio));
+            o.linea(x, r3 - 5, x, r3 + 5, "stroke=\"#202020\" stroke-width=\"1.5\"");
+            o.testo(x + 3, r3 + 4, chilometrica(v.fine), "class=\"asse\"");
+        }
+    }
+    for (const auto& k : s.curve) {
+        tratto(k.inizio, k.inizio + k.lunghezza, r4, k.sinistra ? "#c0392b" : "#2874a6");
+    }
+    if (!s.curve_lette)
+        o.testo(r.x + 4, r4 + 4, "(drawn from the sources only)", "class=\"asse\"");
+}
+
+// Station names in rows over the profiles: each name takes the first row where it does not run
+// into the name before it, the last row when none is free.
+void disegna_nomi_stazioni(svg& o, const asse_km& a, const elementi_disegno& e, double y, double altezza_fascia) {
+    constexpr double passo_riga = 12, larghezza_lettera = 6.2;
+    const int righe = std::max(1, static_cast<int>((altezza_fascia - 6) / passo_riga));
+    std::vector<double> fine_riga(static_cast<std::size_t>(righe), -1e9);
+    for (const auto& st : e.stazioni) {
+        if (!st.fermata || st.metri < 0 || st.metri > e.lunghezza) continue;
+        const double x = a.x(static_cast<double>(st.metri));
+        const double largo = larghezza_lettera * static_cast<double>(st.nome.size());
+        std::size_t r = 0;
+        while (r + 1 < fine_riga.size() && fine_riga[r] > x - 2) ++r;
+        fine_riga[r] = x + largo + 4;
+        const double yt = y + 10 + passo_riga * static_cast<double>(r);
+        o.linea(x, yt + 2, x, y + altezza_fascia, "stroke=\"#1d4ed8\" stroke-width=\"0.5\" opacity=\"0.5\"");
+        o.testo(x + 1.5, yt, st.nome, "class=\"nome_profilo\"");
+    }
+}
+
 void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e, const rettangolo& area) {
     const double sinistra = area.x + 44;
     const asse_km a{sinistra, area.destra() - 6, e.lunghezza};
     const double fascia_nomi = 118, fascia_elementi = 46, fascia_asse = 26, spazio = 14;
     double y = area.y;
-    // Station names over their positions.
-    for (const auto& st : e.stazioni) {
-        if (!st.fermata || st.metri < 0 || st.metri > e.lunghezza) continue;
-        double x = a.x(static_cast<double>(st.metri));
-        o.riga("<text transform=\"translate(" + f1(x + 3.5) + " " + f1(y + fascia_nomi - 4) +
-               ") rotate(-90)\" class=\"nome_profilo\">" + xml(st.nome) + "</text>");
-    }
+    // Station names over their positions, level and in staggered rows, each with a leader down
+    // to its place: level text reads the same in every renderer.
+    disegna_nomi_stazioni(o, a, e, y, fascia_nomi);
     y += fascia_nomi;
     // Strip of point features: signals, slowdowns with their warning points, signboards.
     const rettangolo striscia{sinistra, y, a.x1 - sinistra, fascia_elementi};
@@ -443,14 +545,15 @@ void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e,
                    "\" width=\"5\" height=\"5\" fill=\"#2b9348\"/>");
     y += fascia_elementi + spazio;
 
-    const double h = (area.basso() - y - fascia_asse - 2 * spazio) / 3;
+    const double fascia_linea = 58;
+    const double h = (area.basso() - y - fascia_asse - fascia_linea - 3 * spazio) / 3;
     std::vector<int> pendenza, velocita, aderenza;
     for (const auto& c : s.celle) {
         pendenza.push_back(static_cast<int>(c.pendenza) - 100);
         velocita.push_back(static_cast<int>(c.velocita) * 5);
         aderenza.push_back(c.aderenza);
     }
-    pannello(o, {sinistra, y, a.x1 - sinistra, h}, a, pendenza, "gradient (pendenza - 100)", "#6a4c93", scala_y::simmetrica, e);
+    pannello(o, {sinistra, y, a.x1 - sinistra, h}, a, pendenza, "gradient (\u2030, as in the pendenza rows)", "#6a4c93", scala_y::simmetrica, e);
     y += h + spazio;
     // The slowdowns over the speed limit, at their own speeds.
     std::vector<std::array<std::int64_t, 3>> tratti;
@@ -460,7 +563,9 @@ void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e,
              scala_y::da_zero, e, tratti);
     y += h + spazio;
     pannello(o, {sinistra, y, a.x1 - sinistra, h}, a, aderenza, "adhesion (aderenza)", "#b45309", scala_y::dati, e);
-    y += h;
+    y += h + spazio;
+    disegna_fascia_linea(o, s, a, {sinistra, y, a.x1 - sinistra, fascia_linea});
+    y += fascia_linea;
     double passo = passo_tondo(0, static_cast<double>(e.lunghezza) / 1000.0, 8);
     for (double km = 0; km * 1000.0 <= static_cast<double>(e.lunghezza) + 1e-6; km += passo)
         o.testo(a.x(km * 1000.0), y + 16, reale(km, 0), "class=\"asse\" text-anchor=\"middle\"");
@@ -509,7 +614,62 @@ std::string svg_scenario(const scenario_letto& s) {
     return o.out;
 }
 
+std::vector<curva_letta> curve_della_linea(const std::string& testo) {
+    std::vector<curva_letta> curve;
+    std::size_t inizio = 0;
+    while (inizio < testo.size()) {
+        std::size_t fine = testo.find('\n', inizio);
+        if (fine == std::string::npos) fine = testo.size();
+        std::string riga = testo.substr(inizio, fine - inizio);
+        inizio = fine + 1;
+        std::vector<std::string> campi(1);
+        for (char c : riga) {
+            if (c == ',') campi.emplace_back();
+            else if (c != '\r') campi.back() += c;
+        }
+        const std::string chiave = in_minuscolo(campi[0]);
+        if (campi.size() < 3 || chiave.find("curva") == std::string::npos) continue;
+        curva_letta k;
+        for (char d = '6'; d >= '1'; --d)
+            if (chiave.find(d) != std::string::npos) k.classe = d - '0';
+        k.sinistra = chiave.find('s') != std::string::npos;
+        k.inizio = std::atoll(campi[1].c_str());
+        k.lunghezza = std::atoll(campi[2].c_str());
+        if (k.classe > 0 && k.lunghezza > 0) curve.push_back(k);
+    }
+    return curve;
+}
+
 namespace {
+
+// The sources compiled in memory, as the picture needs them; status 0, or the reason it cannot draw.
+int leggi_sorgenti(const argomenti& a, scenario_letto& letto) {
+    const sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
+    if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
+    std::optional<scenario> nominato = scenario_da_sorgenti(a, src.linea, src.treno, false);
+    scenario s = nominato ? std::move(*nominato) : scenario_con_nomi(a);
+    const esito_compilazione e = compila_in_memoria(s, 1, src);
+    if (e.senza_celle) {
+        std::cerr << "scenario plot: no route cells were built from the sources ('scenario check' says why)\n";
+        return 1;
+    }
+    letto.percorso = da_1252_a_utf8(s.nome_percorso);
+    letto.treno = da_1252_a_utf8(s.nome_treno);
+    letto.celle = s.celle;
+    letto.tabella = std::vector<voce>(s.tabella.begin(), s.tabella.end());
+    if (s.tracciato.punti > 0) letto.tracciato = disegna_tracciato(s.tracciato);
+    else letto.note.push_back("no track plan was built");
+    std::string testo, causa;
+    if (leggi_file(src.linea, testo, causa)) {
+        letto.curve = curve_della_linea(testo);
+        letto.curve_lette = true;
+    }
+    const std::size_t errori = s.diagnostiche.size();
+    if (errori > 0 || !e.fatale.empty())
+        letto.note.push_back(std::to_string(errori) + (errori == 1 ? " error" : " errors") +
+                             " recorded by the compiler: see scenario check");
+    return 0;
+}
 
 struct nomi_file {
     std::filesystem::path tracciato, tabella, celle;
@@ -555,18 +715,43 @@ nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) 
     return n;
 }
 
+
+// Writes the picture, creating its folder; status 0 or 3.
+int scrivi_svg(const std::filesystem::path& uscita, const scenario_letto& s) {
+    std::error_code ec;
+    if (uscita.has_parent_path()) std::filesystem::create_directories(uscita.parent_path(), ec);
+    if (ec) {
+        std::cerr << "scenario plot: cannot create " << percorso_in_testo(uscita.parent_path()) << ": " << ec.message()
+                  << "\n";
+        return 3;
+    }
+    try {
+        scrivi_file(uscita, svg_scenario(s));
+    } catch (const errore_file& e) {
+        std::cerr << "scenario plot: cannot write " << e.file << ": " << e.causa << "\n";
+        return 3;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int comando_plot(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--out", "--route", "--train-name"}, {"--help"});
+    argomenti a = analizza(args, {"--out", "--route", "--train-name", "--line", "--train"}, {"--help"});
     if (a.ha("--help")) {
         std::cout << aiuto;
         return 0;
     }
-    if (a.posizionali.empty()) throw argomenti_errati("missing DIR");
+    const std::filesystem::path uscita = a.richiesto("--out");
+    if (a.ha("--line") || a.ha("--train")) {
+        if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
+        scenario_letto s;
+        if (int stato = leggi_sorgenti(a, s); stato != 0) return stato;
+        return scrivi_svg(uscita, s);
+    }
+    if (a.posizionali.empty()) throw argomenti_errati("missing DIR (or --line and --train)");
     if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
     const std::filesystem::path cartella = a.posizionali.front();
-    const std::filesystem::path uscita = a.richiesto("--out");
     std::error_code ec;
     if (!std::filesystem::is_directory(cartella, ec)) {
         std::cerr << "scenario plot: " << percorso_in_testo(cartella) << " is not a folder\n";
@@ -610,13 +795,7 @@ int comando_plot(const std::vector<std::string>& args) {
         if (!(*s.tabella)[voce_percorso].nome.empty()) s.percorso = da_1252_a_utf8((*s.tabella)[voce_percorso].nome);
         if (!(*s.tabella)[voce_treno].nome.empty()) s.treno = da_1252_a_utf8((*s.tabella)[voce_treno].nome);
     }
-    try {
-        scrivi_file(uscita, svg_scenario(s));
-    } catch (const std::exception& e) {
-        std::cerr << "scenario plot: cannot write " << percorso_in_testo(uscita) << ": " << e.what() << "\n";
-        return 3;
-    }
-    return 0;
+    return scrivi_svg(uscita, s);
 }
 
 }  // namespace valmarena::strumento
