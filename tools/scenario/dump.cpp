@@ -282,8 +282,8 @@ std::string celle_in_testo(const std::string& nome, std::size_t byte, const vist
     }
     o << "\nmountain stretches (montagna): " << v.montagne.size() << "\n";
     for (const auto& m : v.montagne)
-        o << "  cells " << m.da << ".." << m.a << " (" << metri_cella(m.da) << ".." << metri_cella(m.a + 1)
-          << " m), kind " << static_cast<int>(m.tipo) << "\n";
+        // A stretch's cell c covers metres 50 c to 50 (c + 1).
+        o << "  cells " << m.da << ".." << m.a << " (" << m.da * 50 << ".." << (m.a + 1) * 50 << " m), kind " << static_cast<int>(m.tipo) << "\n";
     o << "\nslowdowns: " << v.rallentamenti.size() << "\n";
     for (const auto& r : v.rallentamenti) rallentamento_in_testo(o, r);
     o << "\ncounts:";

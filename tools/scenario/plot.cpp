@@ -388,7 +388,8 @@ void pannello(svg& o, const rettangolo& r, const asse_km& a, const std::vector<i
         ylo = lo;
         yhi = std::max(hi, lo + 1);
     }
-    double passo = passo_tondo(ylo, yhi, 4);
+    // The profiles hold whole numbers: a step below 1 would label two lines alike.
+    double passo = std::max(passo_tondo(ylo, yhi, 4), 1.0);
     ylo = std::floor(ylo / passo) * passo;
     yhi = std::ceil(yhi / passo) * passo;
     if (yhi <= ylo) yhi = ylo + passo;
@@ -459,8 +460,10 @@ void disegna_fascia_linea(svg& o, const scenario_letto& s, const asse_km& a, con
         const std::uint8_t tipo = s.celle[c].montagna;
         std::size_t h = c;
         while (h + 1 < s.celle.size() && s.celle[h + 1].montagna == tipo) ++h;
-        if (tipo != 0 && metri_cella(c) <= a.lunghezza) {
-            double x1 = tratto(metri_cella(c), metri_cella(h + 1), r1, "#7c5c3b");
+        // A stretch's cell c covers metres 50 c to 50 (c + 1).
+        const auto da = static_cast<std::int64_t>(c) * 50, fine = static_cast<std::int64_t>(h + 1) * 50;
+        if (tipo != 0 && da <= a.lunghezza) {
+            double x1 = tratto(da, fine, r1, "#7c5c3b");
             if (x1 + 2 > fine_etichetta) {
                 o.testo(x1 + 2, r1 + 4, "kind " + std::to_string(tipo), "class=\"asse\"");
                 fine_etichetta = x1 + 40;
@@ -574,6 +577,13 @@ void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e,
 
 }  // namespace
 
+namespace {
+
+// "1 signal", "3 signals".
+std::string quanti(std::size_t n, const std::string& cosa) { return std::to_string(n) + " " + cosa + (n == 1 ? "" : "s"); }
+
+}  // namespace
+
 std::string svg_scenario(const scenario_letto& s) {
     const elementi_disegno e = raccogli(s);
     svg o;
@@ -589,9 +599,9 @@ std::string svg_scenario(const scenario_letto& s) {
     o.testo(24, 28, s.percorso + " - " + s.treno, "class=\"intestazione\"");
     o.testo(24 + 12.0 * static_cast<double>(s.percorso.size() + s.treno.size() + 3) + 16, 28,
             "route " + reale(static_cast<double>(e.lunghezza) / 1000.0, 2) + " km, " +
-                std::to_string(e.stazioni.size()) + " stations (" + std::to_string(fermate) + " with a stop), " +
-                std::to_string(e.segnali.size()) + " signals, " + std::to_string(e.rallentamenti.size()) +
-                " slowdowns, " + std::to_string(e.cartelli.size()) + " signboards",
+                quanti(e.stazioni.size(), "station") + " (" + std::to_string(fermate) + " with a stop), " +
+                quanti(e.segnali.size(), "signal") + ", " + quanti(e.rallentamenti.size(), "slowdown") + ", " +
+                quanti(e.cartelli.size(), "signboard"),
             "class=\"sottotitolo\"");
     for (std::size_t i = 0; i < s.note.size(); ++i)
         o.testo(larghezza - 24, 28 + 16.0 * static_cast<double>(i), s.note[i], "class=\"nota\" text-anchor=\"end\"");
