@@ -106,6 +106,8 @@ TEST(Compile, NomiDaiFileOppureStato3) {
         {"linea.txt", "Colle_R 7-.txt", {}, 3, "is not named ROUTE_linea.txt"},
         {"Colle_linea.txt", "Altro_R 7-.txt", {}, 3, "is not named Colle_TRAIN-.txt"},
         {"Colle_linea.txt", "treno.txt", {}, 3, "give the train name with --train-name"},
+        {"Co:lle_linea.txt", "Co:lle_R 7-.txt", {}, 3, "the route name of "},
+        {"Colle_linea.txt", "Colle_R 7-.txt", {"--train-name", "R?7"}, 3, "--train-name: the name holds '?'"},
     };
     for (const auto& k : casi) {
         SCOPED_TRACE(k.linea + " " + k.treno);

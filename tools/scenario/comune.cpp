@@ -41,11 +41,11 @@ std::optional<std::string> carica_file(const std::filesystem::path& p, std::stri
     return testo;
 }
 
-std::string nome_scenario(const argomenti& a, const std::string& opzione, const std::string& predefinito) {
+std::string nome_in_1252(const std::string& utf8, const std::string& cosa) {
     std::string difetto;
-    const auto nome = da_utf8_a_1252_esatto(a.valore(opzione, predefinito), difetto);
-    if (!nome) throw argomenti_errati(opzione + " " + difetto);
-    if (auto d = difetto_nome(*nome)) throw argomenti_errati(opzione + ": " + *d);
+    const auto nome = da_utf8_a_1252_esatto(utf8, difetto);
+    if (!nome) throw argomenti_errati(cosa + " " + difetto);
+    if (auto d = difetto_nome(*nome)) throw argomenti_errati(cosa + ": " + *d);
     return *nome;
 }
 
@@ -107,6 +107,10 @@ bool converti_sorgenti(const argomenti& a, sorgenti& src) {
     return converti(src.linea, src.testo_linea) && converti(src.treno, src.testo_treno);
 }
 
+std::string nome_scenario(const argomenti& a, const std::string& opzione, const std::string& predefinito) {
+    return nome_in_1252(a.valore(opzione, predefinito), opzione);
+}
+
 scenario scenario_con_nomi(const argomenti& a) {
     scenario s;
     s.nome_percorso = nome_scenario(a, "--route", percorso_pacchetto);
@@ -126,32 +130,35 @@ std::optional<std::string> senza_coda(const std::string& nome, const std::string
 
 std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
                                              const std::filesystem::path& treno, bool avvisa) {
-    std::optional<std::string> percorso;
-    if (a.ha("--route")) percorso = a.valore("--route");
-    else percorso = senza_coda(percorso_in_testo(linea.filename()), "_linea.txt");
+    // Names given are checked first, whatever the files are called.
+    std::optional<std::string> percorso, nome_treno;  // Windows-1252
+    if (a.ha("--route")) percorso = nome_scenario(a, "--route", "");
+    if (a.ha("--train-name")) nome_treno = nome_scenario(a, "--train-name", "");
+    if (!percorso) {
+        if (auto r = senza_coda(percorso_in_testo(linea.filename()), "_linea.txt"))
+            percorso = nome_in_1252(*r, "the route name of " + percorso_in_testo(linea));
+    }
     if (!percorso) {
         if (avvisa)
             std::cerr << "scenario: the line file " << percorso_in_testo(linea)
-                  << " is not named ROUTE_linea.txt: give the route name with --route\n";
+                      << " is not named ROUTE_linea.txt: give the route name with --route\n";
         return std::nullopt;
     }
-    std::optional<std::string> nome_treno;
-    if (a.ha("--train-name")) {
-        nome_treno = a.valore("--train-name");
-    } else if (auto radice = senza_coda(percorso_in_testo(treno.filename()), "-.txt")) {
-        const std::string prefisso = *percorso + "_";
-        if (radice->size() > prefisso.size() && radice->rfind(prefisso, 0) == 0)
-            nome_treno = radice->substr(prefisso.size());
+    const std::string prefisso = da_1252_a_utf8(*percorso) + "_";
+    if (!nome_treno) {
+        auto radice = senza_coda(percorso_in_testo(treno.filename()), "-.txt");
+        if (radice && radice->size() > prefisso.size() && radice->rfind(prefisso, 0) == 0)
+            nome_treno = nome_in_1252(radice->substr(prefisso.size()), "the train name of " + percorso_in_testo(treno));
     }
     if (!nome_treno) {
         if (avvisa)
-            std::cerr << "scenario: the train file " << percorso_in_testo(treno) << " is not named " << *percorso
-                  << "_TRAIN-.txt: give the train name with --train-name\n";
+            std::cerr << "scenario: the train file " << percorso_in_testo(treno) << " is not named " << prefisso
+                      << "TRAIN-.txt: give the train name with --train-name\n";
         return std::nullopt;
     }
     scenario s;
-    s.nome_percorso = da_utf8_a_1252(*percorso);
-    s.nome_treno = da_utf8_a_1252(*nome_treno);
+    s.nome_percorso = *percorso;
+    s.nome_treno = *nome_treno;
     return s;
 }
 

@@ -19,6 +19,10 @@ bool leggibile(const std::filesystem::path& p);
 // The whole content of a file, or nothing with the cause in `causa`.
 std::optional<std::string> carica_file(const std::filesystem::path& p, std::string& causa);
 
+// A name given in UTF-8 as the Windows-1252 bytes of the file names; a name that cannot be part
+// of a file name throws `argomenti_errati`, naming `cosa`.
+std::string nome_in_1252(const std::string& utf8, const std::string& cosa);
+
 // The Windows-1252 name given by `opzione` (--route, --train-name), or `predefinito`. Bad
 // arguments when the value is not valid UTF-8, holds a character Windows-1252 cannot encode or
 // cannot be part of a file name; the message names the option and the character.
@@ -34,7 +38,7 @@ scenario scenario_con_nomi(const argomenti& a);
 
 // Records named for a compile: by --route and --train-name, else by the source files' names
 // (ROUTE_linea.txt, ROUTE_TRAIN-.txt). Nothing, with the reason on standard error when `avvisa`,
-// when neither gives a name.
+// when neither gives a name; a name that cannot be a file name throws `argomenti_errati`.
 std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
                                              const std::filesystem::path& treno, bool avvisa = true);
 

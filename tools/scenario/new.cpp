@@ -8,7 +8,7 @@
 
 #include "argomenti.h"
 #include "comandi.h"
-#include "platform/codifica.h"
+#include "comune.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
 #include "sources/nomi.h"
@@ -95,9 +95,8 @@ int comando_new(const std::vector<std::string>& args) {
     if (a.posizionali.size() < 2) throw argomenti_errati("missing " + std::string(a.posizionali.empty() ? "ROUTE" : "TRAIN"));
     if (a.posizionali.size() > 2) throw argomenti_errati("unexpected argument " + a.posizionali[2]);
     const std::filesystem::path out = a.richiesto("--out");
-    const std::string percorso = da_utf8_a_1252(a.posizionali[0]);
-    const std::string treno = da_utf8_a_1252(a.posizionali[1]);
-    if (percorso.empty() || treno.empty()) throw argomenti_errati("ROUTE and TRAIN must not be empty");
+    const std::string percorso = nome_in_1252(a.posizionali[0], "ROUTE");
+    const std::string treno = nome_in_1252(a.posizionali[1], "TRAIN");
     const std::filesystem::path linea = in_cartella(out, nome_linea_txt(percorso));
     const std::filesystem::path file_treno = in_cartella(out, nome_treno_txt(percorso, treno));
     std::error_code ec;
