@@ -19,7 +19,8 @@ struct curva_letta {
     bool sinistra = false;  // side letter s
 };
 
-// The curve rows of a line description's text, read as its reader recognises them.
+// The curve rows of a line description's text, line by line, for the picture only: a first field
+// holding "curva" (any case) with a class digit 1 to 6, then the start and the length.
 std::vector<curva_letta> curve_della_linea(const std::string& testo);
 
 // The compiled files of one scenario, as far as they were found and could be decoded.
