@@ -191,7 +191,7 @@ TEST(Diagnostiche, SeveroEStampaDiCompile) {
     EXPECT_EQ(severo.out, riga + "error: 'segnalex' is read as 'segnale'\n0 errors, 1 warning (errors under --strict)\n");
 
     // compile prints the same on standard error and lists it under "diagnostics" with its id.
-    auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--json"});
+    auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--route", "Valmarena", "--train-name", "RX 914", "--json"});
     EXPECT_EQ(c.stato, 0);
     EXPECT_EQ(c.err, riga + "warning: 'segnalex' is read as 'segnale'\n");
     const prova::json v = prova::leggi_json(c.out);
@@ -199,7 +199,7 @@ TEST(Diagnostiche, SeveroEStampaDiCompile) {
     EXPECT_EQ(v["diagnostics"][0]["id"].s, "keyword-spelling");
     EXPECT_EQ(v["diagnostics"][0]["severity"].s, "warning");
     EXPECT_EQ(v["diagnostics"][0]["line"].intero(), 2);
-    auto cs = f.esegui("compile", {"--out", (f.d / "o").string(), "--strict", "--json"});
+    auto cs = f.esegui("compile", {"--out", (f.d / "o").string(), "--route", "Valmarena", "--train-name", "RX 914", "--strict", "--json"});
     EXPECT_EQ(cs.stato, 1);
     EXPECT_EQ(prova::leggi_json(cs.out)["diagnostics"][0]["severity"].s, "error");
 }
@@ -240,7 +240,7 @@ TEST(Diagnostiche, CodificaUtf8) {
         << v.out;
 
     // Converted first, the name reaches the table as the one Windows-1252 byte and nothing is said.
-    auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--encoding", "utf-8"});
+    auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--route", "Valmarena", "--train-name", "RX 914", "--encoding", "utf-8"});
     EXPECT_EQ(c.stato, 0) << c.err;
     EXPECT_EQ(c.err, "");
     EXPECT_NE(prova::leggi(f.d / "o" / "Valmarena_RX 914.sim").find("Citt\xe0"), std::string::npos);
