@@ -4,15 +4,19 @@
 
 #include <atomic>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace valmarena::prova {
 
+// Tests run as several processes at once: each draws its folder names from the system's random
+// source, not from rand(), whose sequence is the same in every process.
 cartella_temporanea::cartella_temporanea() {
     static std::atomic<int> contatore{0};
+    static const std::string processo = std::to_string(std::random_device{}());
     auto base = std::filesystem::temp_directory_path();
     for (;;) {
-        auto candidato = base / ("valmarena-prova-" + std::to_string(std::rand()) + "-" + std::to_string(contatore++));
+        auto candidato = base / ("valmarena-prova-" + processo + "-" + std::to_string(contatore++));
         if (std::filesystem::create_directory(candidato)) {
             p_ = candidato;
             return;
