@@ -14,9 +14,8 @@
 #include <vector>
 
 #include "comune.h"
-#include "compiler/decodifica.h"
+#include "compiler/binari.h"
 #include "compiler/lettore_token.h"
-#include "compiler/scrittori.h"
 #include "sources/carico.h"
 #include "sources/nomi.h"
 #include "comandi.h"

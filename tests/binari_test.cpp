@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "compiler/compilatore.h"
-#include "compiler/scrittori.h"
+#include "compiler/binari.h"
 #include "records/scenario.h"
-#include "sources/scrittura.h"
+#include "platform/file_ospite.h"
 #include "supporto.h"
 
 namespace valmarena {

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/file_ospite.h"
-#include "sources/scrittura.h"
 #include "supporto.h"
 
 namespace valmarena {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/codifica.h"
+#include "sources/codifica.h"
 #include "sources/nomi.h"
 #include "strumento_supporto.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compiler/decodifica.h"
+#include "compiler/binari.h"
 #include "driver/form1.h"
 #include "comandi.h"
 #include "supporto.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "compiler/lettore_token.h"
-#include "platform/codifica.h"
+#include "sources/codifica.h"
 
 namespace valmarena {
 namespace {

@@ -11,10 +11,10 @@
 
 #include "compiler/linea.h"
 #include "compiler/penna.h"
-#include "compiler/scrittori.h"
-#include "records/memoria_grande.h"
+#include "compiler/binari.h"
+#include "platform/memoria_grande.h"
 #include "records/scenario.h"
-#include "sources/scrittura.h"
+#include "platform/file_ospite.h"
 #include "supporto.h"
 
 namespace valmarena {

@@ -8,8 +8,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "compiler/decodifica.h"
-#include "compiler/scrittori.h"
+#include "compiler/binari.h"
 #include "strumento_supporto.h"
 
 namespace valmarena {

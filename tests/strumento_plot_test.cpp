@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "compiler/decodifica.h"
+#include "compiler/binari.h"
 #include "disegno.h"
 #include "strumento_supporto.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "../platform/codifica.h"
+#include "../sources/codifica.h"
 #include "compilatore.h"
 
 namespace valmarena {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "../platform/codifica.h"
+#include "../sources/codifica.h"
 #include "../records/arrotonda.h"
 #include "lettura_comune.h"
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-#include "../platform/codifica.h"
+#include "../sources/codifica.h"
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
 

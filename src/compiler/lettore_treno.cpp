@@ -6,7 +6,7 @@
 
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
-#include "../platform/codifica.h"
+#include "../sources/codifica.h"
 #include "compilatore.h"
 #include "lettura_comune.h"
 #include "treno.h"

@@ -6,6 +6,7 @@
 
 #include "../platform/file_ospite.h"
 #include "../records/guasti.h"
+#include "../sources/codifica.h"
 #include "compilatore.h"
 #include "lettura_comune.h"
 

@@ -3,10 +3,11 @@
 
 #include "../platform/file_ospite.h"
 #include "../records/guasti.h"
+#include "../sources/codifica.h"
 #include "../sources/nomi.h"
+#include "binari.h"
 #include "compilatore.h"
 #include "diagnosi.h"
-#include "scrittori.h"
 
 namespace valmarena {
 

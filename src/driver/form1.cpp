@@ -9,7 +9,7 @@
 
 #include "../compiler/compilatore.h"
 #include "../compiler/errori.h"
-#include "../platform/codifica.h"
+#include "../sources/codifica.h"
 #include "../platform/ospite.h"
 #include "../records/guasti.h"
 #include "../sources/emettitori.h"

@@ -1,11 +1,12 @@
-// The host's file operations that the standard library leaves open: opening and reading by a
-// path with any letters in it, creating a file that no one else holds, replacing a file by
-// renaming over it, and a readable cause on failure.
+// Files read and written whole (an output file goes to a fresh temporary file, then is renamed
+// over the old one), and beneath them the host's file operations the standard library leaves open.
 #pragma once
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace valmarena {
 
@@ -30,10 +31,40 @@ std::string causa_errno();
 // process, so that the temporary file is removed and the cause reported. Nothing where no such limit exists.
 void ignora_limite_file();
 
-// A file name in Windows-1252 bytes as a path of this host.
-std::filesystem::path nome_in_percorso(const std::string& nome_1252);
+// An output file written whole: a fresh temporary file beside the destination, renamed over it
+// on `conferma`, so a failure never leaves a half-written or missing file.
+class file_uscita {
+public:
+    // Creates the temporary file under a name no one else holds; throws `errore_file` naming
+    // the destination when it cannot.
+    explicit file_uscita(std::filesystem::path destinazione);
+    ~file_uscita();
+    file_uscita(const file_uscita&) = delete;
+    file_uscita& operator=(const file_uscita&) = delete;
 
-// A path as UTF-8 text, for messages.
-std::string percorso_in_testo(const std::filesystem::path& p);
+    // Appends bytes; they reach the disk in large blocks.
+    void scrivi(const void* dati, std::size_t n);
+    void scrivi(std::string_view s) { scrivi(s.data(), s.size()); }
+
+    // Flushes, closes and renames the temporary file over the destination.
+    void conferma();
+
+private:
+    void svuota();
+    void manda(const char* dati, std::size_t n);
+    void abbandona() noexcept;
+
+    std::filesystem::path destinazione_;
+    std::filesystem::path temporaneo_;
+    std::FILE* f_ = nullptr;
+    std::vector<char> blocco_;
+};
+
+// Replaces the file at `destinazione` with exactly `contenuto`.
+void scrivi_file(const std::filesystem::path& destinazione, std::string_view contenuto);
+
+// A temporary name beside `destinazione`, different on every call: its name, a dot, eight
+// hexadecimal digits, then ".~tmp".
+std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione);
 
 }  // namespace valmarena

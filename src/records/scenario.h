@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "memoria_grande.h"
+#include "../platform/memoria_grande.h"
 
 namespace valmarena {
 

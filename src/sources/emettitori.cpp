@@ -6,7 +6,7 @@
 
 #include "contenuto.h"
 #include "nomi.h"
-#include "scrittura.h"
+#include "../platform/file_ospite.h"
 
 namespace valmarena {
 

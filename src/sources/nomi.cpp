@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "../platform/file_ospite.h"
+#include "codifica.h"
 
 namespace valmarena {
 

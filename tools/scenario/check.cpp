@@ -13,6 +13,7 @@
 #include "json.h"
 #include "rapporto.h"
 #include "platform/file_ospite.h"
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

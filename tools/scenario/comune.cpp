@@ -7,7 +7,7 @@
 #include <iostream>
 
 #include "compiler/errori.h"
-#include "platform/codifica.h"
+#include "sources/codifica.h"
 #include "platform/file_ospite.h"
 #include "sources/nomi.h"
 

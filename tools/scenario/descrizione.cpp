@@ -2,7 +2,7 @@
 
 #include "descrizione.h"
 
-#include "platform/codifica.h"
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

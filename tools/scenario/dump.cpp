@@ -11,11 +11,12 @@
 
 #include "argomenti.h"
 #include "comandi.h"
+#include "compiler/binari.h"
 #include "comune.h"
-#include "compiler/decodifica.h"
 #include "descrizione.h"
 #include "json.h"
 #include "platform/file_ospite.h"
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

@@ -7,7 +7,7 @@
 #include "argomenti.h"
 #include "comandi.h"
 #include "compiler/formato.h"
-#include "platform/codifica.h"
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

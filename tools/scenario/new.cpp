@@ -12,7 +12,7 @@
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
 #include "sources/nomi.h"
-#include "sources/scrittura.h"
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

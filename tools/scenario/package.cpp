@@ -13,7 +13,7 @@
 #include "platform/ospite.h"
 #include "records/guasti.h"
 #include "sources/carico.h"
-#include "sources/scrittura.h"
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

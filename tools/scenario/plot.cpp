@@ -11,16 +11,15 @@
 #include "argomenti.h"
 #include "comandi.h"
 #include "comune.h"
+#include "compiler/binari.h"
 #include "compiler/compilatore.h"
-#include "compiler/decodifica.h"
 #include "compiler/penna.h"
 #include "descrizione.h"
 #include "disegno.h"
-#include "platform/codifica.h"
+#include "sources/codifica.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
 #include "sources/nomi.h"
-#include "sources/scrittura.h"
 
 namespace valmarena::strumento {
 

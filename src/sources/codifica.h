@@ -1,7 +1,8 @@
-// Windows-1252, the code page of every text file and name this system writes: conversion to
-// UTF-8 for paths and messages, and letter case folding for the keyword tests.
+// Windows-1252, the code page of every text file and name this system writes: conversion to and
+// from UTF-8, names as the host's paths, and letter case folding for the keyword tests.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,5 +21,11 @@ std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::st
 // Lower case of one Windows-1252 byte (ASCII letters and the Latin-1 capitals).
 char minuscola(char c);
 std::string in_minuscolo(std::string_view testo);
+
+// A file name in Windows-1252 bytes as a path of this host.
+std::filesystem::path nome_in_percorso(const std::string& nome_1252);
+
+// A path as UTF-8 text, for messages.
+std::string percorso_in_testo(const std::filesystem::path& p);
 
 }  // namespace valmarena
