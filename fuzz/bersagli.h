@@ -77,7 +77,7 @@ inline int prova_lettore_token(const std::uint8_t* dati, std::size_t n) {
 // author's check does (bit 1). A run-time failure (`guasto`) is the reader's expected way out.
 inline int prova_lettore_linea(const std::uint8_t* dati, std::size_t n) {
     if (n < 1) return 0;
-    scenario s = scenario_nuovo(dati[0] & 1);
+    scenario s = scenario_nuovo((dati[0] & 1) != 0 ? tracciato_si_no::con : tracciato_si_no::senza);
     s.continua_dopo_errori = (dati[0] & 2) != 0;
     std::string testo(reinterpret_cast<const char*>(dati + 1), n - 1);
     try {
@@ -110,7 +110,7 @@ inline const char* const linea_fissa =
 
 inline const scenario& base() {
     static const scenario s = [] {
-        scenario b = scenario_nuovo(0);
+        scenario b = scenario_nuovo(tracciato_si_no::senza);
         bool avanti = leggi_linea(b, linea_fissa, "linea.txt");
         pretendi(avanti && b.codice_errore == 0, "la linea fissa non si legge");
         return b;
@@ -144,14 +144,13 @@ inline int prova_compilazione(const std::uint8_t* dati, std::size_t n) {
     std::string linea = resto.substr(0, sep);
     std::string treno = sep == std::string::npos ? std::string() : resto.substr(sep + 1);
 
-    scenario s = scenario_nuovo(dati[0] & 1);
+    scenario s = scenario_nuovo((dati[0] & 1) != 0 ? tracciato_si_no::con : tracciato_si_no::senza);
     leggi_in_memoria(s, linea, treno);
     controlla_scenario(s);
     if (s.celle.size() < 2) return 0;
 
     controlla_percorso(s);
-    std::string fatale = occupa_riservati(s);
-    if (!fatale.empty()) return 0;
+    if (occupa_riservati(s) != errore_fatale::nessuno) return 0;
     // A name too long for its length field stops the compile on the table file (an errore_file).
     for (const auto& v : s.tabella)
         if (v.nome.size() > 0xFFFF) return 0;
@@ -192,7 +191,7 @@ struct cartella_dump {
 };
 
 inline std::string tabella_valida() {
-    scenario s = scenario_nuovo(0);
+    scenario s = scenario_nuovo(tracciato_si_no::senza);
     for (int i = 1; i < voci_tabella; ++i) s.tabella[static_cast<std::size_t>(i)].nome = "voce " + std::to_string(i);
     return byte_tabella(s);
 }

@@ -31,7 +31,7 @@ inline void pretendi(bool condizione, const char* cosa) {
 #endif
 }
 
-inline scenario scenario_nuovo(std::int32_t genera_tracciato) {
+inline scenario scenario_nuovo(tracciato_si_no genera_tracciato) {
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";

@@ -186,7 +186,7 @@ TEST(SlotRiservati, MarcheECodiciOErroreFatale) {
     percorso_prova p;
     p.s.tabella[voce_percorso].nome = "Valmarena";
     p.s.tabella[voce_treno].nome = "RX 914";
-    EXPECT_EQ(occupa_riservati(p.s), "");
+    EXPECT_EQ(occupa_riservati(p.s), errore_fatale::nessuno);
     EXPECT_EQ(p.s.celle[1].valore1, 5121);
     EXPECT_EQ(p.s.celle[1].valore2, 2515);
     EXPECT_EQ(p.s.tabella[voce_percorso].intero1, 610);
@@ -194,10 +194,10 @@ TEST(SlotRiservati, MarcheECodiciOErroreFatale) {
 
     percorso_prova a;
     a.s.celle[1].valore1 = 7;
-    EXPECT_EQ(occupa_riservati(a.s), "1250");
+    EXPECT_EQ(occupa_riservati(a.s), errore_fatale::slot_1250);
     percorso_prova b;
     b.s.tabella[voce_percorso].orario = 3;
-    EXPECT_EQ(occupa_riservati(b.s), "1251");
+    EXPECT_EQ(occupa_riservati(b.s), errore_fatale::slot_1251);
     EXPECT_EQ(b.s.tabella[voce_percorso].intero1, 610);
 }
 
@@ -211,8 +211,8 @@ TEST(SlotRiservati, Fatale1250NonScriveNulla) {
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";
-    esito_compilazione e = memorizza_percorso(s, 1, {c / "l.txt", c / "t.txt", true}, c.percorso());
-    EXPECT_EQ(e.fatale, "1250");
+    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::con, {c / "l.txt", c / "t.txt", true}, c.percorso());
+    EXPECT_EQ(codice_fatale(e.fatale), "1250");
     EXPECT_TRUE(e.file_scritti.empty());
     EXPECT_EQ(prova::leggi(vecchio), "run precedente");
     EXPECT_FALSE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_linea.dat")));
@@ -226,7 +226,7 @@ TEST(SlotRiservati, SenzaTracciatoNienteFileDelTracciato) {
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";
-    esito_compilazione e = memorizza_percorso(s, 0, {c / "l.txt", c / "t.txt", true}, c.percorso());
+    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::senza, {c / "l.txt", c / "t.txt", true}, c.percorso());
     EXPECT_EQ(e.file_scritti.size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_linea.dat")));
     EXPECT_TRUE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_RX 914.sim")));

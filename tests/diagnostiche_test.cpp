@@ -156,7 +156,7 @@ TEST(Diagnostiche, GliErroriDiUnNuovoAutore) {
         scenario s;
         s.nome_percorso = percorso_pacchetto;
         s.nome_treno = treno_pacchetto;
-        memorizza_percorso(s, 1, {l, t, false}, out);
+        memorizza_percorso(s, tracciato_si_no::con, {l, t, false}, out);
         std::string impronte;
         for (const char* f : {"Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"})
             impronte += (std::filesystem::exists(out / f) ? fnv(out / f) : "-") + " ";

@@ -80,7 +80,7 @@ TEST(LetturaLinea, FileDellaLineaCancellatoOLasciato) {
     // An error in the line file deletes it and leaves the train file, which was never reached.
     prova::scrivi(c / "l.txt", linea_minima("curvas,  100,  50\r\n"));
     scenario s2;
-    s2.genera_tracciato = 1;
+    s2.genera_tracciato = tracciato_si_no::con;
     memorizza_dati(s2, {c / "l.txt", c / "t.txt", true});
     EXPECT_EQ(s2.codice_errore, 103);
     EXPECT_FALSE(std::filesystem::exists(c / "l.txt"));
@@ -268,7 +268,7 @@ TEST(Tracciato, PercorsoMassimoDisegnatoFinoInFondo) {
 }
 
 TEST(Tracciato, SenzaTracciatoLeCurveNonContano) {
-    scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvas,  100,  50"})), prova::treno_minimo(""), 0);
+    scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvas,  100,  50"})), prova::treno_minimo(""), tracciato_si_no::senza);
     EXPECT_EQ(s.codice_errore, 0);
     EXPECT_EQ(s.tracciato.punti, 0u);
     EXPECT_TRUE(s.tracciato.tratti.empty());
@@ -297,7 +297,7 @@ TEST(Diagnostiche, TestoInUtf8) {
     prova::scrivi(linea, linea_minima("velocit\xe0,  100,  3\r\ncurvas,  100,  50\r\n"));
     prova::scrivi(c / "t.txt", prova::treno_minimo(""));
     scenario s;
-    s.genera_tracciato = 1;
+    s.genera_tracciato = tracciato_si_no::con;
     memorizza_dati(s, {linea, c / "t.txt", false});
     ASSERT_EQ(s.diagnostiche.size(), 1u);
     EXPECT_NE(messaggio_diagnostica(s.diagnostiche[0]).find("l\xc3\xacnea.txt:5:1: error 103"), std::string::npos)

@@ -90,7 +90,7 @@ TEST(Robustezza, CurveDiLunghezzaEnorme) {
         {"fino all'ultimo metro disegnabile", linea_minima("curvad6,  0,  999999\r\n", 1000000), 0, 0},
     };
     for (const auto& c : casi) {
-        scenario s = prova::leggi_sorgenti(c.linea, treno_minimo(""), 1);
+        scenario s = prova::leggi_sorgenti(c.linea, treno_minimo(""), tracciato_si_no::con);
         EXPECT_EQ(s.codice_errore, c.codice) << c.nome;
         EXPECT_EQ(s.posizione_errore, c.posizione) << c.nome;
     }
@@ -129,12 +129,12 @@ TEST(Robustezza, PercorsoMassimoPienoDiElementi) {
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";
-    esito_compilazione e = memorizza_percorso(s, 1, {c / "linea.txt", c / "treno.txt", true}, c.percorso());
+    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::con, {c / "linea.txt", c / "treno.txt", true}, c.percorso());
 
     // The reading went through both files without an error; only the route checks complain,
     // about abatement points that find no free cell before (12) and along (13) the crowded
     // slowdowns.
-    EXPECT_TRUE(e.fatale.empty());
+    EXPECT_EQ(e.fatale, errore_fatale::nessuno);
     ASSERT_EQ(e.file_scritti.size(), 3u);
     std::set<std::int32_t> codici;
     for (const auto& d : s.diagnostiche) codici.insert(d.codice);

@@ -164,7 +164,7 @@ TEST(MemoriaGrande, ValoriConservatiCrescendoECalando) {
 
 TEST(MemoriaGrande, TracciatoDelPercorsoMassimo) {
     scenario s;
-    s.genera_tracciato = 1;
+    s.genera_tracciato = tracciato_si_no::con;
     alloca_percorso(s, 1000000);
     const std::size_t punti = 1007001;
     ASSERT_EQ(s.tracciato.punti, punti);

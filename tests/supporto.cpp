@@ -56,7 +56,7 @@ scenario scenario_con_celle(std::int32_t lunghezza) {
     return s;
 }
 
-scenario leggi_sorgenti(const std::string& linea, const std::string& treno, std::int32_t j) {
+scenario leggi_sorgenti(const std::string& linea, const std::string& treno, tracciato_si_no j) {
     cartella_temporanea c;
     scrivi(c / "linea.txt", linea);
     scrivi(c / "treno.txt", treno);

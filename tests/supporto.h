@@ -35,7 +35,8 @@ std::string righe(std::initializer_list<std::string> r);
 scenario scenario_con_celle(std::int32_t lunghezza);
 
 // Reads a line text and a train text (as files in a scratch folder) into a fresh scenario.
-scenario leggi_sorgenti(const std::string& linea, const std::string& treno, std::int32_t j = 1);
+scenario leggi_sorgenti(const std::string& linea, const std::string& treno,
+                         tracciato_si_no j = tracciato_si_no::con);
 
 // A minimal line file around the given rows: general section for a route of `lunghezza` m.
 std::string linea_minima(const std::string& righe_elementi, std::int32_t lunghezza = 20000);

@@ -31,8 +31,14 @@ enum stato_uscita : int {
     uscita_errore_file = 3,
 };
 
+// A reserved slot already taken when the slots are claimed; its code is what the package shows.
+enum class errore_fatale : std::int16_t { nessuno = 0, slot_1250 = 1250, slot_1251 = 1251 };
+
+// "1250" or "1251"; empty for `nessuno`.
+std::string codice_fatale(errore_fatale f);
+
 struct esito_compilazione {
-    std::string fatale;  // "1250" or "1251" when a reserved slot was already taken; nothing is written then
+    errore_fatale fatale = errore_fatale::nessuno;  // set when a reserved slot was taken; nothing is written then
     std::string causa_fatale;  // what took the slot and the row that put it there, when known
     bool senza_celle = false;  // the reader never allocated the cells: nothing is written
     std::vector<std::filesystem::path> file_scritti;
@@ -48,16 +54,16 @@ void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_
 
 // The pass that adds abatement points around slowdowns and signals.
 void controlla_percorso(scenario& s);
-// Claims the reserved slots and stores the competition codes; returns "1250"/"1251" on a taken slot.
-std::string occupa_riservati(scenario& s);
+// Claims the reserved slots and stores the competition codes; says which slot was already taken.
+errore_fatale occupa_riservati(scenario& s);
 
 // Competition codes from the train and route names held in entries 86 and 85.
 std::int16_t codice_gara_og(const scenario& s);
 std::int32_t codice_gara_st(const scenario& s);
 
-// Everything but the writing: reset, read, check, claim the slots. With j = 0 no track plan is
+// Everything but the writing: reset, read, check, claim the slots. Without the track plan none is
 // built. What it leaves in the records is what `memorizza_percorso` writes.
-esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgenti& src);
+esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorgenti& src);
 
 // 2 after a fatal error, 1 when an error was recorded or no cell was built, else 0.
 stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e);
@@ -67,8 +73,8 @@ stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e);
 void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella);
 
 // The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
-// With j = 0 no track plan is built or written. File-system failures throw `errore_file`.
-esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
+// Without the track plan none is built or written. File-system failures throw `errore_file`.
+esito_compilazione memorizza_percorso(scenario& s, tracciato_si_no j, const sorgenti& src,
                                       const std::filesystem::path& cartella);
 
 // The smaller of two values, x on a tie.

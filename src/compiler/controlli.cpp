@@ -175,16 +175,16 @@ void controlla_percorso(scenario& s) {
     }
 }
 
-std::string occupa_riservati(scenario& s) {
+errore_fatale occupa_riservati(scenario& s) {
     voce& percorso = s.tabella[voce_percorso];
     cella& prima = cella_a(s, 1);
-    if (percorso.intero1 != 0 || prima.valore1 != 0) return "1250";
+    if (percorso.intero1 != 0 || prima.valore1 != 0) return errore_fatale::slot_1250;
     percorso.intero1 = marca_tabella;
     prima.valore1 = marca_celle;
-    if (percorso.orario != 0 || prima.valore2 != 0) return "1251";
+    if (percorso.orario != 0 || prima.valore2 != 0) return errore_fatale::slot_1251;
     percorso.orario = codice_gara_st(s);
     prima.valore2 = codice_gara_og(s);
-    return {};
+    return errore_fatale::nessuno;
 }
 
 }  // namespace valmarena

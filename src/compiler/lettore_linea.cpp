@@ -105,7 +105,7 @@ esito lettura_linea::riga_elemento(const std::string& t) {
     using T = tipo_riga;
     esito e = esito::avanti;
     if (riconosce(T::pendenza, t) && (e = pendenza()) != esito::avanti) return e;
-    if (riconosce(T::curva, t) && s.genera_tracciato != 0 && (e = curva(t)) != esito::avanti) return e;
+    if (riconosce(T::curva, t) && s.genera_tracciato == tracciato_si_no::con && (e = curva(t)) != esito::avanti) return e;
     if (riconosce(T::montagna, t) && (e = montagna()) != esito::avanti) return e;
     if (riconosce(T::indicatore, t) && (e = indicatore()) != esito::avanti) return e;
     if (riconosce(T::cartello, t) && (e = cartello()) != esito::avanti) return e;
@@ -197,7 +197,7 @@ void lettura_linea::chiusura() {
         cella_a(s, indice_pendenza).pendenza = bassi_8(std::int64_t{pendenza_precedente} + 100);
         ++indice_pendenza;
     } while (indice_pendenza < std::int64_t{s.ultima_cella} - 2);
-    if (s.genera_tracciato != 0)
+    if (s.genera_tracciato == tracciato_si_no::con)
         // The straight run to the end knows no cursor limit: only curve rows are held to 1000000 m.
         estendi_tracciato(s.tracciato, cursore, std::int64_t{s.fine_tracciato} - 2, 0.0, INT64_MAX);
 }
@@ -240,7 +240,7 @@ bool leggi(lettura_linea& l) {
     progressive_ordina(s);
     s.n_montagne = 0;
     s.prossimo_cartello = prima_voce_cartelli;
-    if (s.genera_tracciato != 0) apri_tracciato(s.tracciato);
+    if (s.genera_tracciato == tracciato_si_no::con) apri_tracciato(s.tracciato);
     // The rest of the file: every row recognised by its keyword alone.
     if (l.scorri_righe([&l](const std::string& t) { return l.riga_elemento(t); }) == esito::ferma) return false;
     l.chiusura();

@@ -11,7 +11,11 @@
 
 namespace valmarena {
 
-esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgenti& src) {
+std::string codice_fatale(errore_fatale f) {
+    return f == errore_fatale::nessuno ? std::string() : std::to_string(static_cast<int>(f));
+}
+
+esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorgenti& src) {
     esito_compilazione esito;
     s.genera_tracciato = j;
     inizializza_tabella(s);
@@ -24,17 +28,17 @@ esito_compilazione compila_in_memoria(scenario& s, std::int32_t j, const sorgent
     }
     controlla_percorso(s);
     esito.fatale = occupa_riservati(s);
-    if (!esito.fatale.empty()) esito.causa_fatale = occupante(s, 1);
+    if (esito.fatale != errore_fatale::nessuno) esito.causa_fatale = occupante(s, 1);
     return esito;
 }
 
 stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e) {
-    if (!e.fatale.empty()) return uscita_errore_fatale;
+    if (e.fatale != errore_fatale::nessuno) return uscita_errore_fatale;
     return s.codice_errore != 0 || e.senza_celle ? uscita_errore_registrato : uscita_ok;
 }
 
 void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella) {
-    if (esito.senza_celle || !esito.fatale.empty()) return;
+    if (esito.senza_celle || esito.fatale != errore_fatale::nessuno) return;
 
     // A name longer than its 2-byte length field cannot go into the table file: the compile
     // stops on that file before any file is touched, as for any file that cannot be written.
@@ -45,7 +49,7 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
                                                               std::to_string(s.tabella[i].nome.size()) +
                                                               " bytes long, more than the 65535 a table entry holds");
 
-    if (s.genera_tracciato != 0) {
+    if (s.genera_tracciato == tracciato_si_no::con) {
         auto f = in_cartella(cartella, nome_tracciato_dat(s.nome_percorso));
         scrivi_tracciato(f, s.tracciato);
         esito.file_scritti.push_back(f);
@@ -57,7 +61,7 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
     esito.file_scritti.push_back(celle);
 }
 
-esito_compilazione memorizza_percorso(scenario& s, std::int32_t j, const sorgenti& src,
+esito_compilazione memorizza_percorso(scenario& s, tracciato_si_no j, const sorgenti& src,
                                       const std::filesystem::path& cartella) {
     esito_compilazione esito = compila_in_memoria(s, j, src);
     scrivi_compilati(s, esito, cartella);

@@ -38,13 +38,12 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const te
     mostra_finestra();
     try {
         emetti_testi(cartella, testi);
-        std::int32_t j = 1;
         sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
                      in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
-        esito_compilazione esito = memorizza_percorso(s, j, src, cartella);
+        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella);
         const stato_uscita stato = stato_compilazione(s, esito);
         if (stato == uscita_errore_fatale) {
-            mostra_messaggio(" Errore n. " + esito.fatale);
+            mostra_messaggio(" Errore n. " + codice_fatale(esito.fatale));
         } else if (stato == uscita_errore_registrato) {
             std::string m = rapporto_errori(s);
             if (esito.senza_celle) m += "\nNo route cells were built: no compiled file was written.";

@@ -26,7 +26,7 @@ void alloca_percorso(scenario& s, std::int32_t lunghezza) {
     s.origini.clear();
     s.rallentamenti.clear();
     s.tracciato = {};
-    if (s.genera_tracciato != 0) {
+    if (s.genera_tracciato == tracciato_si_no::con) {
         s.tracciato.punti = static_cast<std::size_t>(s.fine_tracciato) + 1;
     }
 }

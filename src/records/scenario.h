@@ -153,6 +153,9 @@ struct origine_cella {
     fonte file = fonte::nessuna;
 };
 
+// Whether a run builds and writes the track plan (the compiler's switch `j`: 0 without, 1 with).
+enum class tracciato_si_no : std::int32_t { senza = 0, con = 1 };
+
 struct scenario {
     // Identity.
     std::string nome_percorso;
@@ -170,7 +173,7 @@ struct scenario {
     std::int32_t n_montagne = 0;
 
     // Reader state.
-    std::int32_t genera_tracciato = 0;
+    tracciato_si_no genera_tracciato = tracciato_si_no::senza;
     std::int32_t fine_tracciato = 0;
     std::int32_t ultima_cella = 0;
     std::int32_t prossimo_cartello = prima_voce_cartelli;

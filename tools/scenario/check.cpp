@@ -44,7 +44,7 @@ std::string rapporto_in_json(const std::string& nome_linea, const std::string& n
     j.chiave("status").intero(stato);
     j.chiave("codice_errore").intero(s.codice_errore).chiave("posizione_errore").intero(s.posizione_errore);
     j.chiave("fatal");
-    e.fatale.empty() ? j.nullo() : j.testo(e.fatale);
+    e.fatale == errore_fatale::nessuno ? j.nullo() : j.testo(codice_fatale(e.fatale));
     j.chiave("cells_built").logico(!e.senza_celle);
     j.chiave("errors").lista();
     for (const auto& r : rapporto)
@@ -63,9 +63,9 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
     for (const auto& r : rapporto) o << r.testo << "\n";
     o << avvertimenti_non_mostrati(s);
     if (e.senza_celle) o << "scenario: no route cells were built (no route length was read)\n";
-    if (!e.fatale.empty())
-        o << "fatal error " << e.fatale << ": a reserved slot ("
-          << (e.fatale == "1250" ? "valore1 of cell 1 or intero1 of entry 85" : "valore2 of cell 1 or orario of entry 85")
+    if (e.fatale != errore_fatale::nessuno)
+        o << "fatal error " << codice_fatale(e.fatale) << ": a reserved slot ("
+          << (e.fatale == errore_fatale::slot_1250 ? "valore1 of cell 1 or intero1 of entry 85" : "valore2 of cell 1 or orario of entry 85")
           << ") was already taken" << (e.causa_fatale.empty() ? "" : ": " + e.causa_fatale)
           << "; compile would write no file\n";
     const std::int64_t avvertimenti = avvertimenti_trovati(s);
@@ -93,7 +93,7 @@ int comando_check(const std::vector<std::string>& args) {
 
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
-    const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? 0 : 1, src);
+    const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src);
     const std::string nome_linea = percorso_in_testo(src.linea);
     const std::string nome_treno = percorso_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);

@@ -40,7 +40,7 @@ void stampa_json(const scenario& s, const esito_compilazione& e, const std::vect
     json_scrittore j;
     j.oggetto().chiave("codice_errore").intero(s.codice_errore).chiave("posizione_errore").intero(s.posizione_errore);
     j.chiave("fatal");
-    e.fatale.empty() ? j.nullo() : j.testo(e.fatale);
+    e.fatale == errore_fatale::nessuno ? j.nullo() : j.testo(codice_fatale(e.fatale));
     j.chiave("files").lista();
     for (const auto& f : e.file_scritti) j.testo(percorso_in_testo(f));
     j.fine().chiave("diagnostics").lista();
@@ -105,7 +105,7 @@ int comando_compile(const std::vector<std::string>& args) {
     }
 
     scenario& s = *nominato;
-    esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? 0 : 1, src);
+    esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src);
     // Under --strict a warning is an error too: nothing is written then either.
     const int stato = stato_severo(stato_compilazione(s, e), s, severo);
     const bool scrivi = stato == uscita_ok || a.ha("--write-on-error");
@@ -118,10 +118,10 @@ int comando_compile(const std::vector<std::string>& args) {
     const auto rapporto = rapporto_ordinato(s, percorso_in_testo(src.linea), percorso_in_testo(src.treno), severo);
     for (const auto& r : rapporto) std::cerr << r.testo << "\n";
     std::cerr << avvertimenti_non_mostrati(s);
-    if (!e.fatale.empty()) std::cerr << " Errore n. " << e.fatale << "\n";
+    if (e.fatale != errore_fatale::nessuno) std::cerr << " Errore n. " << codice_fatale(e.fatale) << "\n";
     if (!e.causa_fatale.empty()) std::cerr << "scenario: a reserved slot is taken: " << e.causa_fatale << "\n";
     if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
-    else if (!scrivi && e.fatale.empty())
+    else if (!scrivi && e.fatale == errore_fatale::nessuno)
         std::cerr << "scenario: errors recorded; no file was written (--write-on-error writes them)\n";
     if (!a.ha("--json") && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
     if (a.ha("--json")) stampa_json(s, e, rapporto);

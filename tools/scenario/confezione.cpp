@@ -34,11 +34,11 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     s.nome_percorso = id.nome_percorso;
     s.nome_treno = id.nome_treno;
     s.continua_dopo_errori = true;
-    const esito_compilazione e = compila_in_memoria(s, 1, sorgenti{linea, treno, false});
+    const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, sorgenti{linea, treno, false});
     for (const auto& d : s.diagnostiche) std::cerr << messaggio_diagnostica(d) << "\n";
     for (const auto& d : s.avvertimenti) std::cerr << messaggio_avvertimento(d) << "\n";
     if (e.senza_celle) std::cerr << "scenario: no route cells were built (no route length was read)\n";
-    if (!e.fatale.empty()) std::cerr << "scenario: fatal error " << e.fatale << "\n";
+    if (e.fatale != errore_fatale::nessuno) std::cerr << "scenario: fatal error " << codice_fatale(e.fatale) << "\n";
     const int stato = stato_compilazione(s, e);
     if (stato == uscita_ok && (avvertimenti_ammessi || s.avvertimenti.empty())) return uscita_ok;
     std::cerr << avvertimenti_non_mostrati(s);

@@ -657,7 +657,7 @@ int leggi_sorgenti(const argomenti& a, scenario_letto& letto) {
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
     std::optional<scenario> nominato = scenario_da_sorgenti(a, src.linea, src.treno, false);
     scenario s = nominato ? std::move(*nominato) : scenario_con_nomi(a);
-    const esito_compilazione e = compila_in_memoria(s, 1, src);
+    const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, src);
     if (e.senza_celle) {
         std::cerr << "scenario plot: no route cells were built from the sources ('scenario check' says why)\n";
         return 1;
@@ -674,7 +674,7 @@ int leggi_sorgenti(const argomenti& a, scenario_letto& letto) {
         letto.curve_lette = true;
     }
     const std::size_t errori = s.diagnostiche.size();
-    if (errori > 0 || !e.fatale.empty())
+    if (errori > 0 || e.fatale != errore_fatale::nessuno)
         letto.note.push_back(std::to_string(errori) + (errori == 1 ? " error" : " errors") +
                              " recorded by the compiler: see scenario check");
     return 0;
