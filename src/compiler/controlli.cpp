@@ -10,7 +10,8 @@ namespace valmarena {
 
 namespace {
 
-constexpr std::int16_t valore_punto = 180;
+// The speed an abatement point holds, in its first value.
+constexpr std::int16_t valore_abbattimento = 180;
 
 struct passata {
     scenario& s;
@@ -24,7 +25,7 @@ struct passata {
     void metti_punto(std::int64_t i) {
         cella& c = at(i);
         c.tipo = cella_abbattimento;
-        c.valore1 = valore_punto;
+        c.valore1 = valore_abbattimento;
         segna_origine(s, i, {0, fonte::controlli});
     }
 
@@ -57,9 +58,9 @@ void passata::regola_a(std::int64_t i) {
         } else if (libera_(sg - 2)) {
             metti_punto(sg - 2);
         } else if (tipo(sg - 1) == cella_abbattimento) {
-            at(sg - 1).valore1 = static_cast<std::int16_t>(minimo(at(sg - 1).valore1, valore_punto));
+            at(sg - 1).valore1 = static_cast<std::int16_t>(minimo(at(sg - 1).valore1, valore_abbattimento));
         } else if (tipo(sg - 2) == cella_abbattimento) {
-            at(sg - 2).valore1 = static_cast<std::int16_t>(minimo(at(sg - 2).valore1, valore_punto));
+            at(sg - 2).valore1 = static_cast<std::int16_t>(minimo(at(sg - 2).valore1, valore_abbattimento));
         } else {
             errore(11, sg);
         }

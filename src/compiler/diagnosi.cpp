@@ -51,8 +51,8 @@ void griglia(scenario& s, const lettore_token& in, const campo_letto& f, const c
     std::string m = "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row is " + con_unita(v, c) +
                     ", not a multiple of " + std::to_string(c.griglia);
     if (c.cella == cella_di::punto) {
-        const std::int64_t k = clng(static_cast<double>(v) / 50.0 + 1.0);
-        m += ": the feature lands at " + std::to_string((k - 1) * 50) + " m (cell " + std::to_string(k) + ")";
+        const std::int64_t k = cella_di_metri(static_cast<double>(v));
+        m += ": the feature lands at " + std::to_string(inizio_cella(k)) + " m (cell " + std::to_string(k) + ")";
     } else if (c.cella == cella_di::tratto) {
         const std::int64_t k = clng(static_cast<double>(v) / 50.0);
         m += ": it takes effect at " + std::to_string(k * 50) + " m (cell " + std::to_string(k) + ")";
@@ -230,7 +230,7 @@ const char* nome_elemento(std::uint8_t tipo) {
 
 std::string occupante(const scenario& s, std::int64_t k) {
     if (!esiste_cella(s, k) || cella_a(s, k).tipo == cella_vuota) return {};
-    std::string t = "cell " + std::to_string(k) + ", at " + std::to_string((k - 1) * 50) + " m, already holds " +
+    std::string t = "cell " + std::to_string(k) + ", at " + std::to_string(inizio_cella(k)) + " m, already holds " +
                     nome_elemento(cella_a(s, k).tipo);
     const origine_cella o = static_cast<std::size_t>(k) < s.origini.size() ? s.origini[static_cast<std::size_t>(k)]
                                                                              : origine_cella{};

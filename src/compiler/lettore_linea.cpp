@@ -166,7 +166,7 @@ esito lettura_linea::indicatore() {
     if (!guardia(p)) return esito::fine_file;
     const esito_memo m = memo_indicatori_v_max(s, p, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
     if (m.codice != 0) return scontro(m, p);
-    segna(clng(p / 50.0 + 1.0));
+    segna(cella_di_metri(p));
     return esito::avanti;
 }
 
@@ -175,7 +175,7 @@ esito lettura_linea::cartello() {
     std::string testo = in.testo();
     s.riga = testo;
     if (!guardia(p)) return esito::fine_file;
-    const std::int64_t k = clng(p / 50.0 + 1.0);
+    const std::int64_t k = cella_di_metri(p);
     cella& c = cella_a(s, k);
     if (!libera(c)) {
         return scontro({6, k}, p);

@@ -112,9 +112,10 @@ esito lettura_treno::segnale() {
     std::int32_t v[11];
     leggi_long(in, v);
     if (!dentro(v[0], 100)) return esito::fine_file;
-    const esito_memo m = memo_segnale(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-    if (m.codice != 0) return scontro(m, v[0]);
-    segna(clng(v[0] / 50.0 + 1.0));
+    riga_segnale r{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]};
+    const esito_memo m = memo_segnale(s, r);
+    if (m.codice != 0) return scontro(m, r.posizione);
+    segna(cella_di_metri(r.posizione));
     return esito::avanti;
 }
 
@@ -181,9 +182,9 @@ esito lettura_treno::abbattimento() {
 // messages about later collisions.
 void lettura_treno::segna_rallentamento(std::int32_t x, std::int32_t l, std::int32_t f_ta) {
     const bool avviso = x > 1500;
-    if (avviso) segna(clng((x - 1200.0) / 50.0 + 1.0));
-    segna(clng(x / 50.0 + 1.0));
-    segna(clng((static_cast<double>(x) + l) / 50.0 + 1.0));
+    if (avviso) segna(cella_di_metri(x - 1200.0));
+    segna(cella_di_metri(x));
+    segna(cella_di_metri(static_cast<double>(x) + l));
     if (avviso && f_ta != 0)
         for (int k = 0; k < 4; ++k) segna(clng((x - 1200.0) / 50.0) - k);
 }

@@ -86,7 +86,7 @@ esito_memo memo_montagna(scenario& s, std::int32_t inizio, std::int32_t fine, st
 esito_memo memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32_t vas, std::int32_t vbs,
                            std::int32_t vcs, std::int32_t strisces, std::int32_t vad, std::int32_t vbd,
                            std::int32_t vcd, std::int32_t strisced) {
-    const std::int64_t k = clng(posizione / 50.0 + 1.0);
+    const std::int64_t k = cella_di_metri(posizione);
     cella& c = cella_a(s, k);
     if (!libera(c)) {
         return {21, k};

@@ -5,33 +5,31 @@
 
 namespace valmarena {
 
-esito_memo memo_segnale(scenario& s, std::int32_t posizione, std::int32_t sx, std::int32_t s1,
-                          std::int32_t s2, std::int32_t s3, std::int32_t rapp, std::int32_t dx,
-                          std::int32_t d1, std::int32_t d2, std::int32_t d3, std::int32_t& tempo) {
-    std::int64_t c = clng(posizione / 50.0 + 1.0);
+esito_memo memo_segnale(scenario& s, riga_segnale& r) {
+    std::int64_t c = cella_di_metri(r.posizione);
     cella& cl = cella_a(s, c);
     if (!libera(cl)) return {16, c};
     cl.tipo = cella_segnale;
-    cl.valore4 = bassi_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
-    cl.valore1 = bassi_16(std::int64_t{s1} * 10 + d1);
-    cl.valore2 = bassi_16(std::int64_t{s2} * 10 + d2);
-    cl.valore3 = bassi_16(std::int64_t{s3} * 10 + d3);
-    if (tempo >= 1 && tempo <= 100) tempo = 101;
-    cl.tempo = sx == 2 ? bassi_8(tempo) : 0;
+    cl.valore4 = bassi_16(std::int64_t{r.rapp} * 10 + std::int64_t{r.sx} * 3 + r.dx);
+    cl.valore1 = bassi_16(std::int64_t{r.s1} * 10 + r.d1);
+    cl.valore2 = bassi_16(std::int64_t{r.s2} * 10 + r.d2);
+    cl.valore3 = bassi_16(std::int64_t{r.s3} * 10 + r.d3);
+    if (r.tempo >= 1 && r.tempo <= 100) r.tempo = 101;
+    cl.tempo = r.sx == 2 ? bassi_8(r.tempo) : 0;
     // Approach marks 100, 200, 300 and 400 m before the signal; those before the route's start are dropped.
     for (int k = 1; k <= 4; ++k) {
         std::int64_t m = c - 2 * k;
         if (esiste_cella(s, m))
-            cella_a(s, m).preavviso = bassi_8(10 * (3 * std::int64_t{sx} + dx) + k);
+            cella_a(s, m).preavviso = bassi_8(10 * (3 * std::int64_t{r.sx} + r.dx) + k);
     }
     return {};
 }
 
 esito_memo memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std::int32_t l,
                                 std::int32_t f_tt, std::int32_t f_ta, std::int32_t d_v) {
-    const std::int64_t w = clng((x - 1200.0) / 50.0 + 1.0);
-    const std::int64_t is = clng(x / 50.0 + 1.0);
-    const std::int64_t e = clng((static_cast<double>(x) + l) / 50.0 + 1.0);
+    const std::int64_t w = cella_di_metri(x - 1200.0);
+    const std::int64_t is = cella_di_metri(x);
+    const std::int64_t e = cella_di_metri(static_cast<double>(x) + l);
     const std::int64_t q = clng((x - 1200.0) / 50.0);
     const bool avviso = x > 1500;
     if (!avviso) f_ta = 0;

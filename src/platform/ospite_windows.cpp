@@ -46,18 +46,18 @@ std::wstring in_wide(const std::string& utf8) {
 }
 
 // The full path of the running .exe, whatever its length.
-std::wstring percorso_modulo() {
-    std::wstring percorso(MAX_PATH, L'\0');
+std::wstring cammino_modulo() {
+    std::wstring file_modulo(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, percorso.data(), static_cast<DWORD>(percorso.size()));
+        DWORD n = GetModuleFileNameW(nullptr, file_modulo.data(), static_cast<DWORD>(file_modulo.size()));
         if (n == 0) return {};
-        if (n < percorso.size()) {
-            percorso.resize(n);
-            return percorso;
+        if (n < file_modulo.size()) {
+            file_modulo.resize(n);
+            return file_modulo;
         }
         // Cut short: the buffer was too small. Paths stop at 32767 characters.
-        if (percorso.size() > 32768) return {};
-        percorso.resize(percorso.size() * 2);
+        if (file_modulo.size() > 32768) return {};
+        file_modulo.resize(file_modulo.size() * 2);
     }
 }
 
@@ -108,15 +108,15 @@ LRESULT CALLBACK procedura_finestra(HWND h, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace
 
 std::filesystem::path cartella_programma(const char*) {
-    std::wstring percorso = percorso_modulo();
+    std::wstring file_modulo = cammino_modulo();
     // Without the module's own path there is no right place to write to; the current folder
     // would be somewhere else.
-    if (percorso.empty())
+    if (file_modulo.empty())
         throw std::runtime_error("Cannot find the folder that holds the program: its own path cannot be read");
-    return std::filesystem::path(percorso).parent_path();
+    return std::filesystem::path(file_modulo).parent_path();
 }
 
-std::filesystem::path programma_in_esecuzione(const char*) { return std::filesystem::path(percorso_modulo()); }
+std::filesystem::path programma_in_esecuzione(const char*) { return std::filesystem::path(cammino_modulo()); }
 
 void mostra_finestra() {
     if (finestra) return;
@@ -171,7 +171,7 @@ void mostra_finestra() {
 
 void mostra_messaggio(const std::string& testo_utf8) {
     // The caption is the program's own name, the .exe's name without its extension.
-    std::wstring titolo = std::filesystem::path(percorso_modulo()).stem().wstring();
+    std::wstring titolo = std::filesystem::path(cammino_modulo()).stem().wstring();
     if (titolo.empty()) titolo = L"valmarena";
     MessageBoxW(finestra, in_wide(testo_utf8).c_str(), titolo.c_str(), MB_OK);
 }

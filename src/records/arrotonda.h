@@ -1,5 +1,5 @@
-// Conversions between reals and the record widths: rounding to the nearest integer with halves
-// to the even neighbour, and range checks that fail as the host would on an overflow.
+// Conversions between reals and the record widths (rounding to the nearest integer with halves
+// to the even neighbour, range checks that fail as the host would), and the 50 m cell rule.
 #pragma once
 
 #include <cmath>
@@ -25,6 +25,13 @@ inline std::int32_t clng(double x) {
     if (r < -2147483648.0 || r > 2147483647.0) throw guasto("value does not fit in 32 bits");
     return static_cast<std::int32_t>(r);
 }
+
+// The route cell that holds a position in metres: cells are 50 m long and cell 1 starts at 0 m;
+// a position on a half rounds to the even cell.
+inline std::int32_t cella_di_metri(double metri) { return clng(metri / 50.0 + 1.0); }
+
+// Where cell `k` starts, in metres: the inverse of `cella_di_metri`.
+inline std::int64_t inizio_cella(std::int64_t k) { return (k - 1) * 50; }
 
 // Whole number to Integer (16-bit), failing on overflow.
 inline std::int16_t a_intero(std::int64_t v) {
