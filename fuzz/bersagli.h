@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <streambuf>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "comune.h"
@@ -181,7 +181,8 @@ struct scarico : std::streambuf {
 struct cartella_dump {
     std::filesystem::path p;
     cartella_dump() {
-        p = std::filesystem::temp_directory_path() / ("valmarena-fuzz-dump-" + std::to_string(::getpid()));
+        // A name of its own, so that fuzzers and test runs side by side never share the folder.
+        p = std::filesystem::temp_directory_path() / ("valmarena-fuzz-dump-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(p);
     }
     ~cartella_dump() {

@@ -11,8 +11,6 @@
 // file that cannot be deleted is an unlink refused by the kernel through a seccomp filter, since
 // a folder where a user may create files is one where that user may delete them again.
 
-#if defined(__linux__)
-
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -552,5 +550,3 @@ TEST(GuastiFileCompilazione, CartellaAlPostoDiUnFile) {
 
 }  // namespace
 }  // namespace valmarena
-
-#endif  // __linux__
