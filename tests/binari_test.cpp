@@ -99,7 +99,7 @@ TEST(Sostituzione, FileLungoPrecedenteRidottoAllaNuovaLunghezza) {
     prova::scrivi(f, std::string(5000, 'a'));
     scrivi_file(f, "nuovo");
     EXPECT_EQ(prova::leggi(f), "nuovo");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.percorso()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.cammino()), {}), 1);
 }
 
 TEST(Sostituzione, ScritturaFallitaLasciaIlFileVecchio) {
@@ -112,7 +112,7 @@ TEST(Sostituzione, ScritturaFallitaLasciaIlFileVecchio) {
         // abandoned without confirmation, as when the writer fails midway
     }
     EXPECT_EQ(prova::leggi(f), "vecchio");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.percorso()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.cammino()), {}), 1);
 }
 
 }  // namespace

@@ -206,17 +206,17 @@ TEST(SlotRiservati, Fatale1250NonScriveNulla) {
     // A board at 0 m lands in cell 1 and leaves a value in its reserved slot.
     prova::scrivi(c / "l.txt", prova::linea_minima("indicatori_vmax,  0,  90,  95,  100,  0,  ,  ,  ,  0\r\n"));
     prova::scrivi(c / "t.txt", prova::treno_minimo(""));
-    const auto vecchio = in_cartella(c.percorso(), "Valmarena_RX 914.sim");
+    const auto vecchio = in_cartella(c.cammino(), "Valmarena_RX 914.sim");
     prova::scrivi(vecchio, "run precedente");
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";
-    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::con, {c / "l.txt", c / "t.txt", true}, c.percorso());
+    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::con, {c / "l.txt", c / "t.txt", true}, c.cammino());
     EXPECT_EQ(codice_fatale(e.fatale), "1250");
     EXPECT_TRUE(e.file_scritti.empty());
     EXPECT_EQ(prova::leggi(vecchio), "run precedente");
-    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_linea.dat")));
-    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_RX 914.dat")));
+    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.cammino(), "Valmarena_linea.dat")));
+    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.cammino(), "Valmarena_RX 914.dat")));
 }
 
 TEST(SlotRiservati, SenzaTracciatoNienteFileDelTracciato) {
@@ -226,10 +226,10 @@ TEST(SlotRiservati, SenzaTracciatoNienteFileDelTracciato) {
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";
-    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::senza, {c / "l.txt", c / "t.txt", true}, c.percorso());
+    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::senza, {c / "l.txt", c / "t.txt", true}, c.cammino());
     EXPECT_EQ(e.file_scritti.size(), 2u);
-    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_linea.dat")));
-    EXPECT_TRUE(std::filesystem::exists(in_cartella(c.percorso(), "Valmarena_RX 914.sim")));
+    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.cammino(), "Valmarena_linea.dat")));
+    EXPECT_TRUE(std::filesystem::exists(in_cartella(c.cammino(), "Valmarena_RX 914.sim")));
 }
 
 TEST(CodiciDiGara, Esempi) {

@@ -72,7 +72,7 @@ TEST(FileNuovo, ScritturaAccantoAlVecchioNomeTemporaneo) {
     EXPECT_EQ(prova::leggi(c / "uscita.txt.~tmp"), "mio");
     EXPECT_TRUE(fs::is_directory(c / "altra.txt.~tmp"));
     int voci = 0;
-    for ([[maybe_unused]] const auto& x : fs::directory_iterator(c.percorso())) ++voci;
+    for ([[maybe_unused]] const auto& x : fs::directory_iterator(c.cammino())) ++voci;
     EXPECT_EQ(voci, 4);
 }
 

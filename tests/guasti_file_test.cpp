@@ -166,7 +166,7 @@ const std::map<std::string, std::string>& uscite_pacchetto() {
             return 127;
         });
         EXPECT_EQ(e.stato, 0) << e.errori;
-        auto m = contenuto_cartella(c.percorso());
+        auto m = contenuto_cartella(c.cammino());
         m.erase("valmarena");
         // The source files, deleted by an undisturbed run, stay after a fault that stops it
         // before its compiler has read them: whole, they hold the embedded text.
@@ -201,15 +201,15 @@ TEST(GuastiFilePacchetto, CartellaNonScrivibile) {
     if (!permessi_verificabili()) GTEST_SKIP() << "needs root to run the program as an unprivileged user";
     prova::cartella_temporanea c;
     fs::copy_file(programma, c / "valmarena");
-    auto prima = metti_vecchie_uscite(c.percorso());
-    fs::permissions(c.percorso(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+    auto prima = metti_vecchie_uscite(c.cammino());
+    fs::permissions(c.cammino(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                       fs::perms::others_read | fs::perms::others_exec);
-    esito_figlio e = esegui_pacchetto(c.percorso(), {.senza_privilegi = true});
+    esito_figlio e = esegui_pacchetto(c.cammino(), {.senza_privilegi = true});
     if (e.saltato) GTEST_SKIP() << "setuid to 65534 failed";
     EXPECT_EQ(e.stato, 3);
     EXPECT_TRUE(contiene(e.errori, "Cannot write " + (c / "Valmarena_linea.txt").string() + ": ")) << e.errori;
     EXPECT_TRUE(contiene(e.errori, "Permission denied")) << e.errori;
-    auto dopo = contenuto_cartella(c.percorso());
+    auto dopo = contenuto_cartella(c.cammino());
     dopo.erase("valmarena");
     EXPECT_EQ(dopo, prima);
 }
@@ -220,14 +220,14 @@ TEST(GuastiFilePacchetto, CartellaNonScrivibile) {
 TEST(GuastiFilePacchetto, SorgenteNonCancellabile) {
     prova::cartella_temporanea c;
     fs::copy_file(programma, c / "valmarena");
-    esito_figlio e = esegui_pacchetto(c.percorso(), {.senza_cancellare = true});
+    esito_figlio e = esegui_pacchetto(c.cammino(), {.senza_cancellare = true});
     if (e.saltato) GTEST_SKIP() << "a seccomp filter cannot be installed here";
     EXPECT_EQ(e.stato, 1);
     EXPECT_TRUE(contiene(e.errori, "error 25")) << e.errori;
     EXPECT_TRUE(contiene(e.errori, "cannot delete Valmarena_linea.txt: Operation not permitted")) << e.errori;
-    auto dopo = contenuto_cartella(c.percorso());
+    auto dopo = contenuto_cartella(c.cammino());
     dopo.erase("valmarena");
-    EXPECT_TRUE(temporanei(c.percorso()).empty());
+    EXPECT_TRUE(temporanei(c.cammino()).empty());
     // The source files stay, whole; the text files are the undisturbed run's.
     const auto& rif = uscite_pacchetto();
     EXPECT_EQ(dopo["Valmarena_linea.txt"], std::string(contenuto::linea()));
@@ -244,14 +244,14 @@ TEST(GuastiFilePacchetto, DiscoPieno) {
     {
         prova::cartella_temporanea c;
         fs::copy_file(programma, c / "valmarena");
-        auto prima = metti_vecchie_uscite(c.percorso());
-        esito_figlio e = esegui_pacchetto(c.percorso(), {.limite_file = 1 << 20});
+        auto prima = metti_vecchie_uscite(c.cammino());
+        esito_figlio e = esegui_pacchetto(c.cammino(), {.limite_file = 1 << 20});
         ASSERT_FALSE(e.saltato);
         EXPECT_EQ(e.stato, 3);
         EXPECT_TRUE(contiene(e.errori, "Cannot write " + (c / "Valmarena_linea.dat").string() + ": ")) << e.errori;
         EXPECT_TRUE(contiene(e.errori, "File too large")) << e.errori;
-        EXPECT_TRUE(temporanei(c.percorso()).empty());
-        auto dopo = contenuto_cartella(c.percorso());
+        EXPECT_TRUE(temporanei(c.cammino()).empty());
+        auto dopo = contenuto_cartella(c.cammino());
         dopo.erase("valmarena");
         controlla_interi(dopo, prima, rif, "limite di dimensione");
         for (const auto& [n, b] : prima) EXPECT_EQ(dopo[n], b) << n;
@@ -262,15 +262,15 @@ TEST(GuastiFilePacchetto, DiscoPieno) {
     // Room for the program and the text files, not for the 7 MB track plan.
     const auto spazio = fs::file_size(programma) + (1u << 20);
     const std::string opzioni = "size=" + std::to_string(spazio);
-    if (mount("tmpfs", montaggio.percorso().c_str(), "tmpfs", 0, opzioni.c_str()) != 0) {
+    if (mount("tmpfs", montaggio.cammino().c_str(), "tmpfs", 0, opzioni.c_str()) != 0) {
         std::cout << "[ note ] no tmpfs here (" << std::strerror(errno) << "); the full disk is tried with the size limit only\n";
         return;
     }
     struct smonta {
         const fs::path& p;
         ~smonta() { umount2(p.c_str(), MNT_DETACH); }
-    } smontaggio{montaggio.percorso()};
-    const fs::path c = montaggio.percorso();
+    } smontaggio{montaggio.cammino()};
+    const fs::path c = montaggio.cammino();
     fs::copy_file(programma, c / "valmarena");
     fs::permissions(c / "valmarena", fs::perms::owner_all, fs::perm_options::add);
     auto prima = metti_vecchie_uscite(c);
@@ -297,13 +297,13 @@ TEST(GuastiFilePacchetto, CartellaAlPostoDiUnFile) {
         fs::copy_file(programma, c / "valmarena");
         fs::create_directory(c / nome);
         prova::scrivi(c / nome / "dentro", "x");
-        esito_figlio e = esegui_pacchetto(c.percorso(), {});
+        esito_figlio e = esegui_pacchetto(c.cammino(), {});
         EXPECT_EQ(e.stato, 3) << nome;
         EXPECT_TRUE(contiene(e.errori, "Cannot write " + (c / nome).string() + ": ")) << nome << ": " << e.errori;
         EXPECT_TRUE(fs::is_directory(c / nome)) << nome;
         EXPECT_EQ(prova::leggi(c / nome / "dentro"), "x") << nome;
-        EXPECT_TRUE(temporanei(c.percorso()).empty()) << nome;
-        auto dopo = contenuto_cartella(c.percorso());
+        EXPECT_TRUE(temporanei(c.cammino()).empty()) << nome;
+        auto dopo = contenuto_cartella(c.cammino());
         dopo.erase("valmarena");
         controlla_interi(dopo, {}, rif, nome);
     }
@@ -313,7 +313,7 @@ TEST(GuastiFilePacchetto, CartellaAlPostoDiUnFile) {
     fs::copy_file(programma, c / "valmarena");
     fs::create_directory(c / "Valmarena_RX 914.sim.~tmp");
     prova::scrivi(c / "Valmarena_RX 914.sim.~tmp" / "dentro", "x");
-    esito_figlio e = esegui_pacchetto(c.percorso(), {});
+    esito_figlio e = esegui_pacchetto(c.cammino(), {});
     EXPECT_EQ(e.stato, 0) << e.errori;
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914.sim.~tmp" / "dentro"), "x");
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914.sim"), rif.at("Valmarena_RX 914.sim"));
@@ -444,9 +444,9 @@ const std::map<std::string, std::string>& uscite_compilazione() {
     static const std::map<std::string, std::string> uscite = [] {
         sorgenti_prova src;
         prova::cartella_temporanea out;
-        esito_figlio e = compila(src, out.percorso(), {});
+        esito_figlio e = compila(src, out.cammino(), {});
         EXPECT_EQ(e.stato, 0) << e.errori;
-        return contenuto_cartella(out.percorso());
+        return contenuto_cartella(out.cammino());
     }();
     return uscite;
 }
@@ -455,16 +455,16 @@ TEST(GuastiFileCompilazione, CartellaNonScrivibile) {
     if (!permessi_verificabili()) GTEST_SKIP() << "needs root to run the tool as an unprivileged user";
     sorgenti_prova src;
     prova::cartella_temporanea out;
-    auto prima = metti_vecchie_uscite(out.percorso());
-    fs::permissions(out.percorso(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+    auto prima = metti_vecchie_uscite(out.cammino());
+    fs::permissions(out.cammino(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                         fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(src.cartella.percorso(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
-    esito_figlio e = compila(src, out.percorso(), {.senza_privilegi = true});
+    fs::permissions(src.cartella.cammino(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    esito_figlio e = compila(src, out.cammino(), {.senza_privilegi = true});
     if (e.saltato) GTEST_SKIP() << "setuid to 65534 failed";
     EXPECT_EQ(e.stato, 3);
     EXPECT_TRUE(contiene(e.errori, "scenario: cannot write " + (out / "Valmarena_linea.dat").string() + ": ")) << e.errori;
     EXPECT_TRUE(contiene(e.errori, "Permission denied")) << e.errori;
-    EXPECT_EQ(contenuto_cartella(out.percorso()), prima);
+    EXPECT_EQ(contenuto_cartella(out.cammino()), prima);
 }
 
 // The tool never deletes its inputs: source files that its user may not delete (a root-owned
@@ -475,17 +475,17 @@ TEST(GuastiFileCompilazione, SorgentiNonCancellabili) {
         if (senza_privilegi && !permessi_verificabili()) continue;
         sorgenti_prova src;
         prova::cartella_temporanea out;
-        fs::permissions(out.percorso(), fs::perms::all);
+        fs::permissions(out.cammino(), fs::perms::all);
         fs::permissions(src.linea, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
         fs::permissions(src.treno, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-        fs::permissions(src.cartella.percorso(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+        fs::permissions(src.cartella.cammino(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                                      fs::perms::others_read | fs::perms::others_exec);
-        esito_figlio e = compila(src, out.percorso(), {.senza_privilegi = senza_privilegi, .senza_cancellare = true});
+        esito_figlio e = compila(src, out.cammino(), {.senza_privilegi = senza_privilegi, .senza_cancellare = true});
         if (e.saltato) continue;
         EXPECT_EQ(e.stato, 0) << e.errori;
         EXPECT_EQ(prova::leggi(src.linea), std::string(contenuto::linea()));
         EXPECT_EQ(prova::leggi(src.treno), std::string(contenuto::treno()));
-        EXPECT_EQ(contenuto_cartella(out.percorso()), rif);
+        EXPECT_EQ(contenuto_cartella(out.cammino()), rif);
     }
 }
 
@@ -494,44 +494,44 @@ TEST(GuastiFileCompilazione, DiscoPieno) {
     sorgenti_prova src;
     {
         prova::cartella_temporanea out;
-        auto prima = metti_vecchie_uscite(out.percorso());
-        esito_figlio e = compila(src, out.percorso(), {.limite_file = 1 << 20});
+        auto prima = metti_vecchie_uscite(out.cammino());
+        esito_figlio e = compila(src, out.cammino(), {.limite_file = 1 << 20});
         ASSERT_FALSE(e.saltato);
         EXPECT_EQ(e.stato, 3);
         EXPECT_TRUE(contiene(e.errori, "scenario: cannot write " + (out / "Valmarena_linea.dat").string() + ": ")) << e.errori;
         EXPECT_TRUE(contiene(e.errori, "File too large")) << e.errori;
-        EXPECT_EQ(contenuto_cartella(out.percorso()), prima);
+        EXPECT_EQ(contenuto_cartella(out.cammino()), prima);
     }
     {
         // Without the track plan the table and the cells fit; a limit below the cells' size
         // stops at the cells, after a whole table.
         prova::cartella_temporanea out;
-        auto prima = metti_vecchie_uscite(out.percorso());
+        auto prima = metti_vecchie_uscite(out.cammino());
         esito_figlio e = in_figlio({.limite_file = 64 * 1024}, [&] {
             return strumento::esegui({"compile", "--line", src.linea.string(), "--train", src.treno.string(), "--out",
-                                      out.percorso().string(), "--no-track-plan"});
+                                      out.cammino().string(), "--no-track-plan"});
         });
         EXPECT_EQ(e.stato, 3);
         EXPECT_TRUE(contiene(e.errori, "scenario: cannot write " + (out / "Valmarena_RX 914.dat").string() + ": ")) << e.errori;
-        auto dopo = contenuto_cartella(out.percorso());
+        auto dopo = contenuto_cartella(out.cammino());
         EXPECT_EQ(dopo["Valmarena_RX 914.sim"], rif.at("Valmarena_RX 914.sim"));
         EXPECT_EQ(dopo["Valmarena_RX 914.dat"], prima["Valmarena_RX 914.dat"]);
         EXPECT_EQ(dopo["Valmarena_linea.dat"], prima["Valmarena_linea.dat"]);
-        EXPECT_TRUE(temporanei(out.percorso()).empty());
+        EXPECT_TRUE(temporanei(out.cammino()).empty());
     }
     if (geteuid() != 0) return;
     prova::cartella_temporanea montaggio;
-    if (mount("tmpfs", montaggio.percorso().c_str(), "tmpfs", 0, "size=2m") != 0) return;
+    if (mount("tmpfs", montaggio.cammino().c_str(), "tmpfs", 0, "size=2m") != 0) return;
     struct smonta {
         const fs::path& p;
         ~smonta() { umount2(p.c_str(), MNT_DETACH); }
-    } smontaggio{montaggio.percorso()};
-    auto prima = metti_vecchie_uscite(montaggio.percorso());
-    esito_figlio e = compila(src, montaggio.percorso(), {});
+    } smontaggio{montaggio.cammino()};
+    auto prima = metti_vecchie_uscite(montaggio.cammino());
+    esito_figlio e = compila(src, montaggio.cammino(), {});
     EXPECT_EQ(e.stato, 3);
     EXPECT_TRUE(contiene(e.errori, "scenario: cannot write " + (montaggio / "Valmarena_linea.dat").string() + ": No space left on device") ||
                 contiene(e.errori, "No space left on device")) << e.errori;
-    EXPECT_EQ(contenuto_cartella(montaggio.percorso()), prima);
+    EXPECT_EQ(contenuto_cartella(montaggio.cammino()), prima);
 }
 
 TEST(GuastiFileCompilazione, CartellaAlPostoDiUnFile) {
@@ -540,11 +540,11 @@ TEST(GuastiFileCompilazione, CartellaAlPostoDiUnFile) {
     for (const char* nome : {"Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"}) {
         prova::cartella_temporanea out;
         fs::create_directory(out / nome);
-        esito_figlio e = compila(src, out.percorso(), {});
+        esito_figlio e = compila(src, out.cammino(), {});
         EXPECT_EQ(e.stato, 3) << nome;
         EXPECT_TRUE(contiene(e.errori, "scenario: cannot write " + (out / nome).string() + ": ")) << nome << ": " << e.errori;
-        EXPECT_TRUE(temporanei(out.percorso()).empty()) << nome;
-        controlla_interi(contenuto_cartella(out.percorso()), {}, rif, nome);
+        EXPECT_TRUE(temporanei(out.cammino()).empty()) << nome;
+        controlla_interi(contenuto_cartella(out.cammino()), {}, rif, nome);
     }
 }
 

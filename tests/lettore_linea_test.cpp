@@ -293,7 +293,7 @@ TEST(Diagnostiche, TestoInUtf8) {
     // A file name with an accented letter and a source token in Windows-1252 both reach the
     // message as UTF-8.
     prova::cartella_temporanea c;
-    const auto linea = c.percorso() / std::filesystem::path(u8"l\u00ecnea.txt");
+    const auto linea = c.cammino() / std::filesystem::path(u8"l\u00ecnea.txt");
     prova::scrivi(linea, linea_minima("velocit\xe0,  100,  3\r\ncurvas,  100,  50\r\n"));
     prova::scrivi(c / "t.txt", prova::treno_minimo(""));
     scenario s;

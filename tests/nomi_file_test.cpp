@@ -114,7 +114,7 @@ TEST(NomiStrumento, NomiRifiutatiPrimaDiScrivere) {
             EXPECT_EQ(e.out, "") << args[0];
         }
         // Only the empty folders that compile made for --out: no file anywhere under the scratch folder.
-        for (const auto& x : fs::recursive_directory_iterator(t.percorso()))
+        for (const auto& x : fs::recursive_directory_iterator(t.cammino()))
             EXPECT_TRUE(x.is_directory()) << x.path();
     }
 }
@@ -124,10 +124,10 @@ TEST(NomiStrumento, LettereAccentateAccettate) {
     const auto& v = prova::valmarena_compilato();
     prova::cartella_temporanea out;
     const auto e = prova::esegui_strumento({"compile", "--line", v.linea.string(), "--train", v.treno.string(), "--out",
-                                            out.percorso().string(), "--route", "Citt\xC3\xA0", "--train-name", "R\xE2\x82\xAC 1"});
+                                            out.cammino().string(), "--route", "Citt\xC3\xA0", "--train-name", "R\xE2\x82\xAC 1"});
     EXPECT_EQ(e.stato, 0) << e.err;
     for (const char8_t* nome : {u8"Citt\u00E0_linea.dat", u8"Citt\u00E0_R\u20AC 1.sim", u8"Citt\u00E0_R\u20AC 1.dat"})
-        EXPECT_TRUE(fs::is_regular_file(out.percorso() / fs::path(std::u8string(nome))));
+        EXPECT_TRUE(fs::is_regular_file(out.cammino() / fs::path(std::u8string(nome))));
 }
 
 }  // namespace

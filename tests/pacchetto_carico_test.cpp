@@ -217,12 +217,12 @@ TEST(PacchettoConfezionato, DocumentiDatiEBinariComeCompile) {
 
     prova::cartella_temporanea compilati;
     ASSERT_EQ(prova::esegui_strumento({"compile", "--line", p.src.linea.string(), "--train", p.src.treno.string(),
-                                       "--route", "Brenta", "--train-name", "R 21", "--out", compilati.percorso().string()})
+                                       "--route", "Brenta", "--train-name", "R 21", "--out", compilati.cammino().string()})
                   .stato,
               0);
     auto lasciati = file_in(p.esecuzione);
     lasciati.erase("brenta");
-    std::map<std::string, std::string> attesi = file_in(compilati.percorso());
+    std::map<std::string, std::string> attesi = file_in(compilati.cammino());
     attesi["Brenta_R 21_note.txt"] = note;
     attesi["Brenta_R 21_scheda_treno.txt"] = scheda;
     attesi["Brenta_R 21_rallentamenti.txt"] = ordine + "\r\n";  // the last line gets its line end
@@ -238,11 +238,11 @@ TEST(PacchettoConfezionato, DocumentiGeneratiSenzaNote) {
     EXPECT_EQ(p.corse[1].stato, 0) << p.corse[1].errori;
     prova::cartella_temporanea generati;
     ASSERT_EQ(prova::esegui_strumento({"documents", "--line", p.src.linea.string(), "--train", p.src.treno.string(),
-                                       "--out", generati.percorso().string()})
+                                       "--out", generati.cammino().string()})
                   .stato,
               0);
     const auto lasciati = file_in(p.esecuzione);
-    for (const auto& [nome, byte] : file_in(generati.percorso())) EXPECT_EQ(lasciati.at(nome), byte) << nome;
+    for (const auto& [nome, byte] : file_in(generati.cammino())) EXPECT_EQ(lasciati.at(nome), byte) << nome;
     EXPECT_EQ(lasciati.count("Brenta_R 21_note.txt"), 0u);
     EXPECT_EQ(lasciati.size(), 6u);  // the program, two documents, three compiled files
 }
@@ -285,11 +285,11 @@ TEST(PacchettoConfezionato, StubSenzaCaricoScriveValmarena) {
     prova::cartella_temporanea c;
     fs::copy_file(programma, c / "valmarena");
     fs::permissions(c / "valmarena", fs::perms::owner_all);
-    ASSERT_EQ(esegui_in(c.percorso(), "valmarena").stato, 0);
+    ASSERT_EQ(esegui_in(c.cammino(), "valmarena").stato, 0);
     const auto& v = prova::valmarena_compilato();
     prova::cartella_temporanea sorgenti;
-    ASSERT_EQ(prova::esegui_strumento({"sources", "--out", sorgenti.percorso().string()}).stato, 0);
-    auto lasciati = file_in(c.percorso());
+    ASSERT_EQ(prova::esegui_strumento({"sources", "--out", sorgenti.cammino().string()}).stato, 0);
+    auto lasciati = file_in(c.cammino());
     lasciati.erase("valmarena");
     std::map<std::string, std::string> attesi = file_in(v.compilati);
     for (const char* d : {"note", "rallentamenti", "scheda_treno"}) {

@@ -16,7 +16,7 @@ protected:
     static void SetUpTestSuite() {
         cartella_ = new prova::cartella_temporanea();
         Form1 form;
-        stato_ = esegui_scenario(form, cartella_->percorso());
+        stato_ = esegui_scenario(form, cartella_->cammino());
         codice_ = form.s.codice_errore;
         celle_ = decodifica_celle(prova::leggi(*cartella_ / "Valmarena_RX 914.dat"));
         voci_ = decodifica_tabella(prova::leggi(*cartella_ / "Valmarena_RX 914.sim"));
@@ -40,7 +40,7 @@ TEST_F(Pacchetto, LasciaSeiFileESenzaErrori) {
     EXPECT_EQ(stato_, 0);
     EXPECT_EQ(codice_, 0);
     std::vector<std::string> nomi;
-    for (const auto& e : std::filesystem::directory_iterator(cartella_->percorso()))
+    for (const auto& e : std::filesystem::directory_iterator(cartella_->cammino()))
         nomi.push_back(e.path().filename().string());
     std::sort(nomi.begin(), nomi.end());
     EXPECT_EQ(nomi, (std::vector<std::string>{"Valmarena_RX 914.dat", "Valmarena_RX 914.sim",
@@ -122,7 +122,7 @@ TEST_F(Pacchetto, SlotRiservatiECodiciDiGara) {
 TEST_F(Pacchetto, StrumentoDaiSorgentiStessiFileBinari) {
     // The authoring tool, from the package's own sources, compiles the very same files.
     prova::cartella_temporanea c;
-    const std::string dir = c.percorso().string();
+    const std::string dir = c.cammino().string();
     ASSERT_EQ(strumento::comando_sources({"--out", dir + "/src"}), 0);
     ASSERT_EQ(strumento::comando_compile({"--line", dir + "/src/Valmarena_linea.txt", "--train",
                                           dir + "/src/Valmarena_RX 914-.txt", "--out", dir + "/out"}),
@@ -135,16 +135,16 @@ TEST_F(Pacchetto, StrumentoDaiSorgentiStessiFileBinari) {
 TEST(PacchettoRipetuto, SecondaCorsaStessiByte) {
     prova::cartella_temporanea c;
     Form1 prima;
-    ASSERT_EQ(esegui_scenario(prima, c.percorso()), 0);
+    ASSERT_EQ(esegui_scenario(prima, c.cammino()), 0);
     std::map<std::string, std::string> contenuti;
-    for (const auto& e : std::filesystem::directory_iterator(c.percorso()))
+    for (const auto& e : std::filesystem::directory_iterator(c.cammino()))
         contenuti[e.path().filename().string()] = prova::leggi(e.path());
     // A longer stale file of the same name must be cut to the new content.
     prova::scrivi(c / "Valmarena_RX 914_note.txt", std::string(100000, 'x'));
     Form1 seconda;
-    ASSERT_EQ(esegui_scenario(seconda, c.percorso()), 0);
+    ASSERT_EQ(esegui_scenario(seconda, c.cammino()), 0);
     std::map<std::string, std::string> dopo;
-    for (const auto& e : std::filesystem::directory_iterator(c.percorso()))
+    for (const auto& e : std::filesystem::directory_iterator(c.cammino()))
         dopo[e.path().filename().string()] = prova::leggi(e.path());
     EXPECT_TRUE(contenuti == dopo);
 }

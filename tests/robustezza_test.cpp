@@ -129,7 +129,7 @@ TEST(Robustezza, PercorsoMassimoPienoDiElementi) {
     scenario s;
     s.nome_percorso = "Valmarena";
     s.nome_treno = "RX 914";
-    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::con, {c / "linea.txt", c / "treno.txt", true}, c.percorso());
+    esito_compilazione e = memorizza_percorso(s, tracciato_si_no::con, {c / "linea.txt", c / "treno.txt", true}, c.cammino());
 
     // The reading went through both files without an error; only the route checks complain,
     // about abatement points that find no free cell before (12) and along (13) the crowded

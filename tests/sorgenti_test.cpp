@@ -62,11 +62,11 @@ TEST(TabellaRighe, ByteSulDisco) {
 TEST(Emettitori, NomiEContenutoIdentico) {
     prova::cartella_temporanea c;
     const identita id{"Valmarena", "RX 914"};
-    dati_linea(c.percorso(), id);
-    dati_treno(c.percorso(), id);
-    dati_note(c.percorso(), id);
-    dati_rallentamenti(c.percorso(), id);
-    dati_scheda(c.percorso(), id);
+    dati_linea(c.cammino(), id);
+    dati_treno(c.cammino(), id);
+    dati_note(c.cammino(), id);
+    dati_rallentamenti(c.cammino(), id);
+    dati_scheda(c.cammino(), id);
     EXPECT_EQ(prova::leggi(c / "Valmarena_linea.txt"), contenuto::linea());
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914-.txt"), contenuto::treno());
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914_note.txt"), contenuto::note());

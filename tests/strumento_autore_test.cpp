@@ -23,7 +23,7 @@ struct nuovo_scenario {
     fs::path linea = dir / "Colle_linea.txt";
     fs::path treno = dir / "Colle_R 7-.txt";
     nuovo_scenario() {
-        auto r = esegui_strumento({"new", "Colle", "R 7", "--out", dir.percorso().string()});
+        auto r = esegui_strumento({"new", "Colle", "R 7", "--out", dir.cammino().string()});
         if (r.stato != 0) throw std::runtime_error("scenario new failed: " + r.err);
     }
 };
@@ -60,13 +60,13 @@ TEST(Nuovo, CompilaSenzaErroriNeAvvertimenti) {
 TEST(Nuovo, NonSovrascriveSenzaForce) {
     nuovo_scenario n;
     prova::scrivi(n.treno, "mio");
-    auto r = esegui_strumento({"new", "Colle", "R 7", "--out", n.dir.percorso().string()});
+    auto r = esegui_strumento({"new", "Colle", "R 7", "--out", n.dir.cammino().string()});
     EXPECT_EQ(r.stato, 3);
     EXPECT_NE(r.err.find("already there"), std::string::npos);
     EXPECT_EQ(prova::leggi(n.treno), "mio");
-    EXPECT_EQ(esegui_strumento({"new", "Colle", "R 7", "--out", n.dir.percorso().string(), "--force"}).stato, 0);
+    EXPECT_EQ(esegui_strumento({"new", "Colle", "R 7", "--out", n.dir.cammino().string(), "--force"}).stato, 0);
     EXPECT_NE(prova::leggi(n.treno), "mio");
-    EXPECT_EQ(esegui_strumento({"new", "Colle", "--out", n.dir.percorso().string()}).stato, 3);
+    EXPECT_EQ(esegui_strumento({"new", "Colle", "--out", n.dir.cammino().string()}).stato, 3);
 }
 
 // An error recorded: nothing written, the earlier files kept; --write-on-error writes them.
@@ -229,7 +229,7 @@ TEST(Comandi, VersioneCartellaEMessaggi) {
         EXPECT_EQ(std::system(comando.c_str()), 0) << opzione;
         EXPECT_NE(prova::leggi(fuori / "uscita").find(opzione == std::string("--version") ? "valmarena 1" : "usage"),
                   std::string::npos);
-        EXPECT_EQ(std::distance(fs::directory_iterator(c.percorso()), fs::directory_iterator{}), 1) << opzione;
+        EXPECT_EQ(std::distance(fs::directory_iterator(c.cammino()), fs::directory_iterator{}), 1) << opzione;
     }
 #endif
     // A folder in the output file's place: the message names the file once.
@@ -265,7 +265,7 @@ TEST(Comandi, LimiteDiDimensioneDeiFile) {
     } casi[] = {
         {"compile", "'" + strumento + "' compile --line '" + n.linea.string() + "' --train '" + n.treno.string() +
                         "' --out '" + (n.dir / "out").string() + "'", n.dir / "out"},
-        {"package", "cd '" + c.percorso().string() + "' && ./valmarena", c.percorso()},
+        {"package", "cd '" + c.cammino().string() + "' && ./valmarena", c.cammino()},
     };
     for (const auto& k : casi) {
         SCOPED_TRACE(k.nome);

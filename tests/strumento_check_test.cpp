@@ -109,7 +109,7 @@ TEST(Check, SorgentiPulitiComeCompile) {
     auto r = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string(), "--json"});
     EXPECT_EQ(r.stato, 0) << r.out;
     auto c = esegui_strumento({"compile", "--line", v.linea.string(), "--train", v.treno.string(), "--out",
-                               dir.percorso().string(), "--json"});
+                               dir.cammino().string(), "--json"});
     EXPECT_EQ(c.stato, 0);
     const prova::json a = leggi_json(r.out), b = leggi_json(c.out);
     EXPECT_EQ(a["codice_errore"].intero(), b["codice_errore"].intero());
@@ -162,7 +162,7 @@ TEST(Comandi, StatiDiUscitaEAiuto) {
         {{"dump", v.celle.string(), "--kind", "pane"}, 3, "--kind takes track, table or cells"},
         {{"dump", v.tracciato.string(), "--step", "0"}, 3, "--step needs a whole number"},
         {{"dump", manca}, 3, "cannot read"},
-        {{"dump", dir.percorso().string()}, 3, "it is a folder"},
+        {{"dump", dir.cammino().string()}, 3, "it is a folder"},
         {{"dump", v.celle.string(), "altro"}, 3, "unexpected argument altro"},
         {{"plot", v.compilati.string()}, 3, "missing --out"},
         {{"plot", "--out", (dir / "x.svg").string()}, 3, "missing DIR"},

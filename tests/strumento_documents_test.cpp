@@ -86,7 +86,7 @@ struct documenti_generati {
     std::string scheda, ordine;
     documenti_generati(const std::filesystem::path& linea, const std::filesystem::path& treno, const std::string& nomi) {
         esito = prova::esegui_strumento({"documents", "--line", linea.string(), "--train", treno.string(), "--out",
-                                         dir.percorso().string()});
+                                         dir.cammino().string()});
         scheda = prova::leggi(dir / (nomi + "_scheda_treno.txt"));
         ordine = prova::leggi(dir / (nomi + "_rallentamenti.txt"));
     }
@@ -167,7 +167,7 @@ TEST(DocumentiGenerati, SorgentiConErroriNessunFile) {
     prova::scrivi(src.treno, prova::treno_brenta + "segnale,  1050, 2, 3,4,1, 0, 2, 2,1,1, 0\r\n");
     documenti_generati g(src.linea, src.treno, "Brenta_R 21");
     EXPECT_EQ(g.esito.stato, 1);
-    EXPECT_TRUE(std::filesystem::is_empty(g.dir.percorso()));
+    EXPECT_TRUE(std::filesystem::is_empty(g.dir.cammino()));
 }
 
 }  // namespace

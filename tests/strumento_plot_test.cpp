@@ -176,10 +176,10 @@ TEST(Plot, UnicoScenarioNellaCartella) {
     std::filesystem::copy_file(v.celle, dir / "Altra_T 1.dat");
     std::filesystem::copy_file(v.tabella, dir / "Altra_T 1.sim");
     std::filesystem::copy_file(v.tracciato, dir / "Altra_linea.dat");
-    auto r = esegui_strumento({"plot", dir.percorso().string(), "--out", (dir / "x.svg").string()});
+    auto r = esegui_strumento({"plot", dir.cammino().string(), "--out", (dir / "x.svg").string()});
     ASSERT_EQ(r.stato, 0) << r.err;
     EXPECT_EQ(prova::leggi(dir / "x.svg").find("no track plan"), std::string::npos);
-    auto s = esegui_strumento({"plot", dir.percorso().string(), "--out", (dir / "y.svg").string(), "--route", "Nessuna"});
+    auto s = esegui_strumento({"plot", dir.cammino().string(), "--out", (dir / "y.svg").string(), "--route", "Nessuna"});
     EXPECT_EQ(s.stato, 3);
 }
 

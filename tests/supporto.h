@@ -18,7 +18,7 @@ public:
     ~cartella_temporanea();
     cartella_temporanea(const cartella_temporanea&) = delete;
     cartella_temporanea& operator=(const cartella_temporanea&) = delete;
-    const std::filesystem::path& percorso() const { return p_; }
+    const std::filesystem::path& cammino() const { return p_; }
     std::filesystem::path operator/(const std::string& nome) const { return p_ / nome; }
 
 private:

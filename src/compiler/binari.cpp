@@ -25,7 +25,7 @@ void le(std::string& out, T v) {
 }
 
 void aggiungi_voce(std::string& out, const voce& v) {
-    if (v.nome.size() > 0xFFFF) throw std::length_error("nome di voce piu' lungo di 65535 byte");
+    if (v.nome.size() > 0xFFFF) throw std::length_error("an entry's name longer than 65535 bytes");
     le(out, v.tipo);
     le(out, v.inizio);
     le(out, v.fine);

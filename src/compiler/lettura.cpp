@@ -16,14 +16,14 @@ namespace {
 
 std::string carica(const std::filesystem::path& p) {
     std::string testo, causa;
-    if (!leggi_file(p, testo, causa)) throw guasto("cannot read " + percorso_in_testo(p.filename()) + ": " + causa);
+    if (!leggi_file(p, testo, causa)) throw guasto("cannot read " + cammino_in_testo(p.filename()) + ": " + causa);
     return testo;
 }
 
 void cancella(const std::filesystem::path& p) {
     std::error_code ec;
     std::filesystem::remove(p, ec);
-    if (ec) throw guasto("cannot delete " + percorso_in_testo(p.filename()) + ": " + ec.message());
+    if (ec) throw guasto("cannot delete " + cammino_in_testo(p.filename()) + ": " + ec.message());
 }
 
 // Removes a source file after a failure, only if it is still there; says why when it cannot.
@@ -31,7 +31,7 @@ std::string cancella_se_presente(const std::filesystem::path& p) {
     std::error_code ec;
     if (!std::filesystem::exists(p, ec)) return {};
     std::filesystem::remove(p, ec);
-    return ec ? "; cannot delete " + percorso_in_testo(p.filename()) + ": " + ec.message() : std::string();
+    return ec ? "; cannot delete " + cammino_in_testo(p.filename()) + ": " + ec.message() : std::string();
 }
 
 void registra_guasto(scenario& s, const sorgenti& src, const std::string& cosa, const std::string& file, luogo dove) {
@@ -46,8 +46,8 @@ void registra_guasto(scenario& s, const sorgenti& src, const std::string& cosa, 
 void memorizza_dati(scenario& s, const sorgenti& src) {
     s.tabella[voce_percorso].nome = s.nome_percorso;
     s.tabella[voce_treno].nome = s.nome_treno;
-    const std::string nome_linea = percorso_in_testo(src.linea);
-    const std::string nome_treno = percorso_in_testo(src.treno);
+    const std::string nome_linea = cammino_in_testo(src.linea);
+    const std::string nome_treno = cammino_in_testo(src.treno);
     try {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(src.linea, ec)) {

@@ -45,7 +45,7 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
     auto tabella = in_cartella(cartella, nome_tabella_sim(s.nome_percorso, s.nome_treno));
     for (std::size_t i = 0; i < s.tabella.size(); ++i)
         if (s.tabella[i].nome.size() > 0xFFFF)
-            throw errore_file(percorso_in_testo(tabella), "the name of entry " + std::to_string(i) + " is " +
+            throw errore_file(cammino_in_testo(tabella), "the name of entry " + std::to_string(i) + " is " +
                                                               std::to_string(s.tabella[i].nome.size()) +
                                                               " bytes long, more than the 65535 a table entry holds");
 

@@ -158,7 +158,7 @@ std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione)
 file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std::move(destinazione)) {
     std::error_code ec;
     if (std::filesystem::is_directory(destinazione_, ec))
-        throw errore_file(percorso_in_testo(destinazione_), "a folder stands in its place");
+        throw errore_file(cammino_in_testo(destinazione_), "a folder stands in its place");
     // The temporary file is created new, never opened where something already stands: a link
     // there would lead the bytes elsewhere, a pipe would hold the run, a file would be lost.
     std::string causa;
@@ -166,9 +166,9 @@ file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std
         temporaneo_ = nome_temporaneo(destinazione_);
         bool occupato = false;
         f_ = crea_file_nuovo(temporaneo_, causa, occupato);
-        if (!f_ && !occupato) throw errore_file(percorso_in_testo(destinazione_), "cannot create the file: " + causa);
+        if (!f_ && !occupato) throw errore_file(cammino_in_testo(destinazione_), "cannot create the file: " + causa);
     }
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "no free temporary name beside it: " + causa);
+    if (!f_) throw errore_file(cammino_in_testo(destinazione_), "no free temporary name beside it: " + causa);
     blocco_.reserve(dimensione_blocco);
 }
 
@@ -189,7 +189,7 @@ void file_uscita::manda(const char* dati, std::size_t n) {
     if (scritti != n) {
         std::string causa = causa_errno();
         abbandona();
-        throw errore_file(percorso_in_testo(destinazione_), "write failed: " + causa);
+        throw errore_file(cammino_in_testo(destinazione_), "write failed: " + causa);
     }
 }
 
@@ -200,7 +200,7 @@ void file_uscita::svuota() {
 }
 
 void file_uscita::scrivi(const void* dati, std::size_t n) {
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file already closed");
+    if (!f_) throw errore_file(cammino_in_testo(destinazione_), "file already closed");
     const char* p = static_cast<const char*>(dati);
     while (n > 0) {
         // A piece no smaller than a block goes to the file as it is, without passing through the block.
@@ -218,7 +218,7 @@ void file_uscita::scrivi(const void* dati, std::size_t n) {
 }
 
 void file_uscita::conferma() {
-    if (!f_) throw errore_file(percorso_in_testo(destinazione_), "file already closed");
+    if (!f_) throw errore_file(cammino_in_testo(destinazione_), "file already closed");
     svuota();
     errno = 0;
     bool guasto_flush = std::fflush(f_) != 0;
@@ -229,13 +229,13 @@ void file_uscita::conferma() {
         if (causa.empty()) causa = causa_errno();
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
-        throw errore_file(percorso_in_testo(destinazione_), "write failed: " + causa);
+        throw errore_file(cammino_in_testo(destinazione_), "write failed: " + causa);
     }
     std::string causa_rinomina;
     if (!sostituisci_file(temporaneo_, destinazione_, causa_rinomina)) {
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
-        throw errore_file(percorso_in_testo(destinazione_), "cannot replace the file: " + causa_rinomina);
+        throw errore_file(cammino_in_testo(destinazione_), "cannot replace the file: " + causa_rinomina);
     }
 }
 

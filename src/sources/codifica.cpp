@@ -162,12 +162,12 @@ std::string in_minuscolo(std::string_view testo) {
     return out;
 }
 
-std::filesystem::path nome_in_percorso(const std::string& nome_1252) {
+std::filesystem::path nome_in_cammino(const std::string& nome_1252) {
     std::string utf8 = da_1252_a_utf8(nome_1252);
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-std::string percorso_in_testo(const std::filesystem::path& p) {
+std::string cammino_in_testo(const std::filesystem::path& p) {
     auto u = p.u8string();
     return std::string(u.begin(), u.end());
 }

@@ -22,10 +22,10 @@ std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::st
 char minuscola(char c);
 std::string in_minuscolo(std::string_view testo);
 
-// A file name in Windows-1252 bytes as a path of this host.
-std::filesystem::path nome_in_percorso(const std::string& nome_1252);
+// A file name in Windows-1252 bytes as a path (`cammino`) of this host.
+std::filesystem::path nome_in_cammino(const std::string& nome_1252);
 
 // A path as UTF-8 text, for messages.
-std::string percorso_in_testo(const std::filesystem::path& p);
+std::string cammino_in_testo(const std::filesystem::path& p);
 
 }  // namespace valmarena

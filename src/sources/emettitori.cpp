@@ -18,9 +18,9 @@ void riempi_tabella_righe(std::string_view contenuto, tabella_righe& righe) {
         std::size_t fine = contenuto.find("\r\n", inizio);
         std::size_t dopo = fine == std::string_view::npos ? contenuto.size() : fine + 2;
         if (fine == std::string_view::npos) fine = contenuto.size();
-        if (n >= slot_tabella_righe - 1) throw std::invalid_argument("piu' di 1000 righe");
+        if (n >= slot_tabella_righe - 1) throw std::invalid_argument("more than 1000 lines");
         std::string_view riga = contenuto.substr(inizio, fine - inizio);
-        if (riga == sentinella) throw std::invalid_argument("il contenuto contiene la riga di fine");
+        if (riga == sentinella) throw std::invalid_argument("the content holds the end-of-file line");
         righe[n++] = std::string(riga);
         inizio = dopo;
     }

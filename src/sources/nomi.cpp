@@ -61,7 +61,7 @@ std::string nome_celle_dat(const std::string& percorso, const std::string& treno
 }
 
 std::filesystem::path in_cartella(const std::filesystem::path& cartella, const std::string& nome) {
-    return cartella / nome_in_percorso(nome);
+    return cartella / nome_in_cammino(nome);
 }
 
 }  // namespace valmarena

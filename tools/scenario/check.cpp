@@ -94,8 +94,8 @@ int comando_check(const std::vector<std::string>& args) {
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src);
-    const std::string nome_linea = percorso_in_testo(src.linea);
-    const std::string nome_treno = percorso_in_testo(src.treno);
+    const std::string nome_linea = cammino_in_testo(src.linea);
+    const std::string nome_treno = cammino_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);
     const int stato = stato_severo(stato_compilazione(s, e), s, severo);
     std::cout << (a.ha("--json") ? rapporto_in_json(nome_linea, nome_treno, stato, s, e, rapporto)

@@ -42,7 +42,7 @@ void stampa_json(const scenario& s, const esito_compilazione& e, const std::vect
     j.chiave("fatal");
     e.fatale == errore_fatale::nessuno ? j.nullo() : j.testo(codice_fatale(e.fatale));
     j.chiave("files").lista();
-    for (const auto& f : e.file_scritti) j.testo(percorso_in_testo(f));
+    for (const auto& f : e.file_scritti) j.testo(cammino_in_testo(f));
     j.fine().chiave("diagnostics").lista();
     for (const auto& r : rapporto) voce_in_json(j, r);
     j.fine().chiave("errors_found").intero(errori_trovati(s));
@@ -61,7 +61,7 @@ std::string riepilogo(const scenario& s, const esito_compilazione& e) {
     for (std::size_t i = 1; i < prima_voce_cartelli; ++i) stazioni += ruolo_voce(voci, i) == "station" ? 1 : 0;
     std::string t = "wrote";
     for (std::size_t i = 0; i < e.file_scritti.size(); ++i)
-        t += (i == 0 ? " " : ", ") + percorso_in_testo(e.file_scritti[i]);
+        t += (i == 0 ? " " : ", ") + cammino_in_testo(e.file_scritti[i]);
     auto quanti = [](std::size_t n, const std::string& cosa) { return std::to_string(n) + " " + cosa + (n == 1 ? "" : "s"); };
     return t + ": " + quanti(segnali, "signal") + ", " + quanti(stazioni, "station") + ", " +
            quanti(rallentamenti, "slowdown") + ", " + quanti(s.celle.size(), "cell") + "\n";
@@ -115,7 +115,7 @@ int comando_compile(const std::vector<std::string>& args) {
         std::cerr << "scenario: cannot write " << x.file << ": " << x.causa << "\n";
         return 3;
     }
-    const auto rapporto = rapporto_ordinato(s, percorso_in_testo(src.linea), percorso_in_testo(src.treno), severo);
+    const auto rapporto = rapporto_ordinato(s, cammino_in_testo(src.linea), cammino_in_testo(src.treno), severo);
     for (const auto& r : rapporto) std::cerr << r.testo << "\n";
     std::cerr << avvertimenti_non_mostrati(s);
     if (e.fatale != errore_fatale::nessuno) std::cerr << " Errore n. " << codice_fatale(e.fatale) << "\n";

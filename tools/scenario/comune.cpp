@@ -17,13 +17,13 @@ bool leggibile(const std::filesystem::path& p) {
     std::string causa;
     std::error_code ec;
     if (std::filesystem::is_directory(p, ec)) {
-        std::cerr << "scenario: cannot read " << percorso_in_testo(p) << ": it is a folder\n";
+        std::cerr << "scenario: cannot read " << cammino_in_testo(p) << ": it is a folder\n";
         return false;
     }
     std::FILE* f = apri_file(p, "rb", causa);
     if (!f || !std::filesystem::is_regular_file(p, ec)) {
         if (f) std::fclose(f);
-        std::cerr << "scenario: cannot read " << percorso_in_testo(p) << (causa.empty() ? "" : ": " + causa) << "\n";
+        std::cerr << "scenario: cannot read " << cammino_in_testo(p) << (causa.empty() ? "" : ": " + causa) << "\n";
         return false;
     }
     std::fclose(f);
@@ -66,7 +66,7 @@ bool converti(const std::filesystem::path& p, std::optional<std::string>& uscita
     std::string causa;
     auto testo = carica_file(p, causa);
     if (!testo) {
-        std::cerr << "scenario: cannot read " << percorso_in_testo(p) << ": " << causa << "\n";
+        std::cerr << "scenario: cannot read " << cammino_in_testo(p) << ": " << causa << "\n";
         return false;
     }
     std::string t = testo->substr(0, 3) == "\xEF\xBB\xBF" ? testo->substr(3) : *testo;
@@ -77,7 +77,7 @@ bool converti(const std::filesystem::path& p, std::optional<std::string>& uscita
         const std::string c = n ? t.substr(i, n) : std::string();
         const std::string b = n ? da_utf8_a_1252(c) : std::string();
         if (n == 0 || (b == "?" && c != "?")) {
-            std::cerr << "scenario: " << percorso_in_testo(p) << ":" << riga << ":" << colonna << ": "
+            std::cerr << "scenario: " << cammino_in_testo(p) << ":" << riga << ":" << colonna << ": "
                       << (n == 0 ? std::string("bytes that are not UTF-8")
                                  : "'" + c + "' cannot be written in Windows-1252")
                       << "\n";
@@ -135,24 +135,24 @@ std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::file
     if (a.ha("--route")) percorso = nome_scenario(a, "--route", "");
     if (a.ha("--train-name")) nome_treno = nome_scenario(a, "--train-name", "");
     if (!percorso) {
-        if (auto r = senza_coda(percorso_in_testo(linea.filename()), "_linea.txt"))
-            percorso = nome_in_1252(*r, "the route name of " + percorso_in_testo(linea));
+        if (auto r = senza_coda(cammino_in_testo(linea.filename()), "_linea.txt"))
+            percorso = nome_in_1252(*r, "the route name of " + cammino_in_testo(linea));
     }
     if (!percorso) {
         if (avvisa)
-            std::cerr << "scenario: the line file " << percorso_in_testo(linea)
+            std::cerr << "scenario: the line file " << cammino_in_testo(linea)
                       << " is not named ROUTE_linea.txt: give the route name with --route\n";
         return std::nullopt;
     }
     const std::string prefisso = da_1252_a_utf8(*percorso) + "_";
     if (!nome_treno) {
-        auto radice = senza_coda(percorso_in_testo(treno.filename()), "-.txt");
+        auto radice = senza_coda(cammino_in_testo(treno.filename()), "-.txt");
         if (radice && radice->size() > prefisso.size() && radice->rfind(prefisso, 0) == 0)
-            nome_treno = nome_in_1252(radice->substr(prefisso.size()), "the train name of " + percorso_in_testo(treno));
+            nome_treno = nome_in_1252(radice->substr(prefisso.size()), "the train name of " + cammino_in_testo(treno));
     }
     if (!nome_treno) {
         if (avvisa)
-            std::cerr << "scenario: the train file " << percorso_in_testo(treno) << " is not named " << prefisso
+            std::cerr << "scenario: the train file " << cammino_in_testo(treno) << " is not named " << prefisso
                       << "TRAIN-.txt: give the train name with --train-name\n";
         return std::nullopt;
     }

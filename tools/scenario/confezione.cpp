@@ -17,7 +17,7 @@ namespace valmarena::strumento {
 
 identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno) {
     std::string percorso = percorso_pacchetto, nome_treno = treno_pacchetto;
-    const std::string file = percorso_in_testo(treno.filename());
+    const std::string file = cammino_in_testo(treno.filename());
     const std::size_t separatore = file.find('_');
     if (finisce_con(file, "-.txt") && separatore != std::string::npos && separatore > 0 &&
         separatore + 1 < file.size() - 5) {
@@ -60,7 +60,7 @@ bool documenti_adatti(const std::string& scheda, const std::string& rallentament
 std::optional<std::string> leggi_sorgente(const std::filesystem::path& p) {
     std::string causa;
     auto testo = carica_file(p, causa);
-    if (!testo) std::cerr << "scenario: cannot read " << percorso_in_testo(p) << ": " << causa << "\n";
+    if (!testo) std::cerr << "scenario: cannot read " << cammino_in_testo(p) << ": " << causa << "\n";
     return testo;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "records/arrotonda.h"
 #include "records/scenario.h"
 
 namespace valmarena::strumento {
@@ -18,8 +19,8 @@ std::string nome_tipo_cella(std::uint8_t tipo);
 // The name of a reserved table entry (81..86, "voce_misure" ...); empty for the others.
 std::string_view nome_voce_riservata(std::size_t indice);
 
-// Where a point feature of cell c stands: cell 1 starts the route at metre 0.
-inline std::int64_t metri_cella(std::size_t c) { return (static_cast<std::int64_t>(c) - 1) * 50; }
+// Where a point feature of cell c stands: the start of the cell.
+inline std::int64_t metri_cella(std::size_t c) { return inizio_cella(static_cast<std::int64_t>(c)); }
 
 // One decoded value: a number, a list of numbers, or a text (UTF-8).
 struct campo_letto {

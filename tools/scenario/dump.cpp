@@ -49,7 +49,7 @@ const char* nome_genere(genere g) {
 }
 
 std::optional<genere> genere_da_nome(const std::filesystem::path& p) {
-    std::string n = percorso_in_testo(p.filename());
+    std::string n = cammino_in_testo(p.filename());
     std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (finisce_con(n, "_linea.dat")) return genere::tracciato;
     if (finisce_con(n, ".sim")) return genere::tabella;
@@ -125,7 +125,7 @@ tabella_accanto cerca_tabella(const std::filesystem::path& celle, const std::str
     tabella_accanto t;
     std::filesystem::path p = indicata.empty() ? std::filesystem::path(celle).replace_extension(".sim")
                                                : std::filesystem::path(indicata);
-    t.file = percorso_in_testo(p);
+    t.file = cammino_in_testo(p);
     std::error_code ec;
     if (indicata.empty() && !std::filesystem::exists(p, ec)) {
         t.nota = "no table file " + t.file + ": station names and signboard texts left out";
@@ -532,7 +532,7 @@ int comando_dump(const std::vector<std::string>& args) {
         else throw argomenti_errati("--kind takes track, table or cells, not '" + k + "'");
     }
     const std::filesystem::path file = a.posizionali.front();
-    const std::string nome = percorso_in_testo(file);
+    const std::string nome = cammino_in_testo(file);
     std::string causa;
     auto byte = carica_file(file, causa);
     if (!byte) {

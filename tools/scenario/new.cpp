@@ -103,14 +103,14 @@ int comando_new(const std::vector<std::string>& args) {
     if (!a.ha("--force")) {
         for (const auto& p : {linea, file_treno}) {
             if (std::filesystem::exists(std::filesystem::symlink_status(p, ec))) {
-                std::cerr << "scenario new: " << percorso_in_testo(p) << " is already there (--force replaces it)\n";
+                std::cerr << "scenario new: " << cammino_in_testo(p) << " is already there (--force replaces it)\n";
                 return 3;
             }
         }
     }
     std::filesystem::create_directories(out, ec);
     if (ec) {
-        std::cerr << "scenario new: cannot create " << percorso_in_testo(out) << ": " << ec.message() << "\n";
+        std::cerr << "scenario new: cannot create " << cammino_in_testo(out) << ": " << ec.message() << "\n";
         return 3;
     }
     try {
@@ -120,7 +120,7 @@ int comando_new(const std::vector<std::string>& args) {
         std::cerr << "scenario new: cannot write " << e.file << ": " << e.causa << "\n";
         return 3;
     }
-    std::cout << "wrote " << percorso_in_testo(linea) << " and " << percorso_in_testo(file_treno) << "\n";
+    std::cout << "wrote " << cammino_in_testo(linea) << " and " << cammino_in_testo(file_treno) << "\n";
     return 0;
 }
 

@@ -48,7 +48,7 @@ std::optional<std::string> leggi_stub(const std::filesystem::path& stub) {
     if (!byte) return std::nullopt;
     const esito_carico c = decodifica_carico(*byte);
     if (c.st == esito_carico::stato::guasto) {
-        std::cerr << "scenario: the program " << percorso_in_testo(stub) << " cannot serve: " << c.difetto << "\n";
+        std::cerr << "scenario: the program " << cammino_in_testo(stub) << " cannot serve: " << c.difetto << "\n";
         return std::nullopt;
     }
     if (c.st == esito_carico::stato::valido) byte->resize(c.inizio);
@@ -126,7 +126,7 @@ int comando_package(const std::vector<std::string>& args) {
     if (!byte) return 3;
     *byte += componi_carico(t);
     if (!scrivi_pacchetto(out, stub, *byte)) return 3;
-    std::cout << "scenario: wrote " << percorso_in_testo(out) << "\n";
+    std::cout << "scenario: wrote " << cammino_in_testo(out) << "\n";
     return 0;
 }
 

@@ -207,7 +207,7 @@ std::int64_t metro_pieno(const pianta& p, std::int64_t m) {
 }
 
 // The polyline through every 50th metre of [da, a], broken where the plan has no value.
-std::string percorso_pianta(const pianta& p, std::int64_t da, std::int64_t a) {
+std::string tratti_svg_pianta(const pianta& p, std::int64_t da, std::int64_t a) {
     std::string d;
     bool aperto = false;
     for (std::int64_t m = da;; m += 50) {
@@ -229,7 +229,7 @@ void disegna_rallentamenti(svg& o, const pianta& p, const elementi_disegno& e) {
         std::int64_t da = metri_cella(r2.inizio);
         std::int64_t a = r2.fine ? metri_cella(*r2.fine) : da;
         if (a > da)
-            o.riga("<path d=\"" + percorso_pianta(p, da, a) +
+            o.riga("<path d=\"" + tratti_svg_pianta(p, da, a) +
                    "\" fill=\"none\" stroke=\"#f08c00\" stroke-width=\"9\" stroke-linecap=\"round\" opacity=\"0.85\"/>");
         if (r2.avviso) {
             std::int64_t m = metro_pieno(p, metri_cella(*r2.avviso));
@@ -332,9 +332,9 @@ void disegna_pianta(svg& o, const scenario_letto& s, const elementi_disegno& e, 
     const std::int64_t fine_linea = std::min(e.lunghezza, ultimo);
     // The line beyond the route's end (the plan reaches 7000 m further) in light grey.
     if (fine_linea < ultimo)
-        o.riga("<path d=\"" + percorso_pianta(p, fine_linea, ultimo) +
+        o.riga("<path d=\"" + tratti_svg_pianta(p, fine_linea, ultimo) +
                "\" fill=\"none\" stroke=\"#b8b8b8\" stroke-width=\"2\" stroke-dasharray=\"6 4\"/>");
-    o.riga("<path d=\"" + percorso_pianta(p, 0, fine_linea) +
+    o.riga("<path d=\"" + tratti_svg_pianta(p, 0, fine_linea) +
            "\" fill=\"none\" stroke=\"#303030\" stroke-width=\"2.5\" stroke-linejoin=\"round\"/>");
     disegna_rallentamenti(o, p, e);
     disegna_segnali_e_cartelli(o, p, e);
@@ -703,9 +703,9 @@ nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) 
     for (const auto& x : std::filesystem::directory_iterator(cartella, ec))
         if (x.path().extension() == ".sim") tabelle.push_back(x.path());
     if (tabelle.size() != 1) return n;
-    std::string radice = percorso_in_testo(tabelle.front().stem());
+    std::string radice = cammino_in_testo(tabelle.front().stem());
     for (const auto& x : std::filesystem::directory_iterator(cartella, ec)) {
-        std::string nome = percorso_in_testo(x.path().filename());
+        std::string nome = cammino_in_testo(x.path().filename());
         const std::string coda = "_linea.dat";
         if (nome.size() <= coda.size() || !finisce_con(nome, coda)) continue;
         std::string percorso = nome.substr(0, nome.size() - coda.size());
@@ -730,7 +730,7 @@ int scrivi_svg(const std::filesystem::path& uscita, const scenario_letto& s) {
     std::error_code ec;
     if (uscita.has_parent_path()) std::filesystem::create_directories(uscita.parent_path(), ec);
     if (ec) {
-        std::cerr << "scenario plot: cannot create " << percorso_in_testo(uscita.parent_path()) << ": " << ec.message()
+        std::cerr << "scenario plot: cannot create " << cammino_in_testo(uscita.parent_path()) << ": " << ec.message()
                   << "\n";
         return 3;
     }
@@ -763,7 +763,7 @@ int comando_plot(const std::vector<std::string>& args) {
     const std::filesystem::path cartella = a.posizionali.front();
     std::error_code ec;
     if (!std::filesystem::is_directory(cartella, ec)) {
-        std::cerr << "scenario plot: " << percorso_in_testo(cartella) << " is not a folder\n";
+        std::cerr << "scenario plot: " << cammino_in_testo(cartella) << " is not a folder\n";
         return 3;
     }
     const nomi_file n = trova_file(cartella, a);
@@ -773,13 +773,13 @@ int comando_plot(const std::vector<std::string>& args) {
     std::string causa;
     auto celle = carica_file(n.celle, causa);
     if (!celle) {
-        std::cerr << "scenario plot: cannot read the cell file " << percorso_in_testo(n.celle) << ": " << causa << "\n";
+        std::cerr << "scenario plot: cannot read the cell file " << cammino_in_testo(n.celle) << ": " << causa << "\n";
         return 3;
     }
     try {
         s.celle = decodifica_celle(*celle);
     } catch (const formato_errato& e) {
-        std::cerr << "scenario plot: " << percorso_in_testo(n.celle) << ": not a valid route cells file: " << e.what()
+        std::cerr << "scenario plot: " << cammino_in_testo(n.celle) << ": not a valid route cells file: " << e.what()
                   << "\n";
         return 3;
     }
@@ -788,14 +788,14 @@ int comando_plot(const std::vector<std::string>& args) {
         std::string c;
         auto b = carica_file(p, c);
         if (!b) {
-            s.note.push_back(std::string("no ") + cosa + ": " + percorso_in_testo(p.filename()));
+            s.note.push_back(std::string("no ") + cosa + ": " + cammino_in_testo(p.filename()));
             return;
         }
         try {
             dove = decodifica(*b);
         } catch (const formato_errato& e) {
-            s.note.push_back(std::string(cosa) + " " + percorso_in_testo(p.filename()) + " not used: " + e.what());
-            std::cerr << "scenario plot: " << percorso_in_testo(p) << ": " << e.what() << "\n";
+            s.note.push_back(std::string(cosa) + " " + cammino_in_testo(p.filename()) + " not used: " + e.what());
+            std::cerr << "scenario plot: " << cammino_in_testo(p) << ": " << e.what() << "\n";
         }
     };
     facoltativo(n.tabella, "table", decodifica_tabella, s.tabella);
