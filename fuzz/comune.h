@@ -10,6 +10,8 @@
 #include <string>
 
 #include "compiler/compilatore.h"
+#include "compiler/lettore_linea.h"
+#include "compiler/lettore_treno.h"
 #include "compiler/lettura_comune.h"
 #include "records/guasti.h"
 #include "records/scenario.h"

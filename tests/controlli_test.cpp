@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compiler/codici_gara.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
 #include "sources/nomi.h"

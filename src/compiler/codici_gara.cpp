@@ -4,7 +4,7 @@
 #include <string>
 
 #include "../sources/codifica.h"
-#include "compilatore.h"
+#include "codici_gara.h"
 
 namespace valmarena {
 

@@ -3,7 +3,8 @@
 // slots with their marks and the competition codes.
 
 #include "../records/scenario.h"
-#include "compilatore.h"
+#include "codici_gara.h"
+#include "controlli.h"
 #include "diagnosi.h"
 
 namespace valmarena {
@@ -174,6 +175,10 @@ void controlla_percorso(scenario& s) {
             if (fine >= 0) p.dopo_rallentamento(fine);
         }
     }
+}
+
+std::string codice_fatale(errore_fatale f) {
+    return f == errore_fatale::nessuno ? std::string() : std::to_string(static_cast<int>(f));
 }
 
 errore_fatale occupa_riservati(scenario& s) {

@@ -5,7 +5,7 @@
 
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
-#include "compilatore.h"
+#include "lettore_linea.h"
 #include "lettura_comune.h"
 #include "linea.h"
 

@@ -7,7 +7,7 @@
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
 #include "../sources/codifica.h"
-#include "compilatore.h"
+#include "lettore_treno.h"
 #include "lettura_comune.h"
 #include "treno.h"
 

@@ -7,7 +7,9 @@
 #include "../platform/file_ospite.h"
 #include "../records/guasti.h"
 #include "../sources/codifica.h"
-#include "compilatore.h"
+#include "lettore_linea.h"
+#include "lettore_treno.h"
+#include "lettura.h"
 #include "lettura_comune.h"
 
 namespace valmarena {

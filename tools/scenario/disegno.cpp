@@ -9,7 +9,6 @@
 #include <set>
 
 #include "comune.h"
-#include "compiler/penna.h"
 #include "descrizione.h"
 #include "disegno.h"
 #include "sources/codifica.h"

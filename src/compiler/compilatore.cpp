@@ -7,13 +7,11 @@
 #include "../sources/nomi.h"
 #include "binari.h"
 #include "compilatore.h"
+#include "controlli.h"
+#include "lettura.h"
 #include "diagnosi.h"
 
 namespace valmarena {
-
-std::string codice_fatale(errore_fatale f) {
-    return f == errore_fatale::nessuno ? std::string() : std::to_string(static_cast<int>(f));
-}
 
 esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorgenti& src) {
     esito_compilazione esito;

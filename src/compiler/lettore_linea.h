@@ -1,0 +1,14 @@
+// The line half of the reader: the line file's rows placed on the route cells and the
+// track plan.
+#pragma once
+
+#include <string>
+
+#include "../records/scenario.h"
+
+namespace valmarena {
+
+// The line half; returns false when the reading must end without the train half.
+bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file);
+
+}  // namespace valmarena
