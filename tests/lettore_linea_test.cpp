@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "compiler/errori.h"
-#include "compiler/linea.h"
+#include "compiler/linea_elementi.h"
 #include "compiler/penna.h"
 #include "supporto.h"
 

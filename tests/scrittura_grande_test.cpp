@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-#include "compiler/linea.h"
+#include "compiler/linea_elementi.h"
 #include "compiler/penna.h"
 #include "compiler/binari.h"
 #include "platform/memoria_grande.h"

@@ -7,7 +7,7 @@
 #include "../records/guasti.h"
 #include "lettore_linea.h"
 #include "lettura_comune.h"
-#include "linea.h"
+#include "linea_elementi.h"
 
 namespace valmarena {
 

@@ -9,7 +9,7 @@
 #include "../sources/codifica.h"
 #include "lettore_treno.h"
 #include "lettura_comune.h"
-#include "treno.h"
+#include "treno_elementi.h"
 
 namespace valmarena {
 

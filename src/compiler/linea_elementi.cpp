@@ -3,7 +3,7 @@
 #include <array>
 
 #include "../records/arrotonda.h"
-#include "linea.h"
+#include "linea_elementi.h"
 
 namespace valmarena {
 

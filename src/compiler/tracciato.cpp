@@ -5,7 +5,7 @@
 #include <bit>
 
 #include "../records/guasti.h"
-#include "linea.h"
+#include "linea_elementi.h"
 #include "penna.h"
 
 namespace valmarena {

@@ -1,7 +1,7 @@
 // Signals and slowdowns.
 
 #include "../records/arrotonda.h"
-#include "treno.h"
+#include "treno_elementi.h"
 
 namespace valmarena {
 
