@@ -3,7 +3,6 @@
 
 #include "../platform/file_ospite.h"
 #include "../records/guasti.h"
-#include "../sources/codifica.h"
 #include "../sources/nomi.h"
 #include "binari.h"
 #include "compilatore.h"

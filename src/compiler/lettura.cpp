@@ -6,7 +6,6 @@
 
 #include "../platform/file_ospite.h"
 #include "../records/guasti.h"
-#include "../sources/codifica.h"
 #include "lettore_linea.h"
 #include "lettore_treno.h"
 #include "lettura.h"

@@ -9,7 +9,6 @@
 
 #include "../compiler/compilatore.h"
 #include "../compiler/errori.h"
-#include "../sources/codifica.h"
 #include "../platform/ospite.h"
 #include "../records/guasti.h"
 #include "../sources/emettitori.h"

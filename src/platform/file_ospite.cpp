@@ -13,7 +13,6 @@
 #include <system_error>
 
 #include "../records/guasti.h"
-#include "../sources/codifica.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -33,6 +32,11 @@ void ignora_limite_file() {
 }
 
 std::string causa_errno() { return std::generic_category().message(errno); }
+
+std::string cammino_in_testo(const std::filesystem::path& p) {
+    auto u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
 
 std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::string& causa) {
     errno = 0;

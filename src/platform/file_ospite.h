@@ -27,6 +27,9 @@ bool sostituisci_file(const std::filesystem::path& da, const std::filesystem::pa
 // Text of the last C library error (errno).
 std::string causa_errno();
 
+// A path as UTF-8 text, for messages.
+std::string cammino_in_testo(const std::filesystem::path& p);
+
 // A write beyond the host's file-size limit fails with "File too large" instead of ending the
 // process, so that the temporary file is removed and the cause reported. Nothing where no such limit exists.
 void ignora_limite_file();

@@ -167,9 +167,4 @@ std::filesystem::path nome_in_cammino(const std::string& nome_1252) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-std::string cammino_in_testo(const std::filesystem::path& p) {
-    auto u = p.u8string();
-    return std::string(u.begin(), u.end());
-}
-
 }  // namespace valmarena

@@ -25,7 +25,4 @@ std::string in_minuscolo(std::string_view testo);
 // A file name in Windows-1252 bytes as a path (`cammino`) of this host.
 std::filesystem::path nome_in_cammino(const std::string& nome_1252);
 
-// A path as UTF-8 text, for messages.
-std::string cammino_in_testo(const std::filesystem::path& p);
-
 }  // namespace valmarena

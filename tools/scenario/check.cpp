@@ -13,7 +13,6 @@
 #include "json.h"
 #include "rapporto.h"
 #include "platform/file_ospite.h"
-#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

@@ -14,7 +14,6 @@
 #include "rapporto.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
-#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

@@ -11,7 +11,6 @@
 #include "platform/file_ospite.h"
 #include "sources/carico.h"
 #include "sources/nomi.h"
-#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

@@ -16,7 +16,6 @@
 #include "descrizione.h"
 #include "json.h"
 #include "platform/file_ospite.h"
-#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 

@@ -11,7 +11,6 @@
 #include "comune.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
-#include "sources/codifica.h"
 #include "sources/nomi.h"
 
 namespace valmarena::strumento {

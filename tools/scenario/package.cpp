@@ -13,7 +13,6 @@
 #include "platform/ospite.h"
 #include "records/guasti.h"
 #include "sources/carico.h"
-#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 
