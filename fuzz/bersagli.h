@@ -155,13 +155,13 @@ inline int prova_compilazione(const std::uint8_t* dati, std::size_t n) {
     for (const auto& v : s.tabella)
         if (v.nome.size() > 0xFFFF) return 0;
 
-    std::string tabella = byte_tabella(s);
-    std::string celle = byte_celle(s);
+    std::string tabella = dettaglio::byte_tabella(s);
+    std::string celle = dettaglio::byte_celle(s);
     pretendi(celle.size() == s.celle.size() * byte_per_cella, "byte delle celle di lunghezza errata");
     auto voci = decodifica_tabella(tabella);
     pretendi(voci.size() == s.tabella.size(), "tabella riletta di lunghezza errata");
     for (std::size_t i = 0; i < voci.size(); ++i)
-        pretendi(byte_voce(voci[i]) == byte_voce(s.tabella[i]), "voce riletta diversa");
+        pretendi(dettaglio::byte_voce(voci[i]) == dettaglio::byte_voce(s.tabella[i]), "voce riletta diversa");
     pretendi(decodifica_celle(celle) == s.celle, "celle rilette diverse");
     return 0;
 }
@@ -194,7 +194,7 @@ struct cartella_dump {
 inline std::string tabella_valida() {
     scenario s = scenario_nuovo(tracciato_si_no::senza);
     for (int i = 1; i < voci_tabella; ++i) s.tabella[static_cast<std::size_t>(i)].nome = "voce " + std::to_string(i);
-    return byte_tabella(s);
+    return dettaglio::byte_tabella(s);
 }
 
 inline void scrivi_tutto(const std::filesystem::path& p, const char* dati, std::size_t n) {

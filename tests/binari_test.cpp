@@ -33,7 +33,7 @@ TEST(Tabella, VociRiservateComeSulDisco) {
     treno.intero3 = 10;
     treno.intero4 = 9;
     treno.intero5 = 30;
-    EXPECT_EQ(esadecimale(byte_voce(treno)),
+    EXPECT_EQ(esadecimale(dettaglio::byte_voce(treno)),
               "00 fc 85 00 00 b6 17 05 00 09 00 00 00 00 06 00 52 58 20 39 31 34 64 00 00 00 0a 00 09 00 1e 00 "
               "00 00 00 00 00 00 00 00");
 
@@ -43,12 +43,12 @@ TEST(Tabella, VociRiservateComeSulDisco) {
     misure.progressiva = 15;
     std::string attesi = "00 69 00 00 00 82 28 05 00 0f 00 00 00 00 00 00";
     for (int k = 0; k < 18; ++k) attesi += " 00";
-    EXPECT_EQ(esadecimale(byte_voce(misure)), attesi);
+    EXPECT_EQ(esadecimale(dettaglio::byte_voce(misure)), attesi);
 }
 
 TEST(Tabella, NomeVuotoHaSoloLaLunghezza) {
     scenario s;
-    std::string b = byte_tabella(s);
+    std::string b = dettaglio::byte_tabella(s);
     EXPECT_EQ(b.size(), 87u * 34u);
     EXPECT_EQ(b.substr(14, 2), std::string("\0\0", 2));
 }
@@ -60,7 +60,7 @@ TEST(Celle, DimensioneConMetaAlPari) {
     } casi[] = {{25, 2115}, {75, 2145}, {338050, 103530}};
     for (const auto& c : casi) {
         scenario s = prova::scenario_con_celle(c.lunghezza);
-        EXPECT_EQ(byte_celle(s).size(), c.byte) << c.lunghezza;
+        EXPECT_EQ(dettaglio::byte_celle(s).size(), c.byte) << c.lunghezza;
     }
 }
 
@@ -78,7 +78,7 @@ TEST(Celle, CampiInOrdineLittleEndian) {
     c.velocita = 8;
     c.pendenza = 9;
     c.aderenza = 10;
-    EXPECT_EQ(esadecimale(byte_celle(s).substr(15, 15)), "01 01 14 fe ff 02 01 04 03 05 06 07 08 09 0a");
+    EXPECT_EQ(esadecimale(dettaglio::byte_celle(s).substr(15, 15)), "01 01 14 fe ff 02 01 04 03 05 06 07 08 09 0a");
 }
 
 TEST(Tracciato, ValoriEtichettati) {
@@ -89,7 +89,7 @@ TEST(Tracciato, ValoriEtichettati) {
     imposta_punto(t, 0, 0, etichetta::intero, 0);
     imposta_punto(t, 1, 1, etichetta::intero, 1);
     imposta_punto(t, 2, 0, etichetta::reale, 1.5);
-    EXPECT_EQ(esadecimale(byte_tracciato(t)),
+    EXPECT_EQ(esadecimale(dettaglio::byte_tracciato(t)),
               "02 00 00 00 00 00 05 00 00 00 00 00 00 00 f8 3f 00 00 02 00 01 00 00 00");
 }
 

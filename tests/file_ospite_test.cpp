@@ -48,7 +48,7 @@ TEST(FileNuovo, NomiTemporaneiDiversiAccantoAllaDestinazione) {
     const fs::path d = fs::path("cartella") / "Valmarena_RX 914.sim";
     std::set<fs::path> visti;
     for (int i = 0; i < 200; ++i) {
-        const fs::path t = nome_temporaneo(d);
+        const fs::path t = dettaglio::nome_temporaneo(d);
         EXPECT_EQ(t.parent_path(), d.parent_path());
         const std::string n = t.filename().string();
         EXPECT_EQ(n.rfind("Valmarena_RX 914.sim.", 0), 0u) << n;

@@ -83,7 +83,7 @@ TEST(ScritturaAPezzi, TracciatoLungoUgualeAllaCodificaIntera) {
     t.etichette[8192] = etichetta::reale;
 
     const std::string atteso = tracciato_atteso(t);
-    EXPECT_TRUE(byte_tracciato(t) == atteso);
+    EXPECT_TRUE(dettaglio::byte_tracciato(t) == atteso);
     prova::cartella_temporanea c;
     scrivi_tracciato(c / "linea.dat", t);
     std::string letto = prova::leggi(c / "linea.dat");
@@ -131,7 +131,7 @@ TEST(ScritturaAPezzi, CelleDelPercorsoMassimoUgualiAllaCodificaIntera) {
     prova::cartella_temporanea c;
     scrivi_celle(c / "celle.dat", s);
     std::string letto = prova::leggi(c / "celle.dat");
-    EXPECT_TRUE(letto == byte_celle(s));
+    EXPECT_TRUE(letto == dettaglio::byte_celle(s));
     ASSERT_EQ(letto.size(), s.celle.size() * byte_per_cella);
     // The cell after four whole pieces, by hand: tipo, valore1 = 17920, valore4 = -17920, aderenza.
     const std::size_t i = 4 * 4480;

@@ -46,7 +46,7 @@ scenario tabella_di_prova() {
 
 TEST(Decodifica, TabellaCelleTracciatoTornanoComeScritti) {
     scenario s = tabella_di_prova();
-    const std::string bt = byte_tabella(s);
+    const std::string bt = dettaglio::byte_tabella(s);
     std::vector<voce> voci = decodifica_tabella(bt);
     ASSERT_EQ(voci.size(), 87u);
     EXPECT_EQ(voci[1].nome, "Citt\xe0 Alta");
@@ -55,12 +55,12 @@ TEST(Decodifica, TabellaCelleTracciatoTornanoComeScritti) {
     EXPECT_EQ(voci[1].byte2, 255);
     EXPECT_EQ(voci[80].nome, "(Km 10+000)");
     EXPECT_EQ(voci[voce_percorso].intero1, 610);
-    for (std::size_t i = 0; i < voci.size(); ++i) EXPECT_EQ(byte_voce(voci[i]), byte_voce(s.tabella[i])) << i;
+    for (std::size_t i = 0; i < voci.size(); ++i) EXPECT_EQ(dettaglio::byte_voce(voci[i]), dettaglio::byte_voce(s.tabella[i])) << i;
 
     scenario c = prova::scenario_con_celle(500);
     c.celle[1] = {cella_segnale, -1, 2, -3, 32767, 130, 61, 2, 28, 255, 95};
     c.celle.back() = {cella_cartello, 80, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-    const std::string bc = byte_celle(c);
+    const std::string bc = dettaglio::byte_celle(c);
     std::vector<cella> celle = decodifica_celle(bc);
     ASSERT_EQ(celle.size(), c.celle.size());
     EXPECT_EQ(celle[1].valore1, -1);
@@ -71,33 +71,33 @@ TEST(Decodifica, TabellaCelleTracciatoTornanoComeScritti) {
     EXPECT_EQ(celle.back().aderenza, 1);
     scenario r;
     r.celle = celle;
-    EXPECT_EQ(byte_celle(r), bc);
+    EXPECT_EQ(dettaglio::byte_celle(r), bc);
 
     struct tracciato t;
     t.punti = 3;
     t.etichette = {etichetta::intero, etichetta::reale, etichetta::vuoto, etichetta::intero, etichetta::reale,
                    etichetta::vuoto};
     t.valori = {0, -1234.5678, 0, 1, 1e-300, 0};
-    const std::string bp = byte_tracciato(t);
+    const std::string bp = dettaglio::byte_tracciato(t);
     struct tracciato d = decodifica_tracciato(bp);
     EXPECT_EQ(d.punti, 3u);
     EXPECT_EQ(d.etichette, t.etichette);
     EXPECT_EQ(d.valori, t.valori);
-    EXPECT_EQ(byte_tracciato(d), bp);
+    EXPECT_EQ(dettaglio::byte_tracciato(d), bp);
 }
 
 // Bytes that do not fit: the decoder says where, and `dump` exits 3 with that message.
 TEST(Decodifica, ByteCheNonTornanoConIlFormato) {
-    const std::string tabella = byte_tabella(tabella_di_prova());
-    std::string nome_lungo = byte_voce(voce{});
+    const std::string tabella = dettaglio::byte_tabella(tabella_di_prova());
+    std::string nome_lungo = dettaglio::byte_voce(voce{});
     nome_lungo[14] = '\xe8';  // name length 1000 in an entry of 34 bytes
     nome_lungo[15] = '\x03';
     std::string tabella_86;
     {
         scenario s = tabella_di_prova();
-        for (int i = 0; i < 86; ++i) tabella_86 += byte_voce(s.tabella[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < 86; ++i) tabella_86 += dettaglio::byte_voce(s.tabella[static_cast<std::size_t>(i)]);
     }
-    const std::string celle = byte_celle(prova::scenario_con_celle(500));
+    const std::string celle = dettaglio::byte_celle(prova::scenario_con_celle(500));
     const std::string reale(1, '\x05');
 
     struct caso {
@@ -338,7 +338,7 @@ TEST(Dump, CelleFatteAMano) {
     s.celle[7] = {7, -5, 6, -7, 8, 0, 0, 0, 0, 0, 0};
     s.celle[8] = {cella_abbattimento_senza_valore, 270, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     prova::cartella_temporanea dir;
-    prova::scrivi(dir / "mano.dat", byte_celle(s));
+    prova::scrivi(dir / "mano.dat", dettaglio::byte_celle(s));
     auto r = esegui_strumento({"dump", (dir / "mano.dat").string()});
     ASSERT_EQ(r.stato, 0) << r.err;
     for (const char* atteso : {

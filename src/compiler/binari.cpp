@@ -71,6 +71,8 @@ char* metti_punti(char* out, const struct tracciato& t, std::size_t da, std::siz
 
 }  // namespace
 
+namespace dettaglio {
+
 std::string byte_voce(const voce& v) {
     std::string out;
     aggiungi_voce(out, v);
@@ -95,6 +97,8 @@ std::string byte_tracciato(const struct tracciato& t) {
     out.resize(static_cast<std::size_t>(metti_punti(out.data(), t, 0, t.etichette.size()) - out.data()));
     return out;
 }
+
+}  // namespace dettaglio
 
 namespace {
 
@@ -139,7 +143,7 @@ void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& 
     f.conferma();
 }
 
-void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, byte_tabella(s)); }
+void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, dettaglio::byte_tabella(s)); }
 
 void scrivi_celle(const std::filesystem::path& file, const scenario& s) {
     // 4480 cells take 65 KiB.

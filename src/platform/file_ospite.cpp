@@ -150,6 +150,8 @@ std::uint32_t suffisso_casuale() {
 }
 }  // namespace
 
+namespace dettaglio {
+
 std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione) {
     char suffisso[16];
     std::snprintf(suffisso, sizeof suffisso, ".%08x", static_cast<unsigned>(suffisso_casuale()));
@@ -159,6 +161,8 @@ std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione)
     return t;
 }
 
+}  // namespace dettaglio
+
 file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std::move(destinazione)) {
     std::error_code ec;
     if (std::filesystem::is_directory(destinazione_, ec))
@@ -167,7 +171,7 @@ file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std
     // there would lead the bytes elsewhere, a pipe would hold the run, a file would be lost.
     std::string causa;
     for (int i = 0; i < tentativi_temporaneo && !f_; ++i) {
-        temporaneo_ = nome_temporaneo(destinazione_);
+        temporaneo_ = dettaglio::nome_temporaneo(destinazione_);
         bool occupato = false;
         f_ = crea_file_nuovo(temporaneo_, causa, occupato);
         if (!f_ && !occupato) throw errore_file(cammino_in_testo(destinazione_), "cannot create the file: " + causa);

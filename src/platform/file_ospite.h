@@ -66,8 +66,10 @@ private:
 // Replaces the file at `destinazione` with exactly `contenuto`.
 void scrivi_file(const std::filesystem::path& destinazione, std::string_view contenuto);
 
+namespace dettaglio {
 // A temporary name beside `destinazione`, different on every call: its name, a dot, eight
-// hexadecimal digits, then ".~tmp".
+// hexadecimal digits, then ".~tmp". Used by `file_uscita`; open for the tests of its names.
 std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione);
+}  // namespace dettaglio
 
 }  // namespace valmarena
