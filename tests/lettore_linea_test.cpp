@@ -5,7 +5,7 @@
 
 #include "compiler/errori.h"
 #include "compiler/linea_elementi.h"
-#include "compiler/penna.h"
+#include "compiler/tracciato.h"
 #include "supporto.h"
 
 namespace valmarena {

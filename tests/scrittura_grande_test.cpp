@@ -9,12 +9,12 @@
 #include <cstring>
 #include <limits>
 
-#include "compiler/linea_elementi.h"
-#include "compiler/penna.h"
 #include "compiler/binari.h"
+#include "compiler/linea_elementi.h"
+#include "compiler/tracciato.h"
+#include "platform/file_ospite.h"
 #include "platform/memoria_grande.h"
 #include "records/scenario.h"
-#include "platform/file_ospite.h"
 #include "supporto.h"
 
 namespace valmarena {

@@ -10,7 +10,7 @@
 
 #include "../records/guasti.h"
 #include "../platform/file_ospite.h"
-#include "penna.h"
+#include "tracciato.h"
 #include "valori_le.h"
 
 namespace valmarena {

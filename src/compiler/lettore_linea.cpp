@@ -8,6 +8,7 @@
 #include "lettore_linea.h"
 #include "lettura_comune.h"
 #include "linea_elementi.h"
+#include "tracciato.h"
 
 namespace valmarena {
 

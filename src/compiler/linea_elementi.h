@@ -24,9 +24,4 @@ esito_memo memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32
 // Curvature of a curve keyword: the smallest class digit 1..6 in it; 0 when there is none.
 double curvatura_classe(std::string_view token);
 
-// Extends the track plan from metre `cursore` up to metre `fino_a` with curvature `kappa`
-// (0 draws straight) and moves the cursor past it. Returns false once the cursor has passed `limite`.
-bool estendi_tracciato(piano_tracciato& t, std::int64_t& cursore, std::int64_t fino_a, double kappa,
-                       std::int64_t limite);
-
 }  // namespace valmarena

@@ -5,8 +5,7 @@
 #include <bit>
 
 #include "../records/guasti.h"
-#include "linea_elementi.h"
-#include "penna.h"
+#include "tracciato.h"
 
 namespace valmarena {
 

@@ -8,7 +8,7 @@
 #include "comune.h"
 #include "compiler/binari.h"
 #include "compiler/compilatore.h"
-#include "compiler/penna.h"
+#include "compiler/tracciato.h"
 #include "disegno.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"

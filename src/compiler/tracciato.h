@@ -1,13 +1,19 @@
-// Drawing the points of a track plan from its stretches, metre after metre, a piece at a time:
-// the writer lays each piece out as it is drawn, so no whole array of points is ever needed.
+// The track plan: extended stretch by stretch as the curves are read, then its points drawn
+// metre after metre a piece at a time, as the writer lays them out, with no whole array of points.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "../records/scenario.h"
 #include "valori_le.h"
 
 namespace valmarena {
+
+// Extends the track plan from metre `cursore` up to metre `fino_a` with curvature `kappa`
+// (0 draws straight) and moves the cursor past it. Returns false once the cursor has passed `limite`.
+bool estendi_tracciato(piano_tracciato& t, std::int64_t& cursore, std::int64_t fino_a, double kappa,
+                       std::int64_t limite);
 
 class penna_tracciato {
 public:
