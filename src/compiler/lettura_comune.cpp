@@ -12,7 +12,11 @@ lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome
     : s(sc), in(testo, nome), file(f) {
     r.in = &in;
     s.nomi_sorgenti[f == file_righe::linea ? 0 : 1] = nome;
-    diagnostica_codifica(s, testo, nome);
+    if (s.diagnosi_per_autori) diagnostica_codifica(s, testo, nome);
+}
+
+void lettura::diagnosi_riga(const riga_letta& letta) {
+    if (s.diagnosi_per_autori) diagnostica_riga(s, in, letta);
 }
 
 void lettura::segna(std::int64_t k) {
@@ -38,7 +42,7 @@ esito lettura::esegui(const std::string& t, const std::function<esito(const std:
     try {
         e = riga(t);
     } catch (const guasto_in_riga& g) {
-        diagnostica_riga(s, in, letta);
+        diagnosi_riga(letta);
         if (!s.continua_dopo_errori) throw;
         registra_errore(s, [&] {
             diagnostica d = diagnostica_in(g.file, g.dove, g.what());
@@ -50,12 +54,12 @@ esito lettura::esegui(const std::string& t, const std::function<esito(const std:
         std::string cosa = g.what();
         const std::string campo = campo_in_lettura(in, letta);
         if (!campo.empty()) cosa += " (" + campo + ")";
-        diagnostica_riga(s, in, letta);
+        diagnosi_riga(letta);
         if (!s.continua_dopo_errori) throw guasto_in_riga(cosa, in.nome_file(), in.ultimo());
         errore_riga(s, r, 25, std::nullopt, cosa);
         return esito::avanti;
     }
-    diagnostica_riga(s, in, letta);
+    diagnosi_riga(letta);
     return e;
 }
 

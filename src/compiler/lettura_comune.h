@@ -14,6 +14,8 @@
 
 namespace valmarena {
 
+struct riga_letta;
+
 // A run-time failure with the place in the source where it happened.
 struct guasto_in_riga : guasto {
     std::string file;
@@ -60,6 +62,8 @@ struct lettura {
     // A run-time failure names the field being read; an author's check records it as code 25
     // and goes on, a compile hands it on.
     esito esegui(const std::string& t, const std::function<esito(const std::string&)>& riga);
+    // Holds the row just read against its description, when the authors' diagnosis is on.
+    void diagnosi_riga(const riga_letta& letta);
     // The row loop: each token, after up to two hyphen replacements, goes to `riga` until the end
     // of the file or a row that ends the reading. An author's check reads on after a failing row.
     esito scorri_righe(const std::function<esito(const std::string&)>& riga);

@@ -34,6 +34,7 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const te
     scenario& s = form.s;
     s.nome_percorso = testi.id.nome_percorso;
     s.nome_treno = testi.id.nome_treno;
+    s.diagnosi_per_autori = false;  // the package shows recorded errors only
     mostra_finestra();
     try {
         emetti_testi(cartella, testi);

@@ -188,6 +188,9 @@ struct scenario {
     // after a row that would stop it, so that one pass finds every fault of a file.
     std::vector<diagnostica> avvertimenti;
     bool continua_dopo_errori = false;
+    // Whether the rows are held against their description for authors' warnings. The package
+    // shows no warning and leaves it off; the reading and the compiled bytes are the same.
+    bool diagnosi_per_autori = true;
     // Warnings of each kind found, kept or not: past `avvertimenti_per_tipo_max` of one kind
     // only the count grows, so a file of a million bad rows keeps little in memory.
     std::map<std::string, std::int64_t> avvertimenti_per_tipo;
