@@ -249,7 +249,14 @@ TEST(Diagnostiche, CodificaUtf8) {
     prova::scrivi(f.t, prova::treno_minimo(r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, \xc4\x8c"})));
     auto rifiuto = f.esegui("check", {"--encoding", "utf-8"});
     EXPECT_EQ(rifiuto.stato, 3);
-    EXPECT_EQ(rifiuto.err, "scenario: " + f.t.string() + ":2:57: '\xc4\x8c' cannot be written in Windows-1252\n");
+    EXPECT_EQ(rifiuto.err, "scenario: " + f.t.string() +
+                               ":2:57: the text holds the character '\xc4\x8c' (U+010C), which Windows-1252 cannot encode\n");
+
+    // So is a byte that is not UTF-8 (a file saved in Windows-1252 and read as UTF-8).
+    prova::scrivi(f.t, prova::treno_minimo(r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Citt\xe0"})));
+    auto byte = f.esegui("check", {"--encoding", "utf-8"});
+    EXPECT_EQ(byte.stato, 3);
+    EXPECT_EQ(byte.err, "scenario: " + f.t.string() + ":2:61: the text holds the byte 0xE0, which is not valid UTF-8\n");
 }
 
 }  // namespace

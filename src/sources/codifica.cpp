@@ -124,11 +124,17 @@ std::string da_utf8_a_1252(std::string_view testo) {
 }
 
 std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::string& difetto) {
+    std::size_t dove = 0;
+    return da_utf8_a_1252_esatto(testo, difetto, dove);
+}
+
+std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::string& difetto, std::size_t& dove) {
     std::string out;
     out.reserve(testo.size());
     for (std::size_t i = 0; i < testo.size();) {
         char32_t cp = 0;
         const std::size_t n = sequenza_utf8(testo, i, cp);
+        dove = i;
         if (n == 0) {
             difetto = "holds the byte " + esadecimale(static_cast<unsigned char>(testo[i]), "0x%02X") +
                       ", which is not valid UTF-8";

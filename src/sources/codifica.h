@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@ std::string da_utf8_a_1252(std::string_view testo);
 // UTF-8 to Windows-1252 when the text is valid UTF-8 and every character has its place in the
 // code page; otherwise nothing, with what is wrong (the byte or the character, in English) in `difetto`.
 std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::string& difetto);
+// The same, with the byte offset of the faulty byte or character in `dove`.
+std::optional<std::string> da_utf8_a_1252_esatto(std::string_view testo, std::string& difetto, std::size_t& dove);
 
 // Lower case of one Windows-1252 byte (ASCII letters and the Latin-1 capitals).
 char minuscola(char c);

@@ -51,15 +51,19 @@ std::string nome_in_1252(const std::string& utf8, const std::string& cosa) {
 
 namespace {
 
-// The length of the UTF-8 character at i, or 0 when the bytes there are not UTF-8.
-std::size_t carattere_utf8(const std::string& t, std::size_t i) {
-    const auto c = static_cast<unsigned char>(t[i]);
-    const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
-                                                                   : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (n == 0 || i + n > t.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return 0;
-    return n;
+// Line and column (1-based, in characters) of the byte at `dove` of a UTF-8 text.
+std::pair<int, int> riga_e_colonna(std::string_view t, std::size_t dove) {
+    int riga = 1, colonna = 1;
+    for (std::size_t i = 0; i < dove && i < t.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        if (c == '\n') {
+            ++riga;
+            colonna = 1;
+        } else if ((c & 0xC0) != 0x80) {
+            ++colonna;
+        }
+    }
+    return {riga, colonna};
 }
 
 bool converti(const std::filesystem::path& p, std::optional<std::string>& uscita) {
@@ -69,31 +73,14 @@ bool converti(const std::filesystem::path& p, std::optional<std::string>& uscita
         std::cerr << "scenario: cannot read " << cammino_in_testo(p) << ": " << causa << "\n";
         return false;
     }
-    std::string t = testo->substr(0, 3) == "\xEF\xBB\xBF" ? testo->substr(3) : *testo;
-    std::string out;
-    int riga = 1, colonna = 1;
-    for (std::size_t i = 0; i < t.size();) {
-        const std::size_t n = carattere_utf8(t, i);
-        const std::string c = n ? t.substr(i, n) : std::string();
-        const std::string b = n ? da_utf8_a_1252(c) : std::string();
-        if (n == 0 || (b == "?" && c != "?")) {
-            std::cerr << "scenario: " << cammino_in_testo(p) << ":" << riga << ":" << colonna << ": "
-                      << (n == 0 ? std::string("bytes that are not UTF-8")
-                                 : "'" + c + "' cannot be written in Windows-1252")
-                      << "\n";
-            return false;
-        }
-        out += b;
-        if (c == "\n") {
-            ++riga;
-            colonna = 1;
-        } else {
-            ++colonna;
-        }
-        i += n;
-    }
-    uscita = std::move(out);
-    return true;
+    const std::string_view t = std::string_view(*testo).substr(testo->substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0);
+    std::string difetto;
+    std::size_t dove = 0;
+    uscita = da_utf8_a_1252_esatto(t, difetto, dove);
+    if (uscita) return true;
+    const auto [riga, colonna] = riga_e_colonna(t, dove);
+    std::cerr << "scenario: " << cammino_in_testo(p) << ":" << riga << ":" << colonna << ": the text " << difetto << "\n";
+    return false;
 }
 
 }  // namespace
