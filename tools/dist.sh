@@ -3,12 +3,15 @@
 # reference, versioned, under <native build>/dist/; then the Linux archive is unpacked in a
 # scratch folder and its programs run from there, as a user would, without building anything.
 # Usage: tools/dist.sh NATIVE_BUILD WINDOWS_BUILD   (make dist passes build and build-windows)
-# The version is $VERSIONE when set, else what git describes (tag, or commit).
+# The version is $VERSIONE when set, else the project's version that the programs' --version
+# prints, followed by the commit when the tree is a git checkout (1.0.0-197f526).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 nativa=${1:-build}
 windows=${2:-build-windows}
-versione=${VERSIONE:-$(git describe --tags --always --dirty 2>/dev/null || echo sconosciuta)}
+progetto=$(sed -n 's/^project(valmarena VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+commit=$(git describe --always --dirty 2>/dev/null || true)
+versione=${VERSIONE:-$progetto${commit:+-$commit}}
 uscita=$nativa/dist
 rm -rf "$uscita" && mkdir -p "$uscita"
 
