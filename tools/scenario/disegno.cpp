@@ -601,28 +601,12 @@ std::string svg_scenario(const scenario_letto& s) {
     return o.out;
 }
 
-std::vector<curva_letta> curve_della_linea(const std::string& testo) {
+std::vector<curva_letta> curve_del_tracciato(const piano_tracciato& t) {
     std::vector<curva_letta> curve;
-    std::size_t inizio = 0;
-    while (inizio < testo.size()) {
-        std::size_t fine = testo.find('\n', inizio);
-        if (fine == std::string::npos) fine = testo.size();
-        std::string riga = testo.substr(inizio, fine - inizio);
-        inizio = fine + 1;
-        std::vector<std::string> campi(1);
-        for (char c : riga) {
-            if (c == ',') campi.emplace_back();
-            else if (c != '\r') campi.back() += c;
-        }
-        const std::string chiave = in_minuscolo(campi[0]);
-        if (campi.size() < 3 || chiave.find("curva") == std::string::npos) continue;
-        curva_letta k;
-        for (char d = '6'; d >= '1'; --d)
-            if (chiave.find(d) != std::string::npos) k.classe = d - '0';
-        k.sinistra = chiave.find('s') != std::string::npos;
-        k.inizio = std::atoll(campi[1].c_str());
-        k.lunghezza = std::atoll(campi[2].c_str());
-        if (k.classe > 0 && k.lunghezza > 0) curve.push_back(k);
+    std::int64_t prima = 1;  // the stretches follow one another from metre 2
+    for (const tratto& k : t.tratti) {
+        if (k.kappa != 0.0) curve.push_back({prima, k.fine - prima, k.kappa < 0.0});
+        prima = k.fine;
     }
     return curve;
 }

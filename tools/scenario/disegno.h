@@ -11,17 +11,16 @@
 
 namespace valmarena::strumento {
 
-// A curve row of the line description: from `inizio` for `lunghezza` metres, of class 1 to 6.
+// A curve of the line as the reader placed it: from `inizio` for `lunghezza` metres.
 struct curva_letta {
     std::int64_t inizio = 0;
     std::int64_t lunghezza = 0;
-    int classe = 0;
-    bool sinistra = false;  // side letter s
+    bool sinistra = false;  // negative curvature, side letter s
 };
 
-// The curve rows of a line description's text, line by line, for the picture only: a first field
-// holding "curva" (any case) with a class digit 1 to 6, then the start and the length.
-std::vector<curva_letta> curve_della_linea(const std::string& testo);
+// The curves of a compiled track plan: its curved stretches, adjacent ones of the same curvature
+// as one.
+std::vector<curva_letta> curve_del_tracciato(const piano_tracciato& t);
 
 // The compiled files of one scenario, as far as they were found and could be decoded.
 struct scenario_letto {
@@ -30,7 +29,7 @@ struct scenario_letto {
     std::vector<cella> celle;
     std::optional<std::vector<voce>> tabella;
     std::optional<struct tracciato> tracciato;
-    std::vector<curva_letta> curve;  // from the line description, when the picture is drawn from it
+    std::vector<curva_letta> curve;  // from the track plan's stretches, when drawn from the sources
     bool curve_lette = false;
     std::vector<std::string> note;  // files that are missing or unusable, said in the picture
 };

@@ -50,11 +50,8 @@ int leggi_sorgenti(const argomenti& a, scenario_letto& letto) {
     letto.tabella = std::vector<voce>(s.tabella.begin(), s.tabella.end());
     if (s.tracciato.punti > 0) letto.tracciato = disegna_tracciato(s.tracciato);
     else letto.note.push_back("no track plan was built");
-    std::string testo, causa;
-    if (leggi_file(src.linea, testo, causa)) {
-        letto.curve = curve_della_linea(testo);
-        letto.curve_lette = true;
-    }
+    letto.curve = curve_del_tracciato(s.tracciato);
+    letto.curve_lette = true;
     const std::size_t errori = s.diagnostiche.size();
     if (errori > 0 || e.fatale != errore_fatale::nessuno)
         letto.note.push_back(std::to_string(errori) + (errori == 1 ? " error" : " errors") +
