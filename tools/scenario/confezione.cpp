@@ -34,16 +34,18 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     s.nome_treno = id.nome_treno;
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, sorgenti{linea, treno, false});
-    for (const auto& d : s.diagnostiche) std::cerr << messaggio_diagnostica(d) << "\n";
-    for (const auto& d : s.avvertimenti) std::cerr << messaggio_avvertimento(d) << "\n";
+    // The same report and exit status as `check`, under --strict unless warnings are allowed.
+    const bool severo = !avvertimenti_ammessi;
+    for (const auto& r : rapporto_ordinato(s, cammino_in_testo(linea), cammino_in_testo(treno), severo))
+        std::cerr << r.testo << "\n";
+    std::cerr << avvertimenti_non_mostrati(s);
     if (e.senza_celle) std::cerr << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno) std::cerr << "scenario: fatal error " << codice_fatale(e.fatale) << "\n";
-    const int stato = stato_compilazione(s, e);
-    if (stato == uscita_ok && (avvertimenti_ammessi || s.avvertimenti.empty())) return uscita_ok;
-    std::cerr << avvertimenti_non_mostrati(s);
+    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
+    if (stato == uscita_ok) return uscita_ok;
     std::cerr << "scenario: the sources have " << errori_trovati(s) << " error(s) and " << avvertimenti_trovati(s)
               << " warning(s); put them right first (see 'scenario check')\n";
-    return stato == uscita_ok ? uscita_errore_registrato : stato;
+    return stato;
 }
 
 bool documenti_adatti(const std::string& scheda, const std::string& rallentamenti) {
