@@ -4,9 +4,10 @@
 #include "documenti.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+
+#include "sources/codifica.h"
 
 namespace valmarena::strumento {
 
@@ -39,11 +40,6 @@ std::vector<std::string> campi_di(const std::string& riga) {
     }
 }
 
-std::string minuscole(std::string t) {
-    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return t;
-}
-
 bool contiene(const std::string& t, const char* parola) { return t.find(parola) != std::string::npos; }
 
 // Value field i of a row (1 = the first after the keyword), 0 when missing; the field is read
@@ -71,7 +67,7 @@ void leggi_linea(std::string_view linea, dati_documenti& d) {
     for (const std::string& riga : righe_di(linea)) {
         const auto campi = campi_di(riga);
         const std::string& k = campi[0];  // the kilometric references compare in exact case
-        const std::string km = minuscole(k);
+        const std::string km = in_minuscolo(k);
         if (k.find('-') != std::string::npos) continue;
         if (contiene(km, "lunghezza") && contiene(km, "percorso")) d.lunghezza = valore(campi, 1);
         if (contiene(k, "progressiva") && (contiene(k, "uno") || contiene(k, "due") || contiene(k, "tre"))) {
@@ -90,7 +86,7 @@ void leggi_linea(std::string_view linea, dati_documenti& d) {
 void leggi_treno(std::string_view treno, dati_documenti& d) {
     for (const std::string& riga : righe_di(treno)) {
         const auto campi = campi_di(riga);
-        const std::string k = minuscole(campi[0]);
+        const std::string k = in_minuscolo(campi[0]);
         if (k.find('-') != std::string::npos) continue;
         if (contiene(k, "frenata") && contiene(k, "massa")) d.massa_frenata = valore(campi, 1);
         if (contiene(k, "velocit")) d.limiti.push_back({valore(campi, 1), valore(campi, 2)});
