@@ -61,6 +61,37 @@ TEST(ScritturaAPezzi, PezziPiccoliEGrandiRestanoInOrdine) {
     EXPECT_TRUE(letto == atteso);
 }
 
+TEST(ScritturaAPezzi, PezziNelleDueMetaDelFile) {
+    // A file laid out in two halves, written a piece of each in turn: small pieces wait in the
+    // block until the writer moves, large ones go straight; a gap left behind reads as zeros.
+    prova::cartella_temporanea c;
+    auto f = c / "meta.dat";
+    const std::size_t meta = 300000;
+    std::string atteso(2 * meta + 10, '\0');
+    {
+        file_uscita u(f);
+        std::size_t in_a = 0, in_b = meta;
+        for (std::size_t n : {std::size_t{5}, std::size_t{100000}, std::size_t{70000}, std::size_t{3}}) {
+            const std::string a(n, static_cast<char>('a' + n % 7)), b(n, static_cast<char>('A' + n % 7));
+            u.posiziona(in_a);
+            u.scrivi(a);
+            u.posiziona(in_b);
+            u.scrivi(b);
+            atteso.replace(in_a, n, a);
+            atteso.replace(in_b, n, b);
+            in_a += n;
+            in_b += n;
+        }
+        u.posiziona(2 * meta + 5);
+        u.scrivi("fine!");
+        atteso.replace(2 * meta + 5, 5, "fine!");
+        u.conferma();
+    }
+    std::string letto = prova::leggi(f);
+    ASSERT_EQ(letto.size(), atteso.size());
+    EXPECT_TRUE(letto == atteso);
+}
+
 TEST(ScritturaAPezzi, TracciatoLungoUgualeAllaCodificaIntera) {
     // Many pieces of 8192 elements, with runs of each tag across the piece boundaries.
     struct tracciato t;
@@ -92,18 +123,24 @@ TEST(ScritturaAPezzi, TracciatoLungoUgualeAllaCodificaIntera) {
 }
 
 TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
-    // Stretches of both hands and straights ending on, just before and just after the 8192-metre
-    // pieces, an empty tail longer than a piece; a plan never opened is all empty values.
+    // Stretches of both hands and straights ending on, just before and just after the pieces the
+    // writer draws at a time, an empty tail longer than a piece; a plan never opened is all empty values.
+    constexpr std::int64_t P = metri_per_pezzo;
     piano_tracciato aperto;
-    aperto.punti = 4 * 8192 + 5;
+    aperto.punti = 4 * P + 5;
     apri_tracciato(aperto);
-    const tratto tratti[] = {{8190, 0.0}, {8191, 0.002}, {8192, 0.0}, {9000, -0.0005}, {16383, 0.0}, {16385, 0.01},
-                             {20000, -0.003}, {24575, 0.0}};
+    const tratto tratti[] = {{P - 2, 0.0},     {P - 1, 0.002},        {P, 0.0},     {P + 808, -0.0005},
+                             {2 * P - 1, 0.0}, {2 * P + 1, 0.01}, {2 * P + 3616, -0.003}, {3 * P - 1, 0.0}};
     for (const tratto& t : tratti) aperto.tratti.push_back(t);
     piano_tracciato chiuso;
-    chiuso.punti = 8192 + 1;
-    for (const piano_tracciato* p : {&aperto, &chiuso}) {
+    chiuso.punti = P + 1;
+    piano_tracciato corto;
+    corto.punti = 7;
+    apri_tracciato(corto);
+    corto.tratti.push_back({4, 0.001});
+    for (const piano_tracciato* p : {&aperto, &chiuso, &corto}) {
         const std::string atteso = tracciato_atteso(disegna_tracciato(*p));
+        EXPECT_EQ(2 * penna_tracciato::byte_per_asse(*p), atteso.size()) << p->punti;
         prova::cartella_temporanea c;
         scrivi_tracciato(c / "linea.dat", *p);
         std::string letto = prova::leggi(c / "linea.dat");
@@ -114,8 +151,8 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
     const struct tracciato t = disegna_tracciato(aperto);
     EXPECT_EQ(etichetta_punto(t, 1, 1), etichetta::intero);
     EXPECT_EQ(valore_punto(t, 2, 1), 2.0);
-    EXPECT_EQ(etichetta_punto(t, 24575, 0), etichetta::reale);
-    EXPECT_EQ(etichetta_punto(t, 24576, 0), etichetta::vuoto);
+    EXPECT_EQ(etichetta_punto(t, 3 * P - 1, 0), etichetta::reale);
+    EXPECT_EQ(etichetta_punto(t, 3 * P, 0), etichetta::vuoto);
 }
 
 TEST(ScritturaAPezzi, CelleDelPercorsoMassimoUgualiAllaCodificaIntera) {

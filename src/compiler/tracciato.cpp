@@ -70,13 +70,13 @@ passi disegna(passi p, double kappa, std::size_t n, Punto punto) {
     return kappa == 0.0 ? diritto(p, n, punto) : curva(p, kappa, n, punto);
 }
 
-// n real values of one axis laid out at `out`.
-template <int asse>
-passi disegna_byte(passi p, double kappa, std::size_t n, char* out) {
-    return disegna(p, kappa, n, [out](std::size_t i, double x, double y) {
-        char* q = out + i * massimo_per_punto;
-        q = metti_le(q, static_cast<std::uint16_t>(etichetta::reale));
-        metti_le(q, std::bit_cast<std::uint64_t>(asse == 0 ? x : y));
+// n points laid out as real values, their x at `x` and their y at `y`.
+passi disegna_byte(passi p, double kappa, std::size_t n, char* x, char* y) {
+    return disegna(p, kappa, n, [x, y](std::size_t i, double nx, double ny) {
+        metti_le(metti_le(x + i * massimo_per_punto, static_cast<std::uint16_t>(etichetta::reale)),
+                 std::bit_cast<std::uint64_t>(nx));
+        metti_le(metti_le(y + i * massimo_per_punto, static_cast<std::uint16_t>(etichetta::reale)),
+                 std::bit_cast<std::uint64_t>(ny));
     });
 }
 
@@ -128,19 +128,39 @@ void penna_tracciato::avanza(std::size_t a, etichetta* e, double* x, double* y) 
         });
 }
 
-char* penna_tracciato::metti(std::size_t a, int asse, char* out) {
+penna_tracciato::estremi penna_tracciato::metti(std::size_t a, char* x, char* y) {
     percorri(
         a,
         [&](std::size_t m) {
-            out = p_.origine ? metti_punto(out, etichetta::intero, asse == 0 ? 0.0 : static_cast<double>(m))
-                             : metti_punto(out, etichetta::vuoto, 0.0);
+            if (p_.origine) {
+                x = metti_punto(x, etichetta::intero, 0.0);
+                y = metti_punto(y, etichetta::intero, static_cast<double>(m));
+            } else {
+                x = metti_punto(x, etichetta::vuoto, 0.0);
+                y = metti_punto(y, etichetta::vuoto, 0.0);
+            }
         },
         [&](std::size_t n, double kappa) {
-            stato_ = asse == 0 ? disegna_byte<0>(stato_, kappa, n, out) : disegna_byte<1>(stato_, kappa, n, out);
-            out += n * massimo_per_punto;
+            stato_ = disegna_byte(stato_, kappa, n, x, y);
+            x += n * massimo_per_punto;
+            y += n * massimo_per_punto;
         },
-        [&](std::size_t) { out = metti_punto(out, etichetta::vuoto, 0.0); });
-    return out;
+        [&](std::size_t) {
+            x = metti_punto(x, etichetta::vuoto, 0.0);
+            y = metti_punto(y, etichetta::vuoto, 0.0);
+        });
+    return {x, y};
+}
+
+std::uint64_t penna_tracciato::byte_per_asse(const piano_tracciato& p) {
+    // The same walk as the drawing, counting what each metre takes: the origin's whole numbers
+    // (tag and 2 bytes) or empty tags, a real value (tag and 8 bytes), an empty tag.
+    constexpr std::uint64_t tag = 2;
+    std::uint64_t n = 0;
+    penna_tracciato(p).percorri(
+        p.punti, [&](std::size_t) { n += p.origine ? tag + 2 : tag; },
+        [&](std::size_t metri, double) { n += metri * massimo_per_punto; }, [&](std::size_t) { n += tag; });
+    return n;
 }
 
 struct tracciato disegna_tracciato(const piano_tracciato& p) {

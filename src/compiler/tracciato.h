@@ -15,6 +15,9 @@ namespace valmarena {
 bool estendi_tracciato(piano_tracciato& t, std::int64_t& cursore, std::int64_t fino_a, double kappa,
                        std::int64_t limite);
 
+// The metres the writer draws and writes at a time: 320 KiB of real values for each axis.
+constexpr std::size_t metri_per_pezzo = 32768;
+
 class penna_tracciato {
 public:
     explicit penna_tracciato(const piano_tracciato& p);
@@ -24,9 +27,17 @@ public:
     // empty, values 0).
     void avanza(std::size_t a, etichetta* e, double* x, double* y);
 
-    // The same metres laid out at `out` as the tagged values of one axis (0 = x, 1 = y), as on
-    // disk; `out` has room for `massimo_per_punto` bytes each. Returns the byte after them.
-    char* metti(std::size_t a, int asse, char* out);
+    // The same metres laid out as on disk, their x values at `x` and their y values at `y`,
+    // each with room for `massimo_per_punto` bytes a metre. Returns the bytes after them.
+    struct estremi {
+        char* x;
+        char* y;
+    };
+    estremi metti(std::size_t a, char* x, char* y);
+
+    // The bytes that one axis of the whole plan takes on disk: the file holds all x values,
+    // then all y values, the two halves of the same length.
+    static std::uint64_t byte_per_asse(const piano_tracciato& p);
 
     // The previous point (x1, y1) and the step that reached it, (x1 - x2, y1 - y2) from the
     // point (x2, y2) before it.

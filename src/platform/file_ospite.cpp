@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <system_error>
 
@@ -177,6 +178,9 @@ file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std
         if (!f_ && !occupato) throw errore_file(cammino_in_testo(destinazione_), "cannot create the file: " + causa);
     }
     if (!f_) throw errore_file(cammino_in_testo(destinazione_), "no free temporary name beside it: " + causa);
+    // The writes are gathered in the block below, or are large already: a second buffer in the C
+    // library would only cut them into more calls.
+    std::setvbuf(f_, nullptr, _IONBF, 0);
     blocco_.reserve(dimensione_blocco);
 }
 
@@ -207,8 +211,29 @@ void file_uscita::svuota() {
     blocco_.clear();
 }
 
+void file_uscita::posiziona(std::uint64_t posizione) {
+    if (!f_) throw errore_file(cammino_in_testo(destinazione_), "file already closed");
+    if (posizione == posizione_) return;
+    svuota();
+    errno = 0;
+#ifdef _WIN32
+    const bool fatto = posizione <= static_cast<std::uint64_t>(INT64_MAX) &&
+                       _fseeki64(f_, static_cast<__int64>(posizione), SEEK_SET) == 0;
+#else
+    const bool fatto = posizione <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) &&
+                       fseeko(f_, static_cast<off_t>(posizione), SEEK_SET) == 0;
+#endif
+    if (!fatto) {
+        std::string causa = causa_errno();
+        abbandona();
+        throw errore_file(cammino_in_testo(destinazione_), "cannot move within the file: " + causa);
+    }
+    posizione_ = posizione;
+}
+
 void file_uscita::scrivi(const void* dati, std::size_t n) {
     if (!f_) throw errore_file(cammino_in_testo(destinazione_), "file already closed");
+    posizione_ += n;
     const char* p = static_cast<const char*>(dati);
     while (n > 0) {
         // A piece no smaller than a block goes to the file as it is, without passing through the block.

@@ -2,6 +2,7 @@
 // over the old one), and beneath them the host's file operations the standard library leaves open.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -49,6 +50,10 @@ public:
     void scrivi(const void* dati, std::size_t n);
     void scrivi(std::string_view s) { scrivi(s.data(), s.size()); }
 
+    // Moves to byte `posizione` of the file, so that the next bytes written land there: a file
+    // laid out in two halves can be written a piece of each at a time. Skipped bytes read as zero.
+    void posiziona(std::uint64_t posizione);
+
     // Flushes, closes and renames the temporary file over the destination.
     void conferma();
 
@@ -61,6 +66,7 @@ private:
     std::filesystem::path temporaneo_;
     std::FILE* f_ = nullptr;
     std::vector<char> blocco_;
+    std::uint64_t posizione_ = 0;  // where the next byte written lands
 };
 
 // Replaces the file at `destinazione` with exactly `contenuto`.
