@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+#include "driver/carico_programma.h"
 #include "scenario_di_prova.h"
 #include "sources/carico.h"
 #include "strumento_supporto.h"
@@ -136,6 +137,35 @@ TEST(Carico, OgniGuastoRifiutatoConLaSuaCausa) {
         EXPECT_EQ(e.st, esito_carico::stato::guasto) << g.nome;
         EXPECT_NE(e.difetto.find(g.detto), std::string::npos) << g.nome << ": " << e.difetto;
     }
+}
+
+TEST(Carico, LettoDalFileComeIntero) {
+    // The program's own file is read in parts (its trailer, its payload, or a look for a head
+    // mark a block at a time): every case must come out as the whole file decoded at once. A
+    // head mark cut in two by the end of a block is found too.
+    const std::string programma(200000, '\x7F');
+    const std::string intero = programma + componi_carico(testi_brenta());
+    std::vector<std::pair<std::string, std::string>> casi{{"senza carico", programma}, {"con carico", intero}};
+    for (const auto& g : guasti()) {
+        std::string p = intero;
+        g.guasta(p, programma.size());
+        casi.emplace_back(g.nome, p);
+    }
+    for (std::size_t taglio : {std::size_t{65536} - 3, std::size_t{65536}, std::size_t{131070}})
+        casi.emplace_back("testa senza coda a " + std::to_string(taglio),
+                          programma.substr(0, taglio) + componi_carico(testi_brenta()).substr(0, 50));
+    prova::cartella_temporanea c;
+    for (const auto& [nome, byte] : casi) {
+        prova::scrivi(c / "programma", byte);
+        const esito_carico letto = carico_del_programma(c / "programma");
+        const esito_carico atteso = decodifica_carico(byte);
+        EXPECT_EQ(letto.st, atteso.st) << nome;
+        EXPECT_EQ(letto.difetto, atteso.difetto) << nome;
+        EXPECT_EQ(letto.inizio, atteso.inizio) << nome;
+        EXPECT_EQ(letto.testi.linea, atteso.testi.linea) << nome;
+        EXPECT_EQ(letto.testi.scheda, atteso.testi.scheda) << nome;
+    }
+    EXPECT_EQ(carico_del_programma(c / "assente").st, esito_carico::stato::assente);
 }
 
 #ifndef _WIN32

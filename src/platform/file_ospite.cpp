@@ -100,6 +100,22 @@ std::FILE* crea_file_nuovo(const std::filesystem::path& p, std::string& causa, b
 }
 #endif
 
+bool vai_a(std::FILE* f, std::uint64_t posizione) {
+#ifdef _WIN32
+    if (posizione > static_cast<std::uint64_t>(INT64_MAX)) {
+        errno = EOVERFLOW;
+        return false;
+    }
+    return _fseeki64(f, static_cast<__int64>(posizione), SEEK_SET) == 0;
+#else
+    if (posizione > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+        errno = EOVERFLOW;
+        return false;
+    }
+    return fseeko(f, static_cast<off_t>(posizione), SEEK_SET) == 0;
+#endif
+}
+
 bool leggi_file(const std::filesystem::path& p, std::string& testo, std::string& causa) {
     std::FILE* f = apri_file(p, "rb", causa);
     if (!f) return false;
@@ -216,14 +232,7 @@ void file_uscita::posiziona(std::uint64_t posizione) {
     if (posizione == posizione_) return;
     svuota();
     errno = 0;
-#ifdef _WIN32
-    const bool fatto = posizione <= static_cast<std::uint64_t>(INT64_MAX) &&
-                       _fseeki64(f_, static_cast<__int64>(posizione), SEEK_SET) == 0;
-#else
-    const bool fatto = posizione <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) &&
-                       fseeko(f_, static_cast<off_t>(posizione), SEEK_SET) == 0;
-#endif
-    if (!fatto) {
+    if (!vai_a(f_, posizione)) {
         std::string causa = causa_errno();
         abbandona();
         throw errore_file(cammino_in_testo(destinazione_), "cannot move within the file: " + causa);

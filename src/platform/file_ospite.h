@@ -19,6 +19,9 @@ std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::stri
 // failure, with the cause in `causa` and `occupato` set when the name was taken.
 std::FILE* crea_file_nuovo(const std::filesystem::path& p, std::string& causa, bool& occupato);
 
+// Moves an open file to byte `posizione` from its start; false with errno set on failure.
+bool vai_a(std::FILE* f, std::uint64_t posizione);
+
 // Reads the whole file into `testo`, sized once from its length; false with the cause on failure.
 bool leggi_file(const std::filesystem::path& p, std::string& testo, std::string& causa);
 

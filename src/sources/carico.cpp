@@ -138,13 +138,19 @@ std::string componi_carico(const testi_scenario& testi) {
     return p;
 }
 
-esito_carico decodifica_carico(std::string_view file) {
+std::optional<std::uint64_t> lunghezza_da_coda(std::string_view ultimi) {
     const std::string fine = segno_fine_carico();
-    if (file.size() < coda_carico || file.substr(file.size() - fine.size()) != fine) return senza_coda(file);
+    if (ultimi.size() < coda_carico || ultimi.substr(ultimi.size() - fine.size()) != fine) return std::nullopt;
+    return leggi_le(ultimi, ultimi.size() - coda_carico + 8, 8);
+}
+
+esito_carico decodifica_carico(std::string_view file) {
+    const std::optional<std::uint64_t> dichiarata = lunghezza_da_coda(file);
+    if (!dichiarata) return senza_coda(file);
     const std::size_t coda = file.size() - coda_carico;
     const std::uint32_t versione = u32(file, coda);
     const std::uint32_t segni = u32(file, coda + 4);
-    const std::uint64_t lunghezza = leggi_le(file, coda + 8, 8);
+    const std::uint64_t lunghezza = *dichiarata;
     const std::uint32_t somma = u32(file, coda + 16);
     if (versione != versione_carico)
         return guasto("it carries a scenario in format version " + std::to_string(versione) + ", this program reads version " +

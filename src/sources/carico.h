@@ -40,6 +40,10 @@ struct esito_carico {
 // none; damaged when a head or trailer is there but anything about it does not hold.
 esito_carico decodifica_carico(std::string_view file);
 
+// The length of head, body and index that a trailer gives, when `ultimi` (a file's last
+// `coda_carico` bytes) ends with the end mark; nothing when it does not.
+std::optional<std::uint64_t> lunghezza_da_coda(std::string_view ultimi);
+
 // The bytes to append to a stub so that it carries `testi`.
 std::string componi_carico(const testi_scenario& testi);
 
