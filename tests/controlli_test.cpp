@@ -216,8 +216,10 @@ TEST(SlotRiservati, Fatale1250NonScriveNulla) {
     EXPECT_EQ(codice_fatale(e.fatale), "1250");
     EXPECT_TRUE(e.file_scritti.empty());
     EXPECT_EQ(prova::leggi(vecchio), "run precedente");
-    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.cammino(), "Valmarena_linea.dat")));
-    EXPECT_FALSE(std::filesystem::exists(in_cartella(c.cammino(), "Valmarena_RX 914.dat")));
+    // Only the older file is left: the track plan started while the train file was read is gone too.
+    std::vector<std::filesystem::path> rimasti{std::filesystem::directory_iterator(c.cammino()), {}};
+    ASSERT_EQ(rimasti.size(), 1u);
+    EXPECT_EQ(rimasti[0], vecchio);
 }
 
 TEST(SlotRiservati, SenzaTracciatoNienteFileDelTracciato) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -84,6 +86,11 @@ TEST(Compile, ConErroriNonScriveNulla) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("no file was written"), std::string::npos) << r.err;
     EXPECT_EQ(prova::leggi(out / "Colle_R 7.dat"), celle);
+    // The track plan drawn while the train file was read is dropped with its temporary file.
+    std::vector<std::string> rimasti;
+    for (const auto& e : fs::directory_iterator(out)) rimasti.push_back(e.path().filename().string());
+    std::sort(rimasti.begin(), rimasti.end());
+    EXPECT_EQ(rimasti, (std::vector<std::string>{"Colle_R 7.dat", "Colle_R 7.sim", "Colle_linea.dat"}));
     auto w = esegui_strumento({"compile", "--line", n.linea.string(), "--train", n.treno.string(), "--out", out.string(),
                                "--write-on-error"});
     EXPECT_EQ(w.stato, 1);

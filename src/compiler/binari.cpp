@@ -10,7 +10,7 @@
 
 #include "../records/guasti.h"
 #include "../platform/file_ospite.h"
-#include "tracciato.h"
+#include "stesura.h"
 #include "valori_le.h"
 
 namespace valmarena {
@@ -127,27 +127,8 @@ void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato&
 }
 
 void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p) {
-    // All x values, then all y values. Each step needs both, so the plan is drawn once, a piece
-    // at a time into one small buffer, and each piece's x values go to the first half of the file
-    // and its y values to the second.
-    constexpr std::size_t passo = metri_per_pezzo;
     file_uscita f(file);
-    const std::size_t spazio = std::min(p.punti, passo) * massimo_per_punto;
-    std::unique_ptr<char[]> blocco(new char[2 * spazio]);
-    char* const x = blocco.get();
-    char* const y = x + spazio;
-    std::uint64_t in_x = 0, in_y = penna_tracciato::byte_per_asse(p);
-    penna_tracciato penna(p);
-    for (std::size_t da = 0; da < p.punti; da += passo) {
-        const auto fine = penna.metti(std::min(da + passo, p.punti), x, y);
-        const auto nx = static_cast<std::size_t>(fine.x - x), ny = static_cast<std::size_t>(fine.y - y);
-        f.posiziona(in_x);
-        f.scrivi(x, nx);
-        f.posiziona(in_y);
-        f.scrivi(y, ny);
-        in_x += nx;
-        in_y += ny;
-    }
+    stendi_tracciato(f, p);
     f.conferma();
 }
 

@@ -1,6 +1,8 @@
 // The compiler's entry points: reset the table, read the sources, check the route, claim the
 // reserved slots, then write the track plan, the table and the cells.
 
+#include <optional>
+
 #include "../platform/file_ospite.h"
 #include "../records/guasti.h"
 #include "../sources/nomi.h"
@@ -9,14 +11,18 @@
 #include "controlli.h"
 #include "lettura.h"
 #include "diagnosi.h"
+#include "stesura.h"
 
 namespace valmarena {
 
-esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorgenti& src) {
+namespace {
+
+// Reset, read, check, claim the reserved slots; `linea_letta` as for `memorizza_dati`.
+esito_compilazione compila(scenario& s, tracciato_si_no j, const sorgenti& src, const std::function<void()>& linea_letta) {
     esito_compilazione esito;
     s.genera_tracciato = j;
     inizializza_tabella(s);
-    memorizza_dati(s, src);
+    memorizza_dati(s, src, linea_letta);
     // Without cells there is nothing the checks or the writers can work on: the error the reader
     // recorded stands, and the files of an earlier run are left as they are.
     if (s.celle.size() < 2) {
@@ -29,12 +35,10 @@ esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorg
     return esito;
 }
 
-stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e) {
-    if (e.fatale != errore_fatale::nessuno) return uscita_errore_fatale;
-    return s.codice_errore != 0 || e.senza_celle ? uscita_errore_registrato : uscita_ok;
-}
-
-void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella) {
+// The three files in order: the track plan (from `piano` when it is being written already), the
+// table, the cells.
+void scrivi(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella,
+            stesura_tracciato* piano) {
     if (esito.senza_celle || esito.fatale != errore_fatale::nessuno) return;
 
     // A name longer than its 2-byte length field cannot go into the table file: the compile
@@ -48,7 +52,10 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
 
     if (s.genera_tracciato == tracciato_si_no::con) {
         auto f = in_cartella(cartella, nome_tracciato_dat(s.nome_percorso));
-        scrivi_tracciato(f, s.tracciato);
+        if (piano)
+            piano->conferma();
+        else
+            scrivi_tracciato(f, s.tracciato);
         esito.file_scritti.push_back(f);
     }
     scrivi_tabella(tabella, s);
@@ -58,11 +65,40 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
     esito.file_scritti.push_back(celle);
 }
 
+}  // namespace
+
+esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorgenti& src) { return compila(s, j, src, {}); }
+
+stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e) {
+    if (e.fatale != errore_fatale::nessuno) return uscita_errore_fatale;
+    return s.codice_errore != 0 || e.senza_celle ? uscita_errore_registrato : uscita_ok;
+}
+
+void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella) {
+    scrivi(s, esito, cartella, nullptr);
+}
+
+esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
+                                    const std::filesystem::path& cartella, const da_scrivere& scrivere) {
+    // The track plan is complete once the line file is read: from then on it is drawn and written
+    // into its temporary file while the train file is read and checked.
+    std::optional<stesura_tracciato> piano;
+    auto avvia = [&] {
+        if (j != tracciato_si_no::con) return;
+        try {
+            piano.emplace(s.tracciato, in_cartella(cartella, nome_tracciato_dat(s.nome_percorso)));
+        } catch (const std::exception&) {
+            // Written at the end instead, as when nothing is started here.
+        }
+    };
+    esito_compilazione esito = compila(s, j, src, avvia);
+    if (scrivere(s, esito)) scrivi(s, esito, cartella, piano ? &*piano : nullptr);
+    return esito;
+}
+
 esito_compilazione memorizza_percorso(scenario& s, tracciato_si_no j, const sorgenti& src,
                                       const std::filesystem::path& cartella) {
-    esito_compilazione esito = compila_in_memoria(s, j, src);
-    scrivi_compilati(s, esito, cartella);
-    return esito;
+    return compila_e_scrivi(s, j, src, cartella, [](const scenario&, const esito_compilazione&) { return true; });
 }
 
 }  // namespace valmarena

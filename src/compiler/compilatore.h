@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,15 @@ stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e);
 // Writes the three files of what `compila_in_memoria` left in the records into `cartella`, adding
 // each to `esito.file_scritti`; nothing after a fatal error or without cells. Failures throw `errore_file`.
 void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella);
+
+// Whether the files of a compile are written, decided once the sources are read and checked.
+using da_scrivere = std::function<bool(const scenario&, const esito_compilazione&)>;
+
+// The compiler's whole run into `cartella`, writing the files only when `scrivere` agrees: the
+// same as `compila_in_memoria` and then `scrivi_compilati`, with the track plan drawn and written
+// into its temporary file while the train file is read, and removed when the files are not written.
+esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
+                                    const std::filesystem::path& cartella, const da_scrivere& scrivere);
 
 // The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
 // Without the track plan none is built or written. File-system failures throw `errore_file`.

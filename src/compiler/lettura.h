@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,8 @@ struct sorgenti {
 };
 
 // Reads both source files into the records (line half, then train half), with the failure handler.
-void memorizza_dati(scenario& s, const sorgenti& src);
+// `linea_letta`, when given, is called once the line file has been read whole and the reading
+// goes on to the train file: the track plan is complete from then on.
+void memorizza_dati(scenario& s, const sorgenti& src, const std::function<void()>& linea_letta = {});
 
 }  // namespace valmarena

@@ -104,16 +104,21 @@ int comando_compile(const std::vector<std::string>& args) {
     }
 
     scenario& s = *nominato;
-    esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src);
     // Under --strict a warning is an error too: nothing is written then either.
-    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
-    const bool scrivi = stato == uscita_ok || a.ha("--write-on-error");
+    const bool scrivi_comunque = a.ha("--write-on-error");
+    bool scrivi = false;
+    esito_compilazione e;
     try {
-        if (scrivi) scrivi_compilati(s, e, out);
+        e = compila_e_scrivi(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src, out,
+                             [&](const scenario& c, const esito_compilazione& x) {
+                                 scrivi = stato_severo(stato_compilazione(c, x), c, severo) == uscita_ok || scrivi_comunque;
+                                 return scrivi;
+                             });
     } catch (const errore_file& x) {
         std::cerr << "scenario: cannot write " << x.file << ": " << x.causa << "\n";
         return 3;
     }
+    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
     const auto rapporto = rapporto_ordinato(s, cammino_in_testo(src.linea), cammino_in_testo(src.treno), severo);
     for (const auto& r : rapporto) std::cerr << r.testo << "\n";
     std::cerr << avvertimenti_non_mostrati(s);
