@@ -11,9 +11,11 @@
 
 #include "compiler/binari.h"
 #include "compiler/linea_elementi.h"
+#include "compiler/stesura.h"
 #include "compiler/tracciato.h"
 #include "platform/file_ospite.h"
 #include "platform/memoria_grande.h"
+#include "records/guasti.h"
 #include "records/scenario.h"
 #include "supporto.h"
 
@@ -147,6 +149,25 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
         ASSERT_EQ(letto.size(), atteso.size()) << p->punti;
         EXPECT_TRUE(letto == atteso) << p->punti;
     }
+    // The same plans written on a thread of their own with this one drawing ahead, and in
+    // blocks carried from piece to piece: the same bytes.
+    for (const piano_tracciato* p : {&aperto, &chiuso, &corto}) {
+        prova::cartella_temporanea c;
+        stesura_tracciato stesura(*p, c / "linea.dat");
+        stesura.conferma();
+        EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(*p))) << p->punti;
+    }
+    // Not put in place, or not writable: no file and no temporary file are left, and nothing waits
+    // for ever on a writer that has stopped.
+    prova::cartella_temporanea c;
+    { stesura_tracciato lasciata(aperto, c / "lasciata.dat"); }
+    std::filesystem::create_directory(c / "cartella.dat");
+    stesura_tracciato impedita(aperto, c / "cartella.dat");
+    EXPECT_THROW(impedita.conferma(), errore_file);
+    std::vector<std::filesystem::path> rimasti{std::filesystem::directory_iterator(c.cammino()), {}};
+    ASSERT_EQ(rimasti.size(), 1u);
+    EXPECT_EQ(rimasti[0].filename(), "cartella.dat");
+
     // The plan's own points, by hand: the origin's whole numbers, then a real one step on.
     const struct tracciato t = disegna_tracciato(aperto);
     EXPECT_EQ(etichetta_punto(t, 1, 1), etichetta::intero);

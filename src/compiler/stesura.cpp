@@ -1,169 +1,143 @@
-// The track plan's file drawn and written in pieces: in order on one thread, or with the drawing
-// of the next piece on a second thread while the last one is written, and as a whole on a thread
-// of its own while the compile goes on.
+// The track plan's file drawn and written in pieces, on the calling thread or on a thread of its
+// own while the compile goes on, with the compile's thread drawing ahead once it is free.
 
 #include "stesura.h"
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
+#include <string>
 #include <system_error>
 #include <utility>
 
+#include "../platform/processori.h"
 #include "../records/guasti.h"
 #include "tracciato.h"
 
 namespace valmarena {
 
-bool piu_processori() { return std::thread::hardware_concurrency() >= 2; }
+bool piu_processori() { return processori_disponibili() >= 2; }
 
 namespace {
 
-// One piece of the plan laid out: its x values, then, `spazio` bytes on, its y values.
-struct pezzo {
-    std::unique_ptr<char[]> byte;
-    std::size_t nx = 0, ny = 0;
-
-    char* x() { return byte.get(); }
-    char* y(std::size_t spazio) { return byte.get() + spazio; }
-};
-
-// Where each piece goes: the x values one after another from the start of the file, the y
-// values from the middle, which is where the x values end.
-struct posa {
-    std::uint64_t in_x = 0, in_y = 0;
-
-    void scrivi(file_uscita& f, const char* x, std::size_t nx, const char* y, std::size_t ny) {
-        f.posiziona(in_x);
-        f.scrivi(x, nx);
-        f.posiziona(in_y);
-        f.scrivi(y, ny);
-        in_x += nx;
-        in_y += ny;
-    }
-};
-
-struct geometria {
-    std::size_t pezzi, spazio;
-    explicit geometria(const piano_tracciato& p)
-        : pezzi((p.punti + metri_per_pezzo - 1) / metri_per_pezzo),
-          spazio(std::min(p.punti, metri_per_pezzo) * massimo_per_punto) {}
-    std::size_t fine(const piano_tracciato& p, std::size_t k) const { return std::min((k + 1) * metri_per_pezzo, p.punti); }
-};
-
-pezzo nuovo_pezzo(const geometria& g) { return {std::unique_ptr<char[]>(new char[2 * g.spazio]), 0, 0}; }
-
-void disegna_pezzo(penna_tracciato& penna, const piano_tracciato& p, const geometria& g, std::size_t k, pezzo& z) {
-    const auto fine = penna.metti(g.fine(p, k), z.x(), z.y(g.spazio));
-    z.nx = static_cast<std::size_t>(fine.x - z.x());
-    z.ny = static_cast<std::size_t>(fine.y - z.y(g.spazio));
-}
-
-void stendi_in_ordine(file_uscita& f, const piano_tracciato& p) {
-    const geometria g(p);
-    pezzo z = nuovo_pezzo(g);
-    posa dove{0, penna_tracciato::byte_per_asse(p)};
-    penna_tracciato penna(p);
-    for (std::size_t k = 0; k < g.pezzi; ++k) {
-        disegna_pezzo(penna, p, g, k, z);
-        dove.scrivi(f, z.x(), z.nx, z.y(g.spazio), z.ny);
-    }
-}
-
-// Two pieces in turn between the drawing thread and this one: the drawing waits for a piece the
-// writer is done with, the writer for a piece that is drawn. A failed write stops the drawing.
-class nastro {
-public:
-    nastro(const piano_tracciato& p, const geometria& g) : p_(p), g_(g), anello_{nuovo_pezzo(g), nuovo_pezzo(g)} {}
-
-    void disegna() {
-        penna_tracciato penna(p_);
-        for (std::size_t k = 0; k < g_.pezzi; ++k) {
-            {
-                std::unique_lock<std::mutex> l(m_);
-                cv_.wait(l, [&] { return basta_ || k - scritti_ < anello_.size(); });
-                if (basta_) return;
-            }
-            disegna_pezzo(penna, p_, g_, k, anello_[k % anello_.size()]);
-            {
-                std::lock_guard<std::mutex> l(m_);
-                ++disegnati_;
-            }
-            cv_.notify_all();
-        }
-    }
-
-    void scrivi(file_uscita& f) {
-        posa dove{0, penna_tracciato::byte_per_asse(p_)};
-        for (std::size_t k = 0; k < g_.pezzi; ++k) {
-            {
-                std::unique_lock<std::mutex> l(m_);
-                cv_.wait(l, [&] { return disegnati_ > k; });
-            }
-            pezzo& z = anello_[k % anello_.size()];
-            dove.scrivi(f, z.x(), z.nx, z.y(g_.spazio), z.ny);
-            {
-                std::lock_guard<std::mutex> l(m_);
-                ++scritti_;
-            }
-            cv_.notify_all();
-        }
-    }
-
-    void ferma() {
-        {
-            std::lock_guard<std::mutex> l(m_);
-            basta_ = true;
-        }
-        cv_.notify_all();
-    }
-
-private:
-    const piano_tracciato& p_;
-    const geometria& g_;
-    std::array<pezzo, 2> anello_;
-    std::mutex m_;
-    std::condition_variable cv_;
-    std::size_t disegnati_ = 0, scritti_ = 0;
-    bool basta_ = false;
-};
+// Output is written in whole blocks of the file where it can be: a write that starts and ends on
+// a block boundary costs the host noticeably less than one that cuts blocks.
+constexpr std::uint64_t blocco_file = 4096;
 
 }  // namespace
 
-void stendi_tracciato(file_uscita& f, const piano_tracciato& p) {
-    const geometria g(p);
-    if (g.pezzi < 2 || !piu_processori()) return stendi_in_ordine(f, p);
-    nastro n(p, g);
-    std::thread disegno;
-    try {
-        disegno = std::thread([&n] { n.disegna(); });
-    } catch (const std::system_error&) {
-        return stendi_in_ordine(f, p);
+// One piece of the plan in its buffer: for each half (x, then y), the bytes carried over from
+// the end of the previous piece's half (less than a block), then the piece's own values. `scritti`
+// of them go to the file at `da` with this piece; the rest are carried on to the next.
+struct nastro::pezzo {
+    struct meta {
+        std::uint64_t da = 0;
+        std::size_t scritti = 0;
+    };
+    std::unique_ptr<char[]> byte;  // the x half at 0, the y half `capacita_` bytes on
+    std::array<meta, 2> meta_;
+};
+
+nastro::nastro(const piano_tracciato& p)
+    : p_(p),
+      penna_(p),
+      pezzi_((p.punti + metri_per_pezzo - 1) / metri_per_pezzo),
+      capacita_(std::min(p.punti, metri_per_pezzo) * massimo_per_punto + blocco_file),
+      anello_(2),
+      prossimo_{0, penna_tracciato::byte_per_asse(p)},
+      riporto_(2, std::string()) {}
+
+nastro::~nastro() = default;
+
+void nastro::disegna(std::size_t k, std::size_t b) {
+    pezzo& z = anello_[b];
+    if (!z.byte) z.byte.reset(new char[2 * capacita_]);
+    std::array<char*, 2> inizio{z.byte.get(), z.byte.get() + capacita_};
+    for (int h = 0; h < 2; ++h) std::copy(riporto_[h].begin(), riporto_[h].end(), inizio[h]);
+    const auto fine = penna_.metti(std::min((k + 1) * metri_per_pezzo, p_.punti), inizio[0] + riporto_[0].size(),
+                                   inizio[1] + riporto_[1].size());
+    const std::array<char*, 2> fini{fine.x, fine.y};
+    const bool ultimo_pezzo = k + 1 == pezzi_;
+    for (int h = 0; h < 2; ++h) {
+        const std::uint64_t da = prossimo_[h];
+        const std::uint64_t a = da + static_cast<std::uint64_t>(fini[h] - inizio[h]);
+        // Up to the last block boundary; the rest waits for the next piece, unless this is the last.
+        const std::uint64_t fino = ultimo_pezzo ? a : std::max(da, a / blocco_file * blocco_file);
+        z.meta_[h] = {da, static_cast<std::size_t>(fino - da)};
+        riporto_[h].assign(inizio[h] + (fino - da), fini[h]);
+        prossimo_[h] = fino;
     }
-    try {
-        n.scrivi(f);
-    } catch (...) {
-        n.ferma();
-        disegno.join();
-        throw;
-    }
-    disegno.join();
+    ultimo_ = b;
+    buffer_del_pezzo_[k % 2] = b;
 }
 
+bool nastro::prendi_penna(std::unique_lock<std::mutex>& l, std::size_t k) {
+    if (penna_in_mano_ || basta_ || disegnati_ != k || k - scritti_ >= anello_.size()) return false;
+    penna_in_mano_ = true;
+    // The buffer the last piece was drawn into when it is written already (a writer drawing its
+    // own pieces uses one buffer throughout), else the other one, whose piece is written.
+    const std::size_t b = disegnati_ == scritti_ ? ultimo_ : 1 - ultimo_;
+    l.unlock();
+    disegna(k, b);
+    l.lock();
+    penna_in_mano_ = false;
+    ++disegnati_;
+    cv_.notify_all();
+    return true;
+}
+
+void nastro::scrivi(file_uscita& f) {
+    try {
+        for (std::size_t k = 0; k < pezzi_; ++k) {
+            std::unique_lock<std::mutex> l(m_);
+            while (disegnati_ <= k) {
+                if (basta_) return;
+                if (!prendi_penna(l, k)) cv_.wait(l);
+            }
+            const pezzo& z = anello_[buffer_del_pezzo_[k % 2]];
+            l.unlock();
+            for (int h = 0; h < 2; ++h) {
+                f.posiziona(z.meta_[h].da);
+                f.scrivi(z.byte.get() + static_cast<std::size_t>(h) * capacita_, z.meta_[h].scritti);
+            }
+            l.lock();
+            ++scritti_;
+            cv_.notify_all();
+        }
+    } catch (...) {
+        ferma();
+        throw;
+    }
+}
+
+void nastro::aiuta() {
+    std::unique_lock<std::mutex> l(m_);
+    while (!basta_ && disegnati_ < pezzi_)
+        if (!prendi_penna(l, disegnati_)) cv_.wait(l);
+}
+
+void nastro::ferma() {
+    std::lock_guard<std::mutex> l(m_);
+    basta_ = true;
+    cv_.notify_all();
+}
+
+void stendi_tracciato(file_uscita& f, const piano_tracciato& p) { nastro(p).scrivi(f); }
+
 stesura_tracciato::stesura_tracciato(piano_tracciato p, std::filesystem::path file)
-    : piano_(std::move(p)), file_(std::move(file)) {
+    : piano_(std::move(p)), file_(std::move(file)), nastro_(piano_) {
     if (!piu_processori()) return;
     try {
         lavoro_ = std::thread([this] { stendi(); });
+        accanto(lavoro_);
     } catch (const std::system_error&) {
         // No thread to be had: `conferma` writes it all on the calling thread.
     }
 }
 
 stesura_tracciato::~stesura_tracciato() {
+    nastro_.ferma();
     if (lavoro_.joinable()) lavoro_.join();
 }
 
@@ -171,15 +145,21 @@ void stesura_tracciato::stendi() noexcept {
     steso_ = true;
     try {
         uscita_.emplace(file_);
-        stendi_tracciato(*uscita_, piano_);
+        nastro_.scrivi(*uscita_);
     } catch (...) {
         guasto_ = std::current_exception();
         uscita_.reset();
+        // A helper waiting for the writer must not wait for a writer that is gone.
+        nastro_.ferma();
     }
 }
 
 void stesura_tracciato::conferma() {
-    if (lavoro_.joinable()) lavoro_.join();
+    if (lavoro_.joinable()) {
+        // This thread draws the pieces ahead while the other one writes.
+        nastro_.aiuta();
+        lavoro_.join();
+    }
     if (!steso_) stendi();
     if (guasto_) std::rethrow_exception(std::exchange(guasto_, nullptr));
     if (!uscita_) throw errore_file(cammino_in_testo(file_), "the track plan was already put in place");
