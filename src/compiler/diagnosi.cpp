@@ -90,23 +90,30 @@ void tra_campi(scenario& s, const lettore_token& in, const descrizione_riga& d, 
     }
 }
 
-void chiave(scenario& s, const lettore_token& in, const riga_letta& r,
-            const std::vector<const descrizione_riga*>& righe) {
+// "'curvaz4' is read as a right curve of class 4 ('curvad4')" for each row whose keyword is not
+// written as it should be.
+std::vector<std::string> grafie_sbagliate(const std::string& token, const std::vector<const descrizione_riga*>& righe) {
+    std::vector<std::string> g;
     for (const auto* d : righe) {
-        const std::string attesa = grafia_attesa(d->tipo, r.token);
+        const std::string attesa = grafia_attesa(d->tipo, token);
         if (attesa.empty()) continue;
-        std::string m = "'" + citazione(r.token) + "' is read as ";
+        std::string m = "'" + citazione(token) + "' is read as ";
         if (d->tipo == tipo_riga::curva)
             m += std::string(attesa[5] == 's' ? "a left" : "a right") + " curve of class " + attesa.substr(6) + " ('" +
                  attesa + "')";
         else
             m += "'" + citazione(attesa) + "'";
-        avverti(s, in, r.dove, "keyword-spelling", m);
+        g.push_back(std::move(m));
     }
+    return g;
+}
+
+void chiave(scenario& s, const lettore_token& in, const riga_letta& r, const lettura_chiave& k) {
+    for (const auto& m : k.grafie) avverti(s, in, r.dove, "keyword-spelling", m);
     if (!r.primo_della_riga)
         avverti(s, in, r.dove, "keyword-after-row",
                 "'" + citazione(r.token) + "' follows the end of a row on its line and is read as a " +
-                    nome_riga(*righe.front()) + " row");
+                    nome_riga(*k.righe.front()) + " row");
 }
 
 void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
@@ -170,8 +177,21 @@ std::string citazione(std::string_view testo) {
     return da_1252_a_utf8(t);
 }
 
-void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r) {
-    const auto righe = righe_riconosciute(r.file, r.generale, r.token);
+const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, const std::string& token) {
+    std::string nome(1, generale ? 'g' : '-');
+    nome += token;
+    auto [it, nuova] = lette_.try_emplace(std::move(nome));
+    if (nuova) {
+        it->second.righe = righe_riconosciute(f, generale, token);
+        it->second.attesi = campi_attesi(it->second.righe);
+        it->second.grafie = grafie_sbagliate(token, it->second.righe);
+    }
+    return it->second;
+}
+
+void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi) {
+    const lettura_chiave& k = chiavi.di(r.file, r.generale, r.token);
+    const auto& righe = k.righe;
     if (righe.empty()) {
         if (ignota_da_segnalare(r))
             avverti(s, in, r.dove, "unknown-keyword",
@@ -179,8 +199,8 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r)
         return;
     }
     // A curve row is passed over when no track plan is built; its fields then count as tokens.
-    chiave(s, in, r, righe);
-    const auto attesi = campi_attesi(righe);
+    chiave(s, in, r, k);
+    const auto& attesi = k.attesi;
     const auto& campi = in.campi();
     // Fields taken from a later line belong to other rows: the short row is reported instead.
     for (std::size_t i = 0; i < campi.size() && i < attesi.size() && campi[i].dove.riga == in.riga_della_chiave(); ++i)

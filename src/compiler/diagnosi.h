@@ -5,6 +5,9 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "../records/scenario.h"
 #include "formato.h"
@@ -21,8 +24,24 @@ struct riga_letta {
     bool primo_della_riga;
 };
 
+// What a keyword token is read as: the rows, their fields in order, and the warnings its
+// spelling draws. Worked out once for each token a file repeats.
+struct lettura_chiave {
+    std::vector<const descrizione_riga*> righe;
+    std::vector<std::pair<const campo_riga*, const descrizione_riga*>> attesi;
+    std::vector<std::string> grafie;
+};
+
+class chiavi_lette {
+public:
+    const lettura_chiave& di(file_righe f, bool generale, const std::string& token);
+
+private:
+    std::unordered_map<std::string, lettura_chiave> lette_;  // by section and token
+};
+
 // Warnings on the row just read, from the fields the token reader kept for it.
-void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r);
+void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi);
 
 // Notes which row put the feature now standing in cell k.
 void segna_origine(scenario& s, std::int64_t k, origine_cella o);

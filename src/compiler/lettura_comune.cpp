@@ -16,7 +16,7 @@ lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome
 }
 
 void lettura::diagnosi_riga(const riga_letta& letta) {
-    if (s.diagnosi_per_autori) diagnostica_riga(s, in, letta);
+    if (s.diagnosi_per_autori) diagnostica_riga(s, in, letta, chiavi);
 }
 
 void lettura::segna(std::int64_t k) {

@@ -9,6 +9,7 @@
 
 #include "../records/guasti.h"
 #include "../records/scenario.h"
+#include "diagnosi.h"
 #include "formato.h"
 #include "lettore_token.h"
 
@@ -42,6 +43,7 @@ struct lettura {
     file_righe file;
     bool generale = false;  // inside the line file's [generale] section
     std::string chiave;     // the keyword token of the row being read
+    chiavi_lette chiavi;    // what each keyword token is read as, for the authors' diagnostics
 
     lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f);
     lettura(const lettura&) = delete;
