@@ -2,6 +2,7 @@
 
 #include "diagnosi.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "../sources/codifica.h"
@@ -278,16 +279,18 @@ std::size_t sequenza_utf8(std::string_view t, std::size_t i) {
 
 void diagnostica_codifica(scenario& s, std::string_view testo, const std::string& nome_file) {
     const bool bom = testo.substr(0, 3) == "\xEF\xBB\xBF";
-    int riga = 1;
-    std::size_t inizio_riga = 0;
-    for (std::size_t i = 0; i < testo.size(); ++i) {
-        if (testo[i] == '\n') {
-            ++riga;
-            inizio_riga = i + 1;
-            continue;
-        }
+    // Only a byte of 0xC2 or more begins a multi-byte sequence: the bytes before the next such
+    // byte are passed over at once, and lines are counted only for the sequence reported.
+    const auto inizio_possibile = [](char c) { return static_cast<unsigned char>(c) >= 0xC2; };
+    for (auto p = std::find_if(testo.begin(), testo.end(), inizio_possibile); p != testo.end();
+         p = std::find_if(p + 1, testo.end(), inizio_possibile)) {
+        const auto i = static_cast<std::size_t>(p - testo.begin());
         const std::size_t n = sequenza_utf8(testo, i);
         if (n == 0) continue;
+        const std::string_view prima = testo.substr(0, i);
+        const int riga = 1 + static_cast<int>(std::count(prima.begin(), prima.end(), '\n'));
+        const std::size_t a_capo = prima.rfind('\n');
+        const std::size_t inizio_riga = a_capo == std::string_view::npos ? 0 : a_capo + 1;
         const std::string_view c = testo.substr(i, n);
         const std::string cosa = bom && i == 0 ? "the file begins with a UTF-8 byte-order mark"
                                                : "'" + std::string(c) + "' looks like UTF-8";
