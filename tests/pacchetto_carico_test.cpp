@@ -168,6 +168,28 @@ TEST(Carico, LettoDalFileComeIntero) {
     EXPECT_EQ(carico_del_programma(c / "assente").st, esito_carico::stato::assente);
 }
 
+TEST(Carico, LettoDopoLImmagineDelProgrammaVero) {
+    // The real program: its executable header says where its image ends, and only what follows
+    // is looked at for a payload that lost its end. Each case as the whole file decoded at once.
+    const std::string stub = prova::leggi(VALMARENA_PROGRAMMA);
+    const std::string carico = componi_carico(testi_brenta());
+    prova::cartella_temporanea c;
+    const std::pair<std::string, esito_carico::stato> casi[] = {
+        {stub, esito_carico::stato::assente},
+        {stub + carico, esito_carico::stato::valido},
+        {stub + carico.substr(0, 100), esito_carico::stato::guasto},
+        {stub + carico.substr(0, 8), esito_carico::stato::guasto},  // the head mark alone
+        {stub + carico.substr(0, 5), esito_carico::stato::assente},  // part of a head mark is no payload
+    };
+    for (const auto& [byte, stato] : casi) {
+        prova::scrivi(c / "programma", byte);
+        const esito_carico letto = carico_del_programma(c / "programma");
+        EXPECT_EQ(letto.st, stato) << byte.size() - stub.size();
+        EXPECT_EQ(letto.difetto, decodifica_carico(byte).difetto) << byte.size() - stub.size();
+        EXPECT_EQ(letto.inizio, decodifica_carico(byte).inizio) << byte.size() - stub.size();
+    }
+}
+
 #ifndef _WIN32
 
 const fs::path programma = VALMARENA_PROGRAMMA;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "../platform/file_ospite.h"
@@ -28,15 +30,15 @@ struct file_programma {
         return vai_a(f, da) && std::fread(out.data(), 1, n, f) == n;
     }
 
-    // Whether the head mark stands anywhere in the file, looked for a block at a time through one
+    // Whether the head mark stands anywhere from byte `da` on, looked for a block at a time through one
     // small buffer; each block starts with the last bytes of the one before, so that a mark cut in
     // two by a block's end is found whole in the next. A failed reading answers yes, which sends
     // the caller to the reading of the whole file.
-    bool ha_segno_inizio() const {
+    bool ha_segno_inizio(std::uint64_t da) const {
         const std::string segno = segno_inizio_carico();
         std::string blocco(std::size_t{64} << 10, '\0');
         std::size_t tenuti = 0;
-        if (!vai_a(f, 0)) return true;
+        if (!vai_a(f, da)) return true;
         for (;;) {
             const std::size_t n = std::fread(blocco.data() + tenuti, 1, blocco.size() - tenuti, f);
             const std::string_view letti(blocco.data(), tenuti + n);
@@ -47,6 +49,75 @@ struct file_programma {
         }
     }
 };
+
+// Little-endian numbers of a header read from the file.
+std::uint64_t le(const std::string& b, std::size_t da, int n) {
+    std::uint64_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[da + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+// Where an ELF image ends: past its header tables and every section and segment that holds bytes.
+std::optional<std::uint64_t> fine_elf(const file_programma& p, const std::string& testa) {
+    if (testa.size() < 64 || testa[4] != 2 || testa[5] != 1) return std::nullopt;  // 64-bit, little-endian only
+    const std::uint64_t phoff = le(testa, 0x20, 8), shoff = le(testa, 0x28, 8);
+    const std::uint64_t phsize = le(testa, 0x36, 2), phnum = le(testa, 0x38, 2);
+    const std::uint64_t shsize = le(testa, 0x3A, 2), shnum = le(testa, 0x3C, 2);
+    if (phsize < 0x28 || shsize < 0x28 || phoff > p.lunghezza || shoff > p.lunghezza) return std::nullopt;
+    std::uint64_t fine = std::max<std::uint64_t>({64, phoff + phnum * phsize, shoff + shnum * shsize});
+    if (fine > p.lunghezza) return std::nullopt;
+    std::string tabella;
+    if (!p.leggi(phoff, static_cast<std::size_t>(phnum * phsize), tabella)) return std::nullopt;
+    for (std::uint64_t i = 0; i < phnum; ++i)
+        fine = std::max(fine, le(tabella, i * phsize + 0x08, 8) + le(tabella, i * phsize + 0x20, 8));
+    if (!p.leggi(shoff, static_cast<std::size_t>(shnum * shsize), tabella)) return std::nullopt;
+    for (std::uint64_t i = 0; i < shnum; ++i)
+        if (le(tabella, i * shsize + 0x04, 4) != 8)  // a section without bytes in the file (bss) takes none
+            fine = std::max(fine, le(tabella, i * shsize + 0x18, 8) + le(tabella, i * shsize + 0x20, 8));
+    return fine;
+}
+
+// Where a PE image ends: past its section table and sections, its symbol and string tables and
+// its certificate table.
+std::optional<std::uint64_t> fine_pe(const file_programma& p, const std::string& testa) {
+    if (testa.size() < 0x40) return std::nullopt;
+    const std::uint64_t pe = le(testa, 0x3C, 4);
+    std::string intestazione;
+    if (pe > p.lunghezza || !p.leggi(pe, 24, intestazione) || intestazione.compare(0, 4, std::string("PE\0\0", 4)) != 0)
+        return std::nullopt;
+    const std::uint64_t sezioni = le(intestazione, 6, 2), simboli = le(intestazione, 8, 4);
+    const std::uint64_t n_simboli = le(intestazione, 12, 4), opzionale = le(intestazione, 16, 2);
+    std::string resto;
+    if (!p.leggi(pe + 24, static_cast<std::size_t>(opzionale + sezioni * 40), resto)) return std::nullopt;
+    std::uint64_t fine = pe + 24 + opzionale + sezioni * 40;
+    for (std::uint64_t i = 0; i < sezioni; ++i) {
+        const std::size_t s = static_cast<std::size_t>(opzionale + i * 40);
+        fine = std::max(fine, le(resto, s + 20, 4) + le(resto, s + 16, 4));
+    }
+    if (simboli != 0) {
+        std::string lunghezza;
+        const std::uint64_t stringhe = simboli + n_simboli * 18;
+        if (!p.leggi(stringhe, 4, lunghezza)) return std::nullopt;
+        fine = std::max(fine, stringhe + le(lunghezza, 0, 4));
+    }
+    // The certificate table of a PE32+ image: data directory 4, whose address is a file offset.
+    if (opzionale >= 152 && le(resto, 0, 2) == 0x20B) fine = std::max(fine, le(resto, 144, 4) + le(resto, 148, 4));
+    return fine;
+}
+
+// Where the program's own image ends in its file, from its executable header: a payload can only
+// stand after it. Nothing when the header is neither ELF nor PE, or does not fit the file.
+std::optional<std::uint64_t> fine_immagine(const file_programma& p) {
+    std::string testa;
+    if (!p.leggi(0, static_cast<std::size_t>(std::min<std::uint64_t>(p.lunghezza, 64)), testa)) return std::nullopt;
+    std::optional<std::uint64_t> fine;
+    if (testa.compare(0, 4, "\x7F" "ELF") == 0)
+        fine = fine_elf(p, testa);
+    else if (testa.compare(0, 2, "MZ") == 0)
+        fine = fine_pe(p, testa);
+    if (fine && *fine > p.lunghezza) return std::nullopt;
+    return fine;
+}
 
 // The whole file decoded at once: the reading that says exactly what is wrong with a payload.
 esito_carico dal_file_intero(const std::filesystem::path& eseguibile) {
@@ -61,8 +132,8 @@ esito_carico dal_file_intero(const std::filesystem::path& eseguibile) {
 esito_carico carico_del_programma(const std::filesystem::path& eseguibile) {
     if (eseguibile.empty()) return {};
     // The usual cases read little: a program with a payload reads its trailer and the payload
-    // before it, a program without one is looked through for a head mark with no copy of the
-    // file kept. Anything else (a damaged payload, a file that changed under the reading) is
+    // before it, a program without one looks for a head mark past its own image (nothing to look
+    // through when nothing was appended), with no copy of the file kept. Anything else (a damaged payload, a file that changed under the reading) is
     // decoded from the whole file, which gives the same answer as ever.
     file_programma p;
     std::string causa;
@@ -73,7 +144,11 @@ esito_carico carico_del_programma(const std::filesystem::path& eseguibile) {
     std::string coda;
     if (p.lunghezza >= coda_carico && p.leggi(p.lunghezza - coda_carico, coda_carico, coda)) {
         const std::optional<std::uint64_t> n = lunghezza_da_coda(coda);
-        if (!n) return p.ha_segno_inizio() ? dal_file_intero(eseguibile) : esito_carico{};
+        if (!n) {
+            // Only what follows the program's own image can be a payload that lost its end.
+            const std::uint64_t da = fine_immagine(p).value_or(0);
+            return p.ha_segno_inizio(da) ? dal_file_intero(eseguibile) : esito_carico{};
+        }
         const std::uint64_t carico = *n + coda_carico;
         std::string byte;
         if (carico <= p.lunghezza && p.leggi(p.lunghezza - carico, static_cast<std::size_t>(carico), byte)) {
