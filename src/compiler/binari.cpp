@@ -105,11 +105,13 @@ namespace {
 // Writes n elements into `file` a piece at a time through one small buffer, used again for each
 // piece: a piece is a little larger than the writer's block, so it reaches the file in one write
 // without a further copy. `metti(out, da, a)` lays out elements [da, a) at `out`, which has room
-// for `massimo` bytes each, and returns the byte after them.
+// for `massimo` bytes each, and returns the byte after them. `lunghezza`, when known (not 0), is
+// the file's whole length, announced before the writes.
 template <typename Metti>
 void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_t passo, std::size_t massimo,
-                    Metti metti) {
+                    std::uint64_t lunghezza, Metti metti) {
     file_uscita f(file);
+    f.prenota(lunghezza);
     std::unique_ptr<char[]> blocco(new char[std::min(n, passo) * massimo]);
     for (std::size_t da = 0; da < n; da += passo) {
         char* fine = metti(blocco.get(), da, std::min(da + passo, n));
@@ -122,7 +124,7 @@ void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_
 
 void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato& t) {
     // 8192 real values take 80 KiB.
-    scrivi_a_pezzi(file, t.etichette.size(), 8192, massimo_per_punto,
+    scrivi_a_pezzi(file, t.etichette.size(), 8192, massimo_per_punto, 0,
                    [&t](char* out, std::size_t da, std::size_t a) { return metti_punti(out, t, da, a); });
 }
 
@@ -136,7 +138,7 @@ void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scri
 
 void scrivi_celle(const std::filesystem::path& file, const scenario& s) {
     // 4480 cells take 65 KiB.
-    scrivi_a_pezzi(file, s.celle.size(), 4480, byte_per_cella, [&s](char* out, std::size_t da, std::size_t a) {
+    scrivi_a_pezzi(file, s.celle.size(), 4480, byte_per_cella, s.celle.size() * byte_per_cella, [&s](char* out, std::size_t da, std::size_t a) {
         for (std::size_t i = da; i < a; ++i) out = metti_cella(out, s.celle[i]);
         return out;
     });

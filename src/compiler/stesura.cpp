@@ -88,6 +88,7 @@ bool nastro::prendi_penna(std::unique_lock<std::mutex>& l, std::size_t k) {
 }
 
 void nastro::scrivi(file_uscita& f) {
+    f.prenota(2 * penna_tracciato::byte_per_asse(p_));
     try {
         for (std::size_t k = 0; k < pezzi_; ++k) {
             std::unique_lock<std::mutex> l(m_);

@@ -227,6 +227,17 @@ void file_uscita::svuota() {
     blocco_.clear();
 }
 
+void file_uscita::prenota(std::uint64_t lunghezza) noexcept {
+#if defined(__linux__)
+    // The system call, not posix_fallocate: where the file system cannot set space aside, the C
+    // library would write the whole length in zeros instead.
+    if (f_ && lunghezza > 0 && lunghezza <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+        (void)::fallocate(fileno(f_), 0, 0, static_cast<off_t>(lunghezza));
+#else
+    (void)lunghezza;
+#endif
+}
+
 void file_uscita::posiziona(std::uint64_t posizione) {
     if (!f_) throw errore_file(cammino_in_testo(destinazione_), "file already closed");
     if (posizione == posizione_) return;

@@ -53,6 +53,11 @@ public:
     void scrivi(const void* dati, std::size_t n);
     void scrivi(std::string_view s) { scrivi(s.data(), s.size()); }
 
+    // Announces the file's whole length before it is written, so that the host sets its space
+    // aside in one go rather than block by block as the writes come (on Linux; elsewhere nothing).
+    // A host that cannot is simply not asked again: the writes then fail as they would have.
+    void prenota(std::uint64_t lunghezza) noexcept;
+
     // Moves to byte `posizione` of the file, so that the next bytes written land there: a file
     // laid out in two halves can be written a piece of each at a time. Skipped bytes read as zero.
     void posiziona(std::uint64_t posizione);
