@@ -181,13 +181,13 @@ std::string citazione(std::string_view testo) {
 const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, const std::string& token) {
     std::string nome(1, generale ? 'g' : '-');
     nome += token;
-    auto [it, nuova] = lette_.try_emplace(std::move(nome));
-    if (nuova) {
-        it->second.righe = righe_riconosciute(f, generale, token);
-        it->second.attesi = campi_attesi(it->second.righe);
-        it->second.grafie = grafie_sbagliate(token, it->second.righe);
-    }
-    return it->second;
+    if (auto it = lette_.find(nome); it != lette_.end()) return it->second;
+    // A file of ever new tokens (not keywords at all) keeps only the first ones.
+    lettura_chiave& k = lette_.size() < max_chiavi_lette ? lette_[std::move(nome)] : ultima_;
+    k.righe = righe_riconosciute(f, generale, token);
+    k.attesi = campi_attesi(k.righe);
+    k.grafie = grafie_sbagliate(token, k.righe);
+    return k;
 }
 
 void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi) {

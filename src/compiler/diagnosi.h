@@ -32,12 +32,16 @@ struct lettura_chiave {
     std::vector<std::string> grafie;
 };
 
+// The distinct tokens whose reading is kept; past them each is worked out anew.
+constexpr std::size_t max_chiavi_lette = 1024;
+
 class chiavi_lette {
 public:
     const lettura_chiave& di(file_righe f, bool generale, const std::string& token);
 
 private:
     std::unordered_map<std::string, lettura_chiave> lette_;  // by section and token
+    lettura_chiave ultima_;                                   // a token not kept
 };
 
 // Warnings on the row just read, from the fields the token reader kept for it.

@@ -51,7 +51,7 @@ esito lettura_linea::leggi_generale() {
 }
 
 esito lettura_linea::riga_generale(const std::string& t) {
-    if (riconosce(tipo_riga::lunghezza, t)) {
+    if (riconosciuta(tipo_riga::lunghezza, t)) {
         std::int32_t l = in.numero_long();
         s.tabella[voce_misure].fine = l;
         if (l > 1000000) {
@@ -69,7 +69,7 @@ esito lettura_linea::riga_generale(const std::string& t) {
                        {tipo_riga::progressiva_due, voce_progressiva_due},
                        {tipo_riga::progressiva_uno, voce_progressiva_uno}};
     for (const auto& p : progressive) {
-        if (riconosce(p.riga, t)) {
+        if (riconosciuta(p.riga, t)) {
             voce& v = s.tabella[static_cast<std::size_t>(p.voce)];
             v.inizio = in.numero_long();
             v.fine = in.numero_long();
@@ -77,10 +77,10 @@ esito lettura_linea::riga_generale(const std::string& t) {
         }
     }
     voce& percorso = s.tabella[voce_percorso];
-    if (riconosce(tipo_riga::sfondo_uno, t)) percorso.inizio = in.numero_long();
-    if (riconosce(tipo_riga::sfondo_due, t)) percorso.progressiva = in.numero_long();
-    if (riconosce(tipo_riga::sfondo_tre, t)) percorso.fine = in.numero_long();
-    if (riconosce(tipo_riga::ripetizione, t)) {
+    if (riconosciuta(tipo_riga::sfondo_uno, t)) percorso.inizio = in.numero_long();
+    if (riconosciuta(tipo_riga::sfondo_due, t)) percorso.progressiva = in.numero_long();
+    if (riconosciuta(tipo_riga::sfondo_tre, t)) percorso.fine = in.numero_long();
+    if (riconosciuta(tipo_riga::ripetizione, t)) {
         voce& treno = s.tabella[voce_treno];
         treno.inizio = in.numero_long();
         treno.fine = in.numero_long();
@@ -105,11 +105,11 @@ esito lettura_linea::riga_generale(const std::string& t) {
 esito lettura_linea::riga_elemento(const std::string& t) {
     using T = tipo_riga;
     esito e = esito::avanti;
-    if (riconosce(T::pendenza, t) && (e = pendenza()) != esito::avanti) return e;
-    if (riconosce(T::curva, t) && s.genera_tracciato == tracciato_si_no::con && (e = curva(t)) != esito::avanti) return e;
-    if (riconosce(T::montagna, t) && (e = montagna()) != esito::avanti) return e;
-    if (riconosce(T::indicatore, t) && (e = indicatore()) != esito::avanti) return e;
-    if (riconosce(T::cartello, t) && (e = cartello()) != esito::avanti) return e;
+    if (riconosciuta(T::pendenza, t) && (e = pendenza()) != esito::avanti) return e;
+    if (riconosciuta(T::curva, t) && s.genera_tracciato == tracciato_si_no::con && (e = curva(t)) != esito::avanti) return e;
+    if (riconosciuta(T::montagna, t) && (e = montagna()) != esito::avanti) return e;
+    if (riconosciuta(T::indicatore, t) && (e = indicatore()) != esito::avanti) return e;
+    if (riconosciuta(T::cartello, t) && (e = cartello()) != esito::avanti) return e;
     return e;
 }
 

@@ -54,21 +54,21 @@ struct lettura_treno : lettura {
 esito lettura_treno::riga(const std::string& t) {
     using T = tipo_riga;
     esito e = esito::avanti;
-    if (riconosce(T::frenata, t)) s.tabella[voce_misure].inizio = in.numero_long();
-    if (riconosce(T::vetture, t)) s.tabella[voce_misure].progressiva = in.numero_long();
-    if (riconosce(T::velocita, t) && (e = valore_tratto(velocita)) != esito::avanti) return e;
-    if (riconosce(T::aderenza, t) && (e = valore_tratto(aderenza)) != esito::avanti) return e;
-    if (riconosce(T::orologio, t)) {
+    if (riconosciuta(T::frenata, t)) s.tabella[voce_misure].inizio = in.numero_long();
+    if (riconosciuta(T::vetture, t)) s.tabella[voce_misure].progressiva = in.numero_long();
+    if (riconosciuta(T::velocita, t) && (e = valore_tratto(velocita)) != esito::avanti) return e;
+    if (riconosciuta(T::aderenza, t) && (e = valore_tratto(aderenza)) != esito::avanti) return e;
+    if (riconosciuta(T::orologio, t)) {
         voce& treno = s.tabella[voce_treno];
         treno.intero3 = in.numero_intero();
         treno.intero4 = in.numero_intero();
         treno.intero5 = in.numero_intero();
     }
-    if (riconosce(T::sabbia, t)) s.tabella[voce_treno].intero1 = in.numero_intero();
-    if (riconosce(T::segnale, t) && (e = segnale()) != esito::avanti) return e;
-    if (riconosce(T::rallentamento, t) && (e = rallentamento()) != esito::avanti) return e;
-    if (riconosce(T::abbattimento, t) && (e = abbattimento()) != esito::avanti) return e;
-    if (riconosce(T::stazione, t) && (e = stazione_()) != esito::avanti) return e;
+    if (riconosciuta(T::sabbia, t)) s.tabella[voce_treno].intero1 = in.numero_intero();
+    if (riconosciuta(T::segnale, t) && (e = segnale()) != esito::avanti) return e;
+    if (riconosciuta(T::rallentamento, t) && (e = rallentamento()) != esito::avanti) return e;
+    if (riconosciuta(T::abbattimento, t) && (e = abbattimento()) != esito::avanti) return e;
+    if (riconosciuta(T::stazione, t) && (e = stazione_()) != esito::avanti) return e;
     return e;
 }
 

@@ -19,6 +19,25 @@ void lettura::diagnosi_riga(const riga_letta& letta) {
     if (s.diagnosi_per_autori) diagnostica_riga(s, in, letta, chiavi);
 }
 
+// One bit a row kind: the kinds fit in the mask.
+static_assert(static_cast<unsigned>(tipo_riga::stazione) < 32);
+
+bool lettura::riconosciuta(tipo_riga t, const std::string& token) {
+    // A row's kinds are asked for one after another with the same token.
+    if (token != token_dei_tipi) {
+        token_dei_tipi = token;
+        if (auto it = tipi_letti.find(token); it != tipi_letti.end()) {
+            tipi_del_token = it->second;
+        } else {
+            tipi_del_token = 0;
+            for (const auto& d : descrizione_righe())
+                if (riconosce(d.tipo, token)) tipi_del_token |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
+            if (tipi_letti.size() < max_chiavi_lette) tipi_letti.emplace(token, tipi_del_token);
+        }
+    }
+    return (tipi_del_token >> static_cast<unsigned>(t) & 1u) != 0;
+}
+
 void lettura::segna(std::int64_t k) {
     segna_origine(s, k, {r.dove.riga, file == file_righe::linea ? fonte::linea : fonte::treno});
 }

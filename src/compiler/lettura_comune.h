@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "../records/guasti.h"
 #include "../records/scenario.h"
@@ -44,6 +45,10 @@ struct lettura {
     bool generale = false;  // inside the line file's [generale] section
     std::string chiave;     // the keyword token of the row being read
     chiavi_lette chiavi;    // what each keyword token is read as, for the authors' diagnostics
+    // The row kinds each token is read as, one bit a kind, kept for the first tokens of a file.
+    std::unordered_map<std::string, std::uint32_t> tipi_letti;
+    std::string token_dei_tipi;       // the token last asked about, and its kinds
+    std::uint32_t tipi_del_token = 0;
 
     lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f);
     lettura(const lettura&) = delete;
@@ -53,6 +58,9 @@ struct lettura {
     std::string token();
     // False, with code 15 at p, when p does not lie inside the route with the given margin.
     bool dentro(std::int64_t p, int margine);
+    // Whether the token is read as a row of kind `t`: the row description's test, worked out once
+    // for each token a file repeats.
+    bool riconosciuta(tipo_riga t, const std::string& token);
     // Records a code at the current row and stops the reading.
     esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio = {});
     // Notes that the current row put the feature now standing in cell k.
