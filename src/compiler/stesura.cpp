@@ -1,10 +1,11 @@
 // The track plan's file drawn and written in pieces, on the calling thread or on a thread of its
-// own while the compile goes on, with the compile's thread drawing ahead once it is free.
+// own while the compile goes on, with the compile's thread taking part once it is free.
 
 #include "stesura.h"
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,14 +45,14 @@ nastro::nastro(const piano_tracciato& p)
       penna_(p),
       pezzi_((p.punti + metri_per_pezzo - 1) / metri_per_pezzo),
       capacita_(std::min(p.punti, metri_per_pezzo) * massimo_per_punto + blocco_file),
-      anello_(2),
       prossimo_{0, penna_tracciato::byte_per_asse(p)},
       riporto_(2, std::string()) {}
 
 nastro::~nastro() = default;
 
-void nastro::disegna(std::size_t k, std::size_t b) {
-    pezzo& z = anello_[b];
+std::uint64_t nastro::lunghezza() const { return 2 * penna_tracciato::byte_per_asse(p_); }
+
+void nastro::disegna(std::size_t k, pezzo& z) {
     if (!z.byte) z.byte.reset(new char[2 * capacita_]);
     std::array<char*, 2> inizio{z.byte.get(), z.byte.get() + capacita_};
     for (int h = 0; h < 2; ++h) std::copy(riporto_[h].begin(), riporto_[h].end(), inizio[h]);
@@ -68,72 +69,109 @@ void nastro::disegna(std::size_t k, std::size_t b) {
         riporto_[h].assign(inizio[h] + (fino - da), fini[h]);
         prossimo_[h] = fino;
     }
-    ultimo_ = b;
-    buffer_del_pezzo_[k % 2] = b;
 }
 
-bool nastro::prendi_penna(std::unique_lock<std::mutex>& l, std::size_t k) {
-    if (penna_in_mano_ || basta_ || disegnati_ != k || k - scritti_ >= anello_.size()) return false;
-    penna_in_mano_ = true;
-    // The buffer the last piece was drawn into when it is written already (a writer drawing its
-    // own pieces uses one buffer throughout), else the other one, whose piece is written.
-    const std::size_t b = disegnati_ == scritti_ ? ultimo_ : 1 - ultimo_;
-    l.unlock();
-    disegna(k, b);
-    l.lock();
-    penna_in_mano_ = false;
-    ++disegnati_;
-    cv_.notify_all();
-    return true;
-}
-
-void nastro::scrivi(file_uscita& f) {
-    f.prenota(2 * penna_tracciato::byte_per_asse(p_));
-    try {
-        for (std::size_t k = 0; k < pezzi_; ++k) {
-            std::unique_lock<std::mutex> l(m_);
-            while (disegnati_ <= k) {
-                if (basta_) return;
-                if (!prendi_penna(l, k)) cv_.wait(l);
-            }
-            const pezzo& z = anello_[buffer_del_pezzo_[k % 2]];
+template <typename Pronto>
+void nastro::attendi(std::unique_lock<std::mutex>& l, Pronto pronto) {
+    // The other thread is busy for a piece at most: this one waits without sleeping, for a while,
+    // since a thread that sleeps is woken by the host beside the thread that wakes it, and the
+    // two would then share one processor.
+    const auto fino_a = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+    while (!pronto()) {
+        if (std::chrono::steady_clock::now() < fino_a) {
             l.unlock();
-            for (int h = 0; h < 2; ++h) {
-                f.posiziona(z.meta_[h].da);
-                f.scrivi(z.byte.get() + static_cast<std::size_t>(h) * capacita_, z.meta_[h].scritti);
-            }
+            std::this_thread::yield();
             l.lock();
-            ++scritti_;
-            cv_.notify_all();
+        } else {
+            cv_.wait(l);
         }
-    } catch (...) {
-        ferma();
-        throw;
     }
 }
 
-void nastro::aiuta() {
-    std::unique_lock<std::mutex> l(m_);
-    while (!basta_ && disegnati_ < pezzi_)
-        if (!prendi_penna(l, disegnati_)) cv_.wait(l);
+void nastro::partecipa(file_uscita& f) {
+    pezzo mio;
+    for (;;) {
+        std::size_t k = 0;
+        {
+            std::unique_lock<std::mutex> l(m_);
+            attendi(l, [&] { return basta_ || disegnati_ == pezzi_ || !penna_in_mano_; });
+            if (basta_ || disegnati_ == pezzi_) break;
+            penna_in_mano_ = true;
+            k = disegnati_;
+        }
+        try {
+            disegna(k, mio);
+        } catch (...) {
+            guasto(std::current_exception());
+            break;
+        }
+        {
+            std::lock_guard<std::mutex> l(m_);
+            penna_in_mano_ = false;
+            ++disegnati_;
+        }
+        cv_.notify_all();
+        std::unique_lock<std::mutex> w(scrittura_, std::defer_lock);
+        while (!w.try_lock()) std::this_thread::yield();
+        // A write that failed has closed the file: nothing more is written after it.
+        if (fermato()) break;
+        try {
+            for (int h = 0; h < 2; ++h) {
+                f.posiziona(mio.meta_[h].da);
+                f.scrivi(mio.byte.get() + static_cast<std::size_t>(h) * capacita_, mio.meta_[h].scritti);
+            }
+        } catch (...) {
+            guasto(std::current_exception());
+            break;
+        }
+    }
+    std::lock_guard<std::mutex> l(m_);
+    if (primo_guasto_) std::rethrow_exception(primo_guasto_);
 }
 
-void nastro::ferma() {
+bool nastro::fermato() {
     std::lock_guard<std::mutex> l(m_);
-    basta_ = true;
+    return basta_;
+}
+
+void nastro::guasto(std::exception_ptr e) {
+    {
+        std::lock_guard<std::mutex> l(m_);
+        if (!primo_guasto_) primo_guasto_ = std::move(e);
+        basta_ = true;
+    }
     cv_.notify_all();
 }
 
-void stendi_tracciato(file_uscita& f, const piano_tracciato& p) { nastro(p).scrivi(f); }
+void nastro::ferma() {
+    {
+        std::lock_guard<std::mutex> l(m_);
+        basta_ = true;
+    }
+    cv_.notify_all();
+}
+
+void stendi_tracciato(file_uscita& f, const piano_tracciato& p) {
+    nastro n(p);
+    f.prenota(n.lunghezza());
+    n.partecipa(f);
+}
 
 stesura_tracciato::stesura_tracciato(piano_tracciato p, std::filesystem::path file)
     : piano_(std::move(p)), file_(std::move(file)), nastro_(piano_) {
+    try {
+        uscita_.emplace(file_);
+    } catch (...) {
+        // Reported by `conferma`, where the writer on the calling thread would have reported it.
+        guasto_ = std::current_exception();
+        return;
+    }
     if (!piu_processori()) return;
     try {
         lavoro_ = std::thread([this] { stendi(); });
         accanto(lavoro_);
     } catch (const std::system_error&) {
-        // No thread to be had: `conferma` writes it all on the calling thread.
+        // No thread to be had: `conferma` draws and writes it all on the calling thread.
     }
 }
 
@@ -143,27 +181,34 @@ stesura_tracciato::~stesura_tracciato() {
 }
 
 void stesura_tracciato::stendi() noexcept {
-    steso_ = true;
     try {
-        uscita_.emplace(file_);
-        nastro_.scrivi(*uscita_);
+        uscita_->prenota(nastro_.lunghezza());
+        nastro_.partecipa(*uscita_);
     } catch (...) {
         guasto_ = std::current_exception();
-        uscita_.reset();
-        // A helper waiting for the writer must not wait for a writer that is gone.
-        nastro_.ferma();
     }
 }
 
 void stesura_tracciato::conferma() {
-    if (lavoro_.joinable()) {
-        // This thread draws the pieces ahead while the other one writes.
-        nastro_.aiuta();
-        lavoro_.join();
-    }
-    if (!steso_) stendi();
-    if (guasto_) std::rethrow_exception(std::exchange(guasto_, nullptr));
+    if (guasto_ && !lavoro_.joinable()) std::rethrow_exception(std::exchange(guasto_, nullptr));
     if (!uscita_) throw errore_file(cammino_in_testo(file_), "the track plan was already put in place");
+    if (lavoro_.joinable()) {
+        // This thread takes part too: while one thread writes the piece it drew, the other draws the next.
+        try {
+            nastro_.partecipa(*uscita_);
+        } catch (...) {
+            lavoro_.join();
+            uscita_.reset();
+            throw;
+        }
+        lavoro_.join();
+    } else {
+        stendi();
+    }
+    if (guasto_) {
+        uscita_.reset();
+        std::rethrow_exception(std::exchange(guasto_, nullptr));
+    }
     uscita_->conferma();
     uscita_.reset();
 }

@@ -24,9 +24,10 @@ namespace valmarena {
 bool piu_processori();
 
 // The plan drawn and written a piece at a time, all x values then all y values, the same bytes
-// as the plan drawn whole. The pieces are drawn in order with one pen, by whichever thread is
-// free: the writer draws each piece itself unless a helper has drawn it already, and a helper
-// keeps at most two pieces drawn ahead of the writing.
+// as the plan drawn whole. The pieces are drawn in order with one pen, passed from thread to
+// thread: each thread that takes part draws the next piece into a buffer of its own and writes it,
+// so that a piece's bytes reach the file from the processor that drew them, while another thread
+// draws the piece after it. The writes go one at a time, each at its place in the file.
 class nastro {
 public:
     explicit nastro(const piano_tracciato& p);
@@ -34,42 +35,47 @@ public:
     nastro(const nastro&) = delete;
     nastro& operator=(const nastro&) = delete;
 
-    // Writes every piece into `f`, drawing those no helper has drawn; returns early once stopped.
-    void scrivi(file_uscita& f);
-    // Draws pieces ahead of the writer until all are drawn or the writing stops.
-    void aiuta();
-    // Stops both: the writer after the piece it is writing, the helper after the piece it draws.
+    // The file's whole length.
+    std::uint64_t lunghezza() const;
+    // Draws and writes pieces into `f` until every piece is drawn or the work is stopped; any
+    // number of threads may take part at once. The first failure stops them all and each throws it.
+    void partecipa(file_uscita& f);
+    // Stops every thread taking part after the piece it is drawing or writing.
     void ferma();
 
 private:
     struct pezzo;
-    // Draws piece k into buffer b, after the bytes the last piece carried on.
-    void disegna(std::size_t k, std::size_t b);
-    // Draws piece k when it is the next one, the pen is free and its buffer has been written;
-    // false, without waiting, when it is not. Holds `l` but while drawing.
-    bool prendi_penna(std::unique_lock<std::mutex>& l, std::size_t k);
+    // Draws piece k into `z`, after the bytes the last piece carried on; the pen's holder only.
+    void disegna(std::size_t k, pezzo& z);
+    // Whether the work is stopped; records the first failure and stops it.
+    bool fermato();
+    void guasto(std::exception_ptr e);
+    // Waits under `l` until `pronto()`.
+    template <typename Pronto>
+    void attendi(std::unique_lock<std::mutex>& l, Pronto pronto);
 
     const piano_tracciato& p_;
+    // The pen and what goes with it, used by the thread holding the pen.
     penna_tracciato penna_;
     std::size_t pezzi_, capacita_;
-    std::vector<pezzo> anello_;                   // two buffers, taken when first drawn into
-    std::array<std::uint64_t, 2> prossimo_;       // where the next piece's buffer starts in the file, per half
-    std::vector<std::string> riporto_;            // the bytes carried on to the next piece, per half
-    std::size_t ultimo_ = 0;                      // the buffer of the last piece drawn
-    std::array<std::size_t, 2> buffer_del_pezzo_{};  // piece k's buffer, at k % 2
+    std::array<std::uint64_t, 2> prossimo_;  // where the next piece's buffer starts in the file, per half
+    std::vector<std::string> riporto_;       // the bytes carried on to the next piece, per half
+    // Under `m_`.
     std::mutex m_;
     std::condition_variable cv_;
-    std::size_t disegnati_ = 0, scritti_ = 0;
+    std::size_t disegnati_ = 0;
     bool penna_in_mano_ = false, basta_ = false;
+    std::exception_ptr primo_guasto_;
+    std::mutex scrittura_;  // one write at a time
 };
 
 // Draws and writes the plan into `f` on the calling thread.
 void stendi_tracciato(file_uscita& f, const piano_tracciato& p);
 
 // The plan's file written on a thread of its own, from a plan the reader has finished. `conferma`
-// draws ahead of the writing, waits for it and puts the file in place; without it the writing
-// stops and the temporary file is removed. With one processor nothing happens before `conferma`,
-// which then draws and writes it all.
+// takes part in the drawing and writing, waits for the end and puts the file in place; without it
+// the work stops and the temporary file is removed. With one processor nothing is drawn before
+// `conferma`, which then draws and writes it all.
 class stesura_tracciato {
 public:
     stesura_tracciato(piano_tracciato p, std::filesystem::path file);
@@ -89,7 +95,6 @@ private:
     nastro nastro_;
     std::optional<file_uscita> uscita_;
     std::exception_ptr guasto_;
-    bool steso_ = false;  // drawn and written, or failed: set by the thread that does it
     std::thread lavoro_;
 };
 
