@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -28,32 +29,25 @@ constexpr std::uint64_t blocco_file = 4096;
 
 }  // namespace
 
-// One piece of the plan in its buffer: for each half (x, then y), the bytes carried over from
-// the end of the previous piece's half (less than a block), then the piece's own values. `scritti`
-// of them go to the file at `da` with this piece; the rest are carried on to the next.
-struct nastro::pezzo {
-    struct meta {
-        std::uint64_t da = 0;
-        std::size_t scritti = 0;
-    };
-    std::unique_ptr<char[]> byte;  // the x half at 0, the y half `capacita_` bytes on
-    std::array<meta, 2> meta_;
-};
-
 nastro::nastro(const piano_tracciato& p)
     : p_(p),
       penna_(p),
       pezzi_((p.punti + metri_per_pezzo - 1) / metri_per_pezzo),
       capacita_(std::min(p.punti, metri_per_pezzo) * massimo_per_punto + blocco_file),
       prossimo_{0, penna_tracciato::byte_per_asse(p)},
-      riporto_(2, std::string()) {}
+      riporto_(2, std::string()) {
+    // Everything the threads taking part need is taken here, by the thread that makes the nastro:
+    // a thread that maps memory holds up the others' page faults, and one held up is woken by the
+    // host beside the thread it waited for. Pages are touched only when drawn into.
+    for (auto& z : buffer_) z.byte.reset(new char[2 * capacita_]);
+    for (auto& r : riporto_) r.reserve(blocco_file);
+}
 
 nastro::~nastro() = default;
 
 std::uint64_t nastro::lunghezza() const { return 2 * penna_tracciato::byte_per_asse(p_); }
 
 void nastro::disegna(std::size_t k, pezzo& z) {
-    if (!z.byte) z.byte.reset(new char[2 * capacita_]);
     std::array<char*, 2> inizio{z.byte.get(), z.byte.get() + capacita_};
     for (int h = 0; h < 2; ++h) std::copy(riporto_[h].begin(), riporto_[h].end(), inizio[h]);
     const auto fine = penna_.metti(std::min((k + 1) * metri_per_pezzo, p_.punti), inizio[0] + riporto_[0].size(),
@@ -89,7 +83,13 @@ void nastro::attendi(std::unique_lock<std::mutex>& l, Pronto pronto) {
 }
 
 void nastro::partecipa(file_uscita& f) {
-    pezzo mio;
+    std::size_t chi = 0;
+    {
+        std::lock_guard<std::mutex> l(m_);
+        chi = partecipanti_++;
+    }
+    if (chi >= buffer_.size()) throw std::logic_error("more threads than buffers take part in a track plan");
+    pezzo& mio = buffer_[chi];
     for (;;) {
         std::size_t k = 0;
         {

@@ -8,6 +8,7 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,14 +38,24 @@ public:
 
     // The file's whole length.
     std::uint64_t lunghezza() const;
-    // Draws and writes pieces into `f` until every piece is drawn or the work is stopped; any
-    // number of threads may take part at once. The first failure stops them all and each throws it.
+    // Draws and writes pieces into `f` until every piece is drawn or the work is stopped; one
+    // or two threads may take part at once. The first failure stops them all and each throws it.
     void partecipa(file_uscita& f);
     // Stops every thread taking part after the piece it is drawing or writing.
     void ferma();
 
 private:
-    struct pezzo;
+    // One piece of the plan in its buffer: for each half (x, then y), the bytes carried over from
+    // the end of the previous piece's half (less than a block), then the piece's own values.
+    // `scritti` of them go to the file at `da` with this piece; the rest are carried on to the next.
+    struct pezzo {
+        struct meta {
+            std::uint64_t da = 0;
+            std::size_t scritti = 0;
+        };
+        std::unique_ptr<char[]> byte;  // the x half at 0, the y half `capacita_` bytes on
+        std::array<meta, 2> meta_;
+    };
     // Draws piece k into `z`, after the bytes the last piece carried on; the pen's holder only.
     void disegna(std::size_t k, pezzo& z);
     // Whether the work is stopped; records the first failure and stops it.
@@ -60,10 +71,11 @@ private:
     std::size_t pezzi_, capacita_;
     std::array<std::uint64_t, 2> prossimo_;  // where the next piece's buffer starts in the file, per half
     std::vector<std::string> riporto_;       // the bytes carried on to the next piece, per half
+    std::array<pezzo, 2> buffer_;            // one for each of at most two threads taking part
     // Under `m_`.
     std::mutex m_;
     std::condition_variable cv_;
-    std::size_t disegnati_ = 0;
+    std::size_t disegnati_ = 0, partecipanti_ = 0;
     bool penna_in_mano_ = false, basta_ = false;
     std::exception_ptr primo_guasto_;
     std::mutex scrittura_;  // one write at a time
