@@ -111,8 +111,16 @@ void nastro::partecipa(file_uscita& f) {
             ++disegnati_;
         }
         cv_.notify_all();
+        // The other thread's write takes a piece's time at most; past a while this one sleeps.
         std::unique_lock<std::mutex> w(scrittura_, std::defer_lock);
-        while (!w.try_lock()) std::this_thread::yield();
+        const auto fino_a = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+        while (!w.try_lock()) {
+            if (std::chrono::steady_clock::now() >= fino_a) {
+                w.lock();
+                break;
+            }
+            std::this_thread::yield();
+        }
         // A write that failed has closed the file: nothing more is written after it.
         if (fermato()) break;
         try {

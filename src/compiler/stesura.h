@@ -1,15 +1,15 @@
-// The track plan's file written beside the rest of the compile: started as soon as the line file
-// is read, so that it is written while the train file is read, and drawn ahead by the compile once free.
+// The track plan's file written beside the rest of the compile: started once the line file is
+// read, written while the train file is read, with the compile's thread taking part once free.
 #pragma once
 
-#include <exception>
-#include <filesystem>
-#include <optional>
 #include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
