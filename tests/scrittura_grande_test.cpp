@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "compiler/binari.h"
+#include "compiler/compilatore.h"
 #include "compiler/linea_elementi.h"
 #include "compiler/stesura.h"
 #include "compiler/tracciato.h"
@@ -153,16 +157,16 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
     // blocks carried from piece to piece: the same bytes.
     for (const piano_tracciato* p : {&aperto, &chiuso, &corto}) {
         prova::cartella_temporanea c;
-        stesura_tracciato stesura(*p, c / "linea.dat");
+        stesura_tracciato stesura(*p, true, c / "linea.dat");
         stesura.conferma();
         EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(*p))) << p->punti;
     }
     // Not put in place, or not writable: no file and no temporary file are left, and nothing waits
     // for ever on a writer that has stopped.
     prova::cartella_temporanea c;
-    { stesura_tracciato lasciata(aperto, c / "lasciata.dat"); }
+    { stesura_tracciato lasciata(aperto, true, c / "lasciata.dat"); }
     std::filesystem::create_directory(c / "cartella.dat");
-    stesura_tracciato impedita(aperto, c / "cartella.dat");
+    stesura_tracciato impedita(aperto, true, c / "cartella.dat");
     EXPECT_THROW(impedita.conferma(), errore_file);
     std::vector<std::filesystem::path> rimasti{std::filesystem::directory_iterator(c.cammino()), {}};
     ASSERT_EQ(rimasti.size(), 1u);
@@ -174,6 +178,80 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
     EXPECT_EQ(valore_punto(t, 2, 1), 2.0);
     EXPECT_EQ(etichetta_punto(t, 3 * P - 1, 0), etichetta::reale);
     EXPECT_EQ(etichetta_punto(t, 3 * P, 0), etichetta::vuoto);
+}
+
+TEST(ScritturaAPezzi, PianoPubblicatoAPassiUgualeAlTracciatoIntero) {
+    // A plan handed over as a reader extends it, with pauses in which the writing thread draws
+    // all it may: only the metres before each cursor, a last stretch that grows after it was handed
+    // over included. Finished as the line file leaves it, it is the plan drawn whole; one that ends
+    // short of that does not take the length announced.
+    constexpr std::int64_t P = metri_per_pezzo;
+    piano_tracciato letto;
+    letto.punti = 4 * P + 5;
+    apri_tracciato(letto);
+    prova::cartella_temporanea c;
+    stesura_tracciato stesura(letto, false, c / "linea.dat");
+    const struct {
+        tratto t;
+        bool allunga;  // the same curvature as the last stretch: the reader lengthens it
+    } passi[] = {{{P - 2, 0.0}, false}, {{P + 10, 0.001}, false}, {{2 * P + 5, 0.001}, true},
+                 {{3 * P, -0.002}, false}, {{4 * P + 2, 0.0}, false}};  // to two metres before the end
+    for (const auto& p : passi) {
+        if (p.allunga)
+            letto.tratti.back().fine = p.t.fine;
+        else
+            letto.tratti.push_back(p.t);
+        stesura.pubblica(letto, p.t.fine + 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(stesura.completa(letto));
+    stesura.conferma();
+    EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(letto)));
+
+    piano_tracciato corto = letto;
+    corto.tratti.resize(2);
+    stesura_tracciato fermata(corto, false, c / "corto.dat");
+    EXPECT_FALSE(fermata.completa(corto));
+}
+
+TEST(ScritturaAPezzi, PianoIniziatoDuranteLaLetturaUgualeAlPianoScrittoAllaFine) {
+    // The compile starts the plan's file while the line file is still read: whatever the reading
+    // leaves (finished, or stopped by an error after some curves, or with the curves after other
+    // rows), the three files are those of the plan written at the end, and no temporary file is left.
+    const std::string curve = "curvad3,  1000,  30000\r\ncurvas2,  40000,  500\r\ncurvas2,  40500,  500\r\n";
+    const struct {
+        const char* nome;
+        std::string linea;
+        std::int32_t codice;
+    } casi[] = {
+        {"letta tutta", prova::linea_minima(curve + "pendenza,  2000,  5\r\n", 90000), 0},
+        {"fermata da una curva oltre la fine", prova::linea_minima(curve + "curvad1,  95000,  2000\r\n", 90000), 106},
+        {"fermata da una curva senza classe", prova::linea_minima(curve + "curvad,  60000,  100\r\n", 90000), 103},
+        {"curve dopo le pendenze", prova::linea_minima("pendenza,  2000,  5\r\n" + curve, 90000), 0},
+    };
+    for (const auto& c : casi) {
+        prova::cartella_temporanea a, b;
+        for (const auto* d : {&a, &b}) {
+            prova::scrivi(*d / "l.txt", c.linea);
+            prova::scrivi(*d / "t.txt", prova::treno_minimo(""));
+        }
+        scenario sa, sb;
+        sa.nome_percorso = sb.nome_percorso = "Valmarena";
+        sa.nome_treno = sb.nome_treno = "RX 914";
+        memorizza_percorso(sa, tracciato_si_no::con, {a / "l.txt", a / "t.txt", false}, a.cammino());
+        esito_compilazione eb = compila_in_memoria(sb, tracciato_si_no::con, {b / "l.txt", b / "t.txt", false});
+        scrivi_compilati(sb, eb, b.cammino());
+        EXPECT_EQ(sa.codice_errore, c.codice) << c.nome;
+        EXPECT_EQ(sb.codice_errore, c.codice) << c.nome;
+        std::vector<std::string> nomi;
+        for (const auto& e : std::filesystem::directory_iterator(a.cammino())) nomi.push_back(e.path().filename().string());
+        std::sort(nomi.begin(), nomi.end());
+        EXPECT_EQ(nomi, (std::vector<std::string>{"Valmarena_RX 914.dat", "Valmarena_RX 914.sim", "Valmarena_linea.dat",
+                                                   "l.txt", "t.txt"}))
+            << c.nome;
+        for (const char* f : {"Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"})
+            EXPECT_TRUE(prova::leggi(a / f) == prova::leggi(b / f)) << c.nome << ": " << f;
+    }
 }
 
 TEST(ScritturaAPezzi, CelleDelPercorsoMassimoUgualiAllaCodificaIntera) {

@@ -17,12 +17,13 @@ namespace valmarena {
 
 namespace {
 
-// Reset, read, check, claim the reserved slots; `linea_letta` as for `memorizza_dati`.
-esito_compilazione compila(scenario& s, tracciato_si_no j, const sorgenti& src, const std::function<void()>& linea_letta) {
+// Reset, read, check, claim the reserved slots; `linea_letta` and `esteso` as for `memorizza_dati`.
+esito_compilazione compila(scenario& s, tracciato_si_no j, const sorgenti& src, const std::function<void()>& linea_letta,
+                           const std::function<void(std::int64_t)>& esteso = {}) {
     esito_compilazione esito;
     s.genera_tracciato = j;
     inizializza_tabella(s);
-    memorizza_dati(s, src, linea_letta);
+    memorizza_dati(s, src, linea_letta, esteso);
     // Without cells there is nothing the checks or the writers can work on: the error the reader
     // recorded stands, and the files of an earlier run are left as they are.
     if (s.celle.size() < 2) {
@@ -80,18 +81,30 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
 
 esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
                                     const std::filesystem::path& cartella, const da_scrivere& scrivere) {
-    // The track plan is complete once the line file is read: from then on it is drawn and written
-    // into its temporary file while the train file is read and checked.
+    // The track plan is drawn and written into its temporary file from the moment the line file
+    // opens it, each piece once the reader's cursor has passed it, while the rest of the line file
+    // and the train file are read and checked. It is finished with the stretches the reading left
+    // (at the end of the line file, or after the reading whatever stopped it); a plan that does not
+    // take the length announced (a line file whose reading stopped) is dropped and written at the
+    // end instead, as when nothing is started here.
     std::optional<stesura_tracciato> piano;
-    auto avvia = [&] {
-        if (j != tracciato_si_no::con) return;
+    bool a_parte = false;
+    const auto nome_piano = in_cartella(cartella, nome_tracciato_dat(s.nome_percorso));
+    auto esteso = [&](std::int64_t fino_a) {
+        if (a_parte) return;
         try {
-            piano.emplace(s.tracciato, in_cartella(cartella, nome_tracciato_dat(s.nome_percorso)));
+            if (!piano) piano.emplace(s.tracciato, false, nome_piano);
+            piano->pubblica(s.tracciato, fino_a);
         } catch (const std::exception&) {
-            // Written at the end instead, as when nothing is started here.
+            piano.reset();
+            a_parte = true;
         }
     };
-    esito_compilazione esito = compila(s, j, src, avvia);
+    auto finisci = [&] {
+        if (piano && !piano->completo() && !piano->completa(s.tracciato)) piano.reset();
+    };
+    esito_compilazione esito = compila(s, j, src, finisci, esteso);
+    finisci();
     if (scrivere(s, esito)) scrivi(s, esito, cartella, piano ? &*piano : nullptr);
     return esito;
 }

@@ -29,13 +29,30 @@ constexpr std::uint64_t blocco_file = 4096;
 
 }  // namespace
 
-nastro::nastro(const piano_tracciato& p)
+namespace {
+
+// The bytes of one axis of the plan the line file will have left once read whole: the origin,
+// stretches from metre 2 to two metres before the end, then two empty metres.
+std::uint64_t byte_per_asse_a_fine_linea(const piano_tracciato& aperto) {
+    piano_tracciato p;
+    p.punti = aperto.punti;
+    p.origine = aperto.origine;
+    if (p.punti >= 4) p.tratti.push_back({static_cast<std::int64_t>(p.punti) - 3, 0.0});
+    return penna_tracciato::byte_per_asse(p);
+}
+
+}  // namespace
+
+nastro::nastro(const piano_tracciato& p, bool completo)
     : p_(p),
-      penna_(p),
+      penna_(p_),
       pezzi_((p.punti + metri_per_pezzo - 1) / metri_per_pezzo),
       capacita_(std::min(p.punti, metri_per_pezzo) * massimo_per_punto + blocco_file),
-      prossimo_{0, penna_tracciato::byte_per_asse(p)},
-      riporto_(2, std::string()) {
+      prossimo_{0, completo ? penna_tracciato::byte_per_asse(p) : byte_per_asse_a_fine_linea(p)},
+      riporto_(2, std::string()),
+      meta_annunciata_(prossimo_[1]),
+      inviati_(p.tratti.size()),
+      completo_(completo) {
     // Everything the threads taking part need is taken here, by the thread that makes the nastro:
     // a thread that maps memory holds up the others' page faults, and one held up is woken by the
     // host beside the thread it waited for. Pages are touched only when drawn into.
@@ -45,7 +62,55 @@ nastro::nastro(const piano_tracciato& p)
 
 nastro::~nastro() = default;
 
-std::uint64_t nastro::lunghezza() const { return 2 * penna_tracciato::byte_per_asse(p_); }
+std::uint64_t nastro::lunghezza() const { return 2 * meta_annunciata_; }
+
+void nastro::pubblica(const std::vector<tratto>& tratti, std::int64_t fino_a) {
+    {
+        std::lock_guard<std::mutex> l(m_);
+        // The last stretch handed over may have grown since: a curve of the same curvature
+        // lengthens it. It goes again with the new ones.
+        for (std::size_t i = inviati_ > 0 ? inviati_ - 1 : 0; i < tratti.size(); ++i) in_arrivo_.emplace_back(i, tratti[i]);
+        inviati_ = tratti.size();
+        disponibili_ = std::max(disponibili_, fino_a);
+        if (!penna_in_mano_) applica();
+        ++versione_;
+    }
+    cv_.notify_all();
+}
+
+bool nastro::completa(const std::vector<tratto>& tratti) {
+    pubblica(tratti, INT64_MAX);
+    piano_tracciato finale;
+    {
+        std::lock_guard<std::mutex> l(m_);
+        finale.punti = p_.punti;
+        finale.origine = p_.origine;
+        completo_ = true;
+        ++versione_;
+    }
+    cv_.notify_all();
+    finale.tratti = tratti;
+    return penna_tracciato::byte_per_asse(finale) == meta_annunciata_;
+}
+
+bool nastro::completo() {
+    std::lock_guard<std::mutex> l(m_);
+    return completo_;
+}
+
+void nastro::applica() {
+    for (const auto& [i, t] : in_arrivo_) {
+        if (i < p_.tratti.size())
+            p_.tratti[i] = t;
+        else
+            p_.tratti.push_back(t);
+    }
+    in_arrivo_.clear();
+}
+
+bool nastro::disegnabile(std::size_t k) const {
+    return completo_ || static_cast<std::int64_t>(std::min((k + 1) * metri_per_pezzo, p_.punti)) <= disponibili_;
+}
 
 void nastro::disegna(std::size_t k, pezzo& z) {
     std::array<char*, 2> inizio{z.byte.get(), z.byte.get() + capacita_};
@@ -70,11 +135,14 @@ void nastro::attendi(std::unique_lock<std::mutex>& l, Pronto pronto) {
     // The other thread is busy for a piece at most: this one waits without sleeping, for a while,
     // since a thread that sleeps is woken by the host beside the thread that wakes it, and the
     // two would then share one processor.
+    // Between looks it watches a counter of changes, without the lock, so as not to hold up the
+    // thread that changes things.
     const auto fino_a = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
     while (!pronto()) {
         if (std::chrono::steady_clock::now() < fino_a) {
+            const std::uint64_t visto = versione_.load();
             l.unlock();
-            std::this_thread::yield();
+            while (versione_.load() == visto && std::chrono::steady_clock::now() < fino_a) std::this_thread::yield();
             l.lock();
         } else {
             cv_.wait(l);
@@ -94,8 +162,9 @@ void nastro::partecipa(file_uscita& f) {
         std::size_t k = 0;
         {
             std::unique_lock<std::mutex> l(m_);
-            attendi(l, [&] { return basta_ || disegnati_ == pezzi_ || !penna_in_mano_; });
+            attendi(l, [&] { return basta_ || disegnati_ == pezzi_ || (!penna_in_mano_ && disegnabile(disegnati_)); });
             if (basta_ || disegnati_ == pezzi_) break;
+            applica();
             penna_in_mano_ = true;
             k = disegnati_;
         }
@@ -109,6 +178,8 @@ void nastro::partecipa(file_uscita& f) {
             std::lock_guard<std::mutex> l(m_);
             penna_in_mano_ = false;
             ++disegnati_;
+            applica();
+            ++versione_;
         }
         cv_.notify_all();
         // The other thread's write takes a piece's time at most; past a while this one sleeps.
@@ -147,6 +218,7 @@ void nastro::guasto(std::exception_ptr e) {
         std::lock_guard<std::mutex> l(m_);
         if (!primo_guasto_) primo_guasto_ = std::move(e);
         basta_ = true;
+        ++versione_;
     }
     cv_.notify_all();
 }
@@ -155,18 +227,19 @@ void nastro::ferma() {
     {
         std::lock_guard<std::mutex> l(m_);
         basta_ = true;
+        ++versione_;
     }
     cv_.notify_all();
 }
 
 void stendi_tracciato(file_uscita& f, const piano_tracciato& p) {
-    nastro n(p);
+    nastro n(p, true);
     f.prenota(n.lunghezza());
     n.partecipa(f);
 }
 
-stesura_tracciato::stesura_tracciato(piano_tracciato p, std::filesystem::path file)
-    : piano_(std::move(p)), file_(std::move(file)), nastro_(piano_) {
+stesura_tracciato::stesura_tracciato(const piano_tracciato& p, bool completo, std::filesystem::path file)
+    : file_(std::move(file)), nastro_(p, completo) {
     try {
         uscita_.emplace(file_);
     } catch (...) {

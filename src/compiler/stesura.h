@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../platform/file_ospite.h"
@@ -31,13 +33,22 @@ bool piu_processori();
 // draws the piece after it. The writes go one at a time, each at its place in the file.
 class nastro {
 public:
-    explicit nastro(const piano_tracciato& p);
+    // From a finished plan (`completo`), or from one the reader has just opened and is still
+    // extending: its pieces are then drawn as `pubblica` makes their metres final.
+    nastro(const piano_tracciato& p, bool completo);
     ~nastro();
     nastro(const nastro&) = delete;
     nastro& operator=(const nastro&) = delete;
 
-    // The file's whole length.
+    // The file's whole length: of the finished plan, or, while the reader extends it, of the plan
+    // the line file leaves once read whole (stretches from metre 2 to two metres before the end).
     std::uint64_t lunghezza() const;
+    // The stretches the reader has so far, and the first metre that may still change.
+    void pubblica(const std::vector<tratto>& tratti, std::int64_t fino_a);
+    // Every stretch: the plan is finished. False when it does not take the length announced (the
+    // work must then be dropped).
+    bool completa(const std::vector<tratto>& tratti);
+    bool completo();
     // Draws and writes pieces into `f` until every piece is drawn or the work is stopped; one
     // or two threads may take part at once. The first failure stops them all and each throws it.
     void partecipa(file_uscita& f);
@@ -61,36 +72,51 @@ private:
     // Whether the work is stopped; records the first failure and stops it.
     bool fermato();
     void guasto(std::exception_ptr e);
+    // Under `m_` with the pen free: the stretches handed over, into the pen's plan.
+    void applica();
+    // Under `m_`: whether piece k's metres are final.
+    bool disegnabile(std::size_t k) const;
     // Waits under `l` until `pronto()`.
     template <typename Pronto>
     void attendi(std::unique_lock<std::mutex>& l, Pronto pronto);
 
-    const piano_tracciato& p_;
-    // The pen and what goes with it, used by the thread holding the pen.
+    // The pen, its plan and what goes with them, used by the thread holding the pen.
+    piano_tracciato p_;
     penna_tracciato penna_;
     std::size_t pezzi_, capacita_;
     std::array<std::uint64_t, 2> prossimo_;  // where the next piece's buffer starts in the file, per half
     std::vector<std::string> riporto_;       // the bytes carried on to the next piece, per half
     std::array<pezzo, 2> buffer_;            // one for each of at most two threads taking part
+    std::uint64_t meta_annunciata_;          // the bytes of one axis, as announced
     // Under `m_`.
+    std::size_t inviati_;                    // stretches handed over so far
+    std::vector<std::pair<std::size_t, tratto>> in_arrivo_;  // handed over, not yet in the pen's plan
+    std::int64_t disponibili_ = 0;           // metres before this one are final
+    bool completo_;
     std::mutex m_;
     std::condition_variable cv_;
     std::size_t disegnati_ = 0, partecipanti_ = 0;
     bool penna_in_mano_ = false, basta_ = false;
     std::exception_ptr primo_guasto_;
+    std::atomic<std::uint64_t> versione_{0};  // counts the changes a waiting thread looks for
     std::mutex scrittura_;  // one write at a time
 };
 
 // Draws and writes the plan into `f` on the calling thread.
 void stendi_tracciato(file_uscita& f, const piano_tracciato& p);
 
-// The plan's file written on a thread of its own, from a plan the reader has finished. `conferma`
-// takes part in the drawing and writing, waits for the end and puts the file in place; without it
-// the work stops and the temporary file is removed. With one processor nothing is drawn before
-// `conferma`, which then draws and writes it all.
+// The plan's file written on a thread of its own, from a plan the reader has finished or has just
+// opened and goes on extending (`pubblica`, then `completa`). `conferma` takes part in the drawing
+// and writing, waits for the end and puts the file in place; without it the work stops and the
+// temporary file is removed. With one processor nothing is drawn before `conferma`, which then
+// draws and writes it all.
 class stesura_tracciato {
 public:
-    stesura_tracciato(piano_tracciato p, std::filesystem::path file);
+    stesura_tracciato(const piano_tracciato& p, bool completo, std::filesystem::path file);
+
+    void pubblica(const piano_tracciato& p, std::int64_t fino_a) { nastro_.pubblica(p.tratti, fino_a); }
+    bool completa(const piano_tracciato& p) { return nastro_.completa(p.tratti); }
+    bool completo() { return nastro_.completo(); }
     ~stesura_tracciato();
     stesura_tracciato(const stesura_tracciato&) = delete;
     stesura_tracciato& operator=(const stesura_tracciato&) = delete;
@@ -102,7 +128,6 @@ public:
 private:
     void stendi() noexcept;
 
-    piano_tracciato piano_;
     std::filesystem::path file_;
     nastro nastro_;
     std::optional<file_uscita> uscita_;
