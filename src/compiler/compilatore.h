@@ -47,7 +47,7 @@ using da_scrivere = std::function<bool(const scenario&, const esito_compilazione
 
 // The compiler's whole run into `cartella`, writing the files only when `scrivere` agrees: the
 // same as `compila_in_memoria` and then `scrivi_compilati`, with the track plan drawn and written
-// into its temporary file while the train file is read, and removed when the files are not written.
+// into its temporary file while the sources are read, and removed when the files are not written.
 esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
                                     const std::filesystem::path& cartella, const da_scrivere& scrivere);
 

@@ -1,5 +1,5 @@
-// The track plan's file written beside the rest of the compile: started once the line file is
-// read, written while the train file is read, with the compile's thread taking part once free.
+// The track plan's file written beside the rest of the compile: started when the line file opens
+// the plan, drawn as the reader extends it, with the compile's thread taking part once free.
 #pragma once
 
 #include <array>
