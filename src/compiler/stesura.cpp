@@ -27,6 +27,11 @@ namespace {
 // a block boundary costs the host noticeably less than one that cuts blocks.
 constexpr std::uint64_t blocco_file = 4096;
 
+// How long a thread waits for the other without sleeping: the other is busy for a piece at most,
+// and a thread that sleeps is woken by the host beside the thread that wakes it, the two then
+// sharing one processor.
+constexpr auto attesa_sveglia = std::chrono::milliseconds(50);
+
 }  // namespace
 
 namespace {
@@ -132,12 +137,9 @@ void nastro::disegna(std::size_t k, pezzo& z) {
 
 template <typename Pronto>
 void nastro::attendi(std::unique_lock<std::mutex>& l, Pronto pronto) {
-    // The other thread is busy for a piece at most: this one waits without sleeping, for a while,
-    // since a thread that sleeps is woken by the host beside the thread that wakes it, and the
-    // two would then share one processor.
-    // Between looks it watches a counter of changes, without the lock, so as not to hold up the
-    // thread that changes things.
-    const auto fino_a = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+    // Awake for `attesa_sveglia`, between looks watching a counter of changes without the lock,
+    // so as not to hold up the thread that changes things; then asleep.
+    const auto fino_a = std::chrono::steady_clock::now() + attesa_sveglia;
     while (!pronto()) {
         if (std::chrono::steady_clock::now() < fino_a) {
             const std::uint64_t visto = versione_.load();
@@ -182,16 +184,7 @@ void nastro::partecipa(file_uscita& f) {
             ++versione_;
         }
         cv_.notify_all();
-        // The other thread's write takes a piece's time at most; past a while this one sleeps.
-        std::unique_lock<std::mutex> w(scrittura_, std::defer_lock);
-        const auto fino_a = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
-        while (!w.try_lock()) {
-            if (std::chrono::steady_clock::now() >= fino_a) {
-                w.lock();
-                break;
-            }
-            std::this_thread::yield();
-        }
+        const std::unique_lock<std::mutex> w = turno_di_scrittura();
         // A write that failed has closed the file: nothing more is written after it.
         if (fermato()) break;
         try {
@@ -206,6 +199,20 @@ void nastro::partecipa(file_uscita& f) {
     }
     std::lock_guard<std::mutex> l(m_);
     if (primo_guasto_) std::rethrow_exception(primo_guasto_);
+}
+
+std::unique_lock<std::mutex> nastro::turno_di_scrittura() {
+    // Awake for `attesa_sveglia` while the other thread writes, then asleep.
+    std::unique_lock<std::mutex> w(scrittura_, std::defer_lock);
+    const auto fino_a = std::chrono::steady_clock::now() + attesa_sveglia;
+    while (!w.try_lock()) {
+        if (std::chrono::steady_clock::now() >= fino_a) {
+            w.lock();
+            break;
+        }
+        std::this_thread::yield();
+    }
+    return w;
 }
 
 bool nastro::fermato() {

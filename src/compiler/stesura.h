@@ -72,6 +72,8 @@ private:
     // Whether the work is stopped; records the first failure and stops it.
     bool fermato();
     void guasto(std::exception_ptr e);
+    // The lock of the file's writes, once the other thread's write is done.
+    std::unique_lock<std::mutex> turno_di_scrittura();
     // Under `m_` with the pen free: the stretches handed over, into the pen's plan.
     void applica();
     // Under `m_`: whether piece k's metres are final.

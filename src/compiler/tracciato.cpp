@@ -32,30 +32,21 @@ namespace {
 using passi = penna_tracciato::passi;
 
 // n steps of a stretch, each the previous one turned by kappa (straight when it is 0), evaluated
-// left to right; punto(i, x, y) takes the i-th point. The loops carry the last point and the last
+// left to right; punto(i, x, y) takes the i-th point. The loop carries the last point and the last
 // step: the next step, (x1 - x2, y1 - y2), is the difference the loop has just taken, the same
 // operation on the same operands. Everything stays in registers from one step to the next.
-template <typename Punto>
-passi diritto(passi p, std::size_t n, Punto punto) {
+// A straight step is the previous one repeated, x1 + dx, without the curvature's terms (which
+// would turn a zero of one sign into the other): one loop for both, chosen when compiled.
+template <bool curvo, typename Punto>
+passi passi_di(passi p, double kappa, std::size_t n, Punto punto) {
     double x1 = p.x1, y1 = p.y1, dx = p.dx, dy = p.dy;
     for (std::size_t i = 0; i < n; ++i) {
-        const double nx = x1 + dx;
-        const double ny = y1 + dy;
-        punto(i, nx, ny);
-        dx = nx - x1;
-        dy = ny - y1;
-        x1 = nx;
-        y1 = ny;
-    }
-    return {x1, y1, dx, dy};
-}
-
-template <typename Punto>
-passi curva(passi p, double kappa, std::size_t n, Punto punto) {
-    double x1 = p.x1, y1 = p.y1, dx = p.dx, dy = p.dy;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double nx = x1 + dx + kappa * dy;
-        const double ny = y1 + dy - kappa * dx;
+        double nx = x1 + dx;
+        double ny = y1 + dy;
+        if constexpr (curvo) {
+            nx = nx + kappa * dy;
+            ny = ny - kappa * dx;
+        }
         punto(i, nx, ny);
         dx = nx - x1;
         dy = ny - y1;
@@ -67,7 +58,7 @@ passi curva(passi p, double kappa, std::size_t n, Punto punto) {
 
 template <typename Punto>
 passi disegna(passi p, double kappa, std::size_t n, Punto punto) {
-    return kappa == 0.0 ? diritto(p, n, punto) : curva(p, kappa, n, punto);
+    return kappa == 0.0 ? passi_di<false>(p, kappa, n, punto) : passi_di<true>(p, kappa, n, punto);
 }
 
 // n points laid out as real values, their x at `x` and their y at `y`.

@@ -50,30 +50,23 @@ struct file_programma {
     }
 };
 
-// Little-endian numbers of a header read from the file.
-std::uint64_t le(const std::string& b, std::size_t da, int n) {
-    std::uint64_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[da + static_cast<std::size_t>(i)]);
-    return v;
-}
-
 // Where an ELF image ends: past its header tables and every section and segment that holds bytes.
 std::optional<std::uint64_t> fine_elf(const file_programma& p, const std::string& testa) {
     if (testa.size() < 64 || testa[4] != 2 || testa[5] != 1) return std::nullopt;  // 64-bit, little-endian only
-    const std::uint64_t phoff = le(testa, 0x20, 8), shoff = le(testa, 0x28, 8);
-    const std::uint64_t phsize = le(testa, 0x36, 2), phnum = le(testa, 0x38, 2);
-    const std::uint64_t shsize = le(testa, 0x3A, 2), shnum = le(testa, 0x3C, 2);
+    const std::uint64_t phoff = leggi_le(testa, 0x20, 8), shoff = leggi_le(testa, 0x28, 8);
+    const std::uint64_t phsize = leggi_le(testa, 0x36, 2), phnum = leggi_le(testa, 0x38, 2);
+    const std::uint64_t shsize = leggi_le(testa, 0x3A, 2), shnum = leggi_le(testa, 0x3C, 2);
     if (phsize < 0x28 || shsize < 0x28 || phoff > p.lunghezza || shoff > p.lunghezza) return std::nullopt;
     std::uint64_t fine = std::max<std::uint64_t>({64, phoff + phnum * phsize, shoff + shnum * shsize});
     if (fine > p.lunghezza) return std::nullopt;
     std::string tabella;
     if (!p.leggi(phoff, static_cast<std::size_t>(phnum * phsize), tabella)) return std::nullopt;
     for (std::uint64_t i = 0; i < phnum; ++i)
-        fine = std::max(fine, le(tabella, i * phsize + 0x08, 8) + le(tabella, i * phsize + 0x20, 8));
+        fine = std::max(fine, leggi_le(tabella, i * phsize + 0x08, 8) + leggi_le(tabella, i * phsize + 0x20, 8));
     if (!p.leggi(shoff, static_cast<std::size_t>(shnum * shsize), tabella)) return std::nullopt;
     for (std::uint64_t i = 0; i < shnum; ++i)
-        if (le(tabella, i * shsize + 0x04, 4) != 8)  // a section without bytes in the file (bss) takes none
-            fine = std::max(fine, le(tabella, i * shsize + 0x18, 8) + le(tabella, i * shsize + 0x20, 8));
+        if (leggi_le(tabella, i * shsize + 0x04, 4) != 8)  // a section without bytes in the file (bss) takes none
+            fine = std::max(fine, leggi_le(tabella, i * shsize + 0x18, 8) + leggi_le(tabella, i * shsize + 0x20, 8));
     return fine;
 }
 
@@ -81,27 +74,28 @@ std::optional<std::uint64_t> fine_elf(const file_programma& p, const std::string
 // its certificate table.
 std::optional<std::uint64_t> fine_pe(const file_programma& p, const std::string& testa) {
     if (testa.size() < 0x40) return std::nullopt;
-    const std::uint64_t pe = le(testa, 0x3C, 4);
+    const std::uint64_t pe = leggi_le(testa, 0x3C, 4);
     std::string intestazione;
     if (pe > p.lunghezza || !p.leggi(pe, 24, intestazione) || intestazione.compare(0, 4, std::string("PE\0\0", 4)) != 0)
         return std::nullopt;
-    const std::uint64_t sezioni = le(intestazione, 6, 2), simboli = le(intestazione, 8, 4);
-    const std::uint64_t n_simboli = le(intestazione, 12, 4), opzionale = le(intestazione, 16, 2);
+    const std::uint64_t sezioni = leggi_le(intestazione, 6, 2), simboli = leggi_le(intestazione, 8, 4);
+    const std::uint64_t n_simboli = leggi_le(intestazione, 12, 4), opzionale = leggi_le(intestazione, 16, 2);
     std::string resto;
     if (!p.leggi(pe + 24, static_cast<std::size_t>(opzionale + sezioni * 40), resto)) return std::nullopt;
     std::uint64_t fine = pe + 24 + opzionale + sezioni * 40;
     for (std::uint64_t i = 0; i < sezioni; ++i) {
         const std::size_t s = static_cast<std::size_t>(opzionale + i * 40);
-        fine = std::max(fine, le(resto, s + 20, 4) + le(resto, s + 16, 4));
+        fine = std::max(fine, leggi_le(resto, s + 20, 4) + leggi_le(resto, s + 16, 4));
     }
     if (simboli != 0) {
         std::string lunghezza;
         const std::uint64_t stringhe = simboli + n_simboli * 18;
         if (!p.leggi(stringhe, 4, lunghezza)) return std::nullopt;
-        fine = std::max(fine, stringhe + le(lunghezza, 0, 4));
+        fine = std::max(fine, stringhe + leggi_le(lunghezza, 0, 4));
     }
     // The certificate table of a PE32+ image: data directory 4, whose address is a file offset.
-    if (opzionale >= 152 && le(resto, 0, 2) == 0x20B) fine = std::max(fine, le(resto, 144, 4) + le(resto, 148, 4));
+    if (opzionale >= 152 && leggi_le(resto, 0, 2) == 0x20B)
+        fine = std::max(fine, leggi_le(resto, 144, 4) + leggi_le(resto, 148, 4));
     return fine;
 }
 
@@ -133,8 +127,9 @@ esito_carico carico_del_programma(const std::filesystem::path& eseguibile) {
     if (eseguibile.empty()) return {};
     // The usual cases read little: a program with a payload reads its trailer and the payload
     // before it, a program without one looks for a head mark past its own image (nothing to look
-    // through when nothing was appended), with no copy of the file kept. Anything else (a damaged payload, a file that changed under the reading) is
-    // decoded from the whole file, which gives the same answer as ever.
+    // through when nothing was appended), with no copy of the file kept. Anything else (a damaged
+    // payload, a file that changed under the reading) is decoded from the whole file, which gives
+    // the same answer as ever.
     file_programma p;
     std::string causa;
     p.f = apri_file(eseguibile, "rb", causa);

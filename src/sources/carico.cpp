@@ -9,6 +9,12 @@
 
 namespace valmarena {
 
+std::uint64_t leggi_le(std::string_view s, std::size_t da, int byte) {
+    std::uint64_t v = 0;
+    for (int i = byte - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[da + static_cast<std::size_t>(i)]);
+    return v;
+}
+
 namespace {
 
 void metti_u32(std::string& s, std::uint32_t v) {
@@ -17,12 +23,6 @@ void metti_u32(std::string& s, std::uint32_t v) {
 
 void metti_u64(std::string& s, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFFu);
-}
-
-std::uint64_t leggi_le(std::string_view s, std::size_t da, int byte) {
-    std::uint64_t v = 0;
-    for (int i = byte - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[da + static_cast<std::size_t>(i)]);
-    return v;
 }
 
 std::uint32_t u32(std::string_view s, std::size_t da) { return static_cast<std::uint32_t>(leggi_le(s, da, 4)); }

@@ -47,6 +47,10 @@ std::optional<std::uint64_t> lunghezza_da_coda(std::string_view ultimi);
 // The bytes to append to a stub so that it carries `testi`.
 std::string componi_carico(const testi_scenario& testi);
 
+// The `byte`-byte little-endian number at `da` of `s` (at most 8 bytes): the payload's numbers,
+// and those of the executable headers before it.
+std::uint64_t leggi_le(std::string_view s, std::size_t da, int byte);
+
 // CRC-32 (the reflected polynomial 0xEDB88320) of `dati`.
 std::uint32_t crc32(std::string_view dati);
 
