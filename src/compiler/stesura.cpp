@@ -23,9 +23,11 @@ bool piu_processori() { return processori_disponibili() >= 2; }
 
 namespace {
 
-// Output is written in whole blocks of the file where it can be: a write that starts and ends on
-// a block boundary costs the host noticeably less than one that cuts blocks.
-constexpr std::uint64_t blocco_file = 4096;
+// Output is written in runs that start and end on a boundary of 64 KiB of the file where it can
+// be: the host then keeps the file's pages in larger units, and a write that cuts them costs it
+// noticeably more (6.9 MB written a piece at a time: 1.4 ms cut at 4 KiB boundaries, 1.15 ms at
+// 64 KiB ones).
+constexpr std::uint64_t blocco_file = 65536;
 
 // How long a thread waits for the other without sleeping: the other is busy for a piece at most,
 // and a thread that sleeps is woken by the host beside the thread that wakes it, the two then
