@@ -197,7 +197,6 @@ file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std
     // The writes are gathered in the block below, or are large already: a second buffer in the C
     // library would only cut them into more calls.
     std::setvbuf(f_, nullptr, _IONBF, 0);
-    blocco_.reserve(dimensione_blocco);
 }
 
 file_uscita::~file_uscita() { abbandona(); }
@@ -219,6 +218,13 @@ void file_uscita::manda(const char* dati, std::size_t n) {
         abbandona();
         throw errore_file(cammino_in_testo(destinazione_), "write failed: " + causa);
     }
+}
+
+void file_uscita::scrivi_subito(std::string_view s) {
+    if (!f_) throw errore_file(cammino_in_testo(destinazione_), "file already closed");
+    svuota();
+    posizione_ += s.size();
+    if (!s.empty()) manda(s.data(), s.size());
 }
 
 void file_uscita::svuota() {
@@ -261,6 +267,7 @@ void file_uscita::scrivi(const void* dati, std::size_t n) {
             manda(p, n);
             return;
         }
+        if (blocco_.capacity() < dimensione_blocco) blocco_.reserve(dimensione_blocco);
         std::size_t spazio = dimensione_blocco - blocco_.size();
         std::size_t k = n < spazio ? n : spazio;
         blocco_.insert(blocco_.end(), p, p + k);
@@ -294,7 +301,7 @@ void file_uscita::conferma() {
 
 void scrivi_file(const std::filesystem::path& destinazione, std::string_view contenuto) {
     file_uscita f(destinazione);
-    f.scrivi(contenuto);
+    f.scrivi_subito(contenuto);
     f.conferma();
 }
 

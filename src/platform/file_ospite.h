@@ -53,6 +53,10 @@ public:
     void scrivi(const void* dati, std::size_t n);
     void scrivi(std::string_view s) { scrivi(s.data(), s.size()); }
 
+    // Sends bytes to the file at once, after any gathered ones: for a file written in one call,
+    // which gains nothing from passing through the block.
+    void scrivi_subito(std::string_view s);
+
     // Announces the file's whole length before it is written, so that the host sets its space
     // aside in one go rather than block by block as the writes come (on Linux; elsewhere nothing).
     // A host that cannot is simply not asked again: the writes then fail as they would have.

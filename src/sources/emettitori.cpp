@@ -11,7 +11,7 @@
 namespace valmarena {
 
 void riempi_tabella_righe(std::string_view contenuto, tabella_righe& righe) {
-    for (auto& r : righe) r.clear();
+    righe.fill({});
     std::size_t n = 0;
     std::size_t inizio = 0;
     while (inizio < contenuto.size()) {
@@ -21,17 +21,19 @@ void riempi_tabella_righe(std::string_view contenuto, tabella_righe& righe) {
         if (n >= slot_tabella_righe - 1) throw std::invalid_argument("more than 1000 lines");
         std::string_view riga = contenuto.substr(inizio, fine - inizio);
         if (riga == sentinella) throw std::invalid_argument("the content holds the end-of-file line");
-        righe[n++] = std::string(riga);
+        righe[n++] = riga;
         inizio = dopo;
     }
-    righe[n] = std::string(sentinella);
+    righe[n] = sentinella;
 }
 
 void emetti_righe(const std::filesystem::path& file, const tabella_righe& righe) {
+    std::size_t n = 0, byte = 0;
+    for (; n < righe.size() && righe[n] != sentinella; ++n) byte += righe[n].size() + 2;
     std::string testo;
-    for (const auto& r : righe) {
-        if (r == sentinella) break;
-        testo += r;
+    testo.reserve(byte);
+    for (std::size_t k = 0; k < n; ++k) {
+        testo += righe[k];
         testo += "\r\n";
     }
     scrivi_file(file, testo);

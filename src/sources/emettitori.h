@@ -10,9 +10,10 @@
 namespace valmarena {
 
 // The line table of an emitter: slots 0..1000, the lines from slot 0, the sentinel after them.
+// The slots look into the content they were filled from, which must outlive the table.
 constexpr int slot_tabella_righe = 1001;
 constexpr std::string_view sentinella = "riferimento fine del file";
-using tabella_righe = std::array<std::string, slot_tabella_righe>;
+using tabella_righe = std::array<std::string_view, slot_tabella_righe>;
 
 // Fills the line table from embedded content made of CR LF ended lines. Throws `std::invalid_argument`
 // when the content has more than 1000 lines or holds the sentinel.
