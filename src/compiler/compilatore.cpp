@@ -80,7 +80,8 @@ void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::f
 }
 
 esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
-                                    const std::filesystem::path& cartella, const da_scrivere& scrivere) {
+                                    const std::filesystem::path& cartella, const da_scrivere& scrivere,
+                                    lavoratore* aiuto) {
     // The track plan is drawn and written into its temporary file from the moment the line file
     // opens it, each piece once the reader's cursor has passed it, while the rest of the line file
     // and the train file are read and checked. It is finished with the stretches the reading left
@@ -93,7 +94,7 @@ esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgen
     auto esteso = [&](std::int64_t fino_a) {
         if (a_parte) return;
         try {
-            if (!piano) piano.emplace(s.tracciato, false, nome_piano);
+            if (!piano) piano.emplace(s.tracciato, false, nome_piano, aiuto);
             piano->pubblica(s.tracciato, fino_a);
         } catch (const std::exception&) {
             piano.reset();
@@ -110,8 +111,9 @@ esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgen
 }
 
 esito_compilazione memorizza_percorso(scenario& s, tracciato_si_no j, const sorgenti& src,
-                                      const std::filesystem::path& cartella) {
-    return compila_e_scrivi(s, j, src, cartella, [](const scenario&, const esito_compilazione&) { return true; });
+                                      const std::filesystem::path& cartella, lavoratore* aiuto) {
+    return compila_e_scrivi(s, j, src, cartella, [](const scenario&, const esito_compilazione&) { return true; },
+                            aiuto);
 }
 
 }  // namespace valmarena

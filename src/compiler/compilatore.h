@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../platform/lavoratore.h"
 #include "../records/scenario.h"
 #include "controlli.h"
 #include "lettura.h"
@@ -48,12 +49,14 @@ using da_scrivere = std::function<bool(const scenario&, const esito_compilazione
 // The compiler's whole run into `cartella`, writing the files only when `scrivere` agrees: the
 // same as `compila_in_memoria` and then `scrivi_compilati`, with the track plan drawn and written
 // into its temporary file while the sources are read, and removed when the files are not written.
+// The plan is written on `aiuto` when a thread is lent, else on one started for it.
 esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
-                                    const std::filesystem::path& cartella, const da_scrivere& scrivere);
+                                    const std::filesystem::path& cartella, const da_scrivere& scrivere,
+                                    lavoratore* aiuto = nullptr);
 
 // The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
 // Without the track plan none is built or written. File-system failures throw `errore_file`.
 esito_compilazione memorizza_percorso(scenario& s, tracciato_si_no j, const sorgenti& src,
-                                      const std::filesystem::path& cartella);
+                                      const std::filesystem::path& cartella, lavoratore* aiuto = nullptr);
 
 }  // namespace valmarena

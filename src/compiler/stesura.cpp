@@ -13,6 +13,7 @@
 #include <system_error>
 #include <utility>
 
+#include "../platform/lavoratore.h"
 #include "../platform/processori.h"
 #include "../records/guasti.h"
 #include "tracciato.h"
@@ -28,11 +29,6 @@ namespace {
 // noticeably more (6.9 MB written a piece at a time: 1.4 ms cut at 4 KiB boundaries, 1.15 ms at
 // 64 KiB ones).
 constexpr std::uint64_t blocco_file = 65536;
-
-// How long a thread waits for the other without sleeping: the other is busy for a piece at most,
-// and a thread that sleeps is woken by the host beside the thread that wakes it, the two then
-// sharing one processor.
-constexpr auto attesa_sveglia = std::chrono::milliseconds(50);
 
 }  // namespace
 
@@ -139,19 +135,7 @@ void nastro::disegna(std::size_t k, pezzo& z) {
 
 template <typename Pronto>
 void nastro::attendi(std::unique_lock<std::mutex>& l, Pronto pronto) {
-    // Awake for `attesa_sveglia`, between looks watching a counter of changes without the lock,
-    // so as not to hold up the thread that changes things; then asleep.
-    const auto fino_a = std::chrono::steady_clock::now() + attesa_sveglia;
-    while (!pronto()) {
-        if (std::chrono::steady_clock::now() < fino_a) {
-            const std::uint64_t visto = versione_.load();
-            l.unlock();
-            while (versione_.load() == visto && std::chrono::steady_clock::now() < fino_a) std::this_thread::yield();
-            l.lock();
-        } else {
-            cv_.wait(l);
-        }
-    }
+    attendi_sveglio(l, cv_, versione_, pronto);
 }
 
 void nastro::partecipa(file_uscita& f) {
@@ -247,7 +231,8 @@ void stendi_tracciato(file_uscita& f, const piano_tracciato& p) {
     n.partecipa(f);
 }
 
-stesura_tracciato::stesura_tracciato(const piano_tracciato& p, bool completo, std::filesystem::path file)
+stesura_tracciato::stesura_tracciato(const piano_tracciato& p, bool completo, std::filesystem::path file,
+                                     lavoratore* aiuto)
     : file_(std::move(file)), nastro_(p, completo) {
     try {
         uscita_.emplace(file_);
@@ -258,8 +243,8 @@ stesura_tracciato::stesura_tracciato(const piano_tracciato& p, bool completo, st
     }
     if (!piu_processori()) return;
     try {
-        lavoro_ = std::thread([this] { stendi(); });
-        accanto(lavoro_);
+        if (!aiuto) aiuto = &proprio_.emplace();
+        if (aiuto->affida([this] { stendi(); })) aiuto_ = aiuto;
     } catch (const std::system_error&) {
         // No thread to be had: `conferma` draws and writes it all on the calling thread.
     }
@@ -267,7 +252,7 @@ stesura_tracciato::stesura_tracciato(const piano_tracciato& p, bool completo, st
 
 stesura_tracciato::~stesura_tracciato() {
     nastro_.ferma();
-    if (lavoro_.joinable()) lavoro_.join();
+    if (aiuto_) aiuto_->aspetta();
 }
 
 void stesura_tracciato::stendi() noexcept {
@@ -280,18 +265,18 @@ void stesura_tracciato::stendi() noexcept {
 }
 
 void stesura_tracciato::conferma() {
-    if (guasto_ && !lavoro_.joinable()) std::rethrow_exception(std::exchange(guasto_, nullptr));
+    if (guasto_ && !aiuto_) std::rethrow_exception(std::exchange(guasto_, nullptr));
     if (!uscita_) throw errore_file(cammino_in_testo(file_), "the track plan was already put in place");
-    if (lavoro_.joinable()) {
+    if (aiuto_) {
         // This thread takes part too: while one thread writes the piece it drew, the other draws the next.
         try {
             nastro_.partecipa(*uscita_);
         } catch (...) {
-            lavoro_.join();
+            std::exchange(aiuto_, nullptr)->aspetta();
             uscita_.reset();
             throw;
         }
-        lavoro_.join();
+        std::exchange(aiuto_, nullptr)->aspetta();
     } else {
         stendi();
     }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../platform/file_ospite.h"
+#include "../platform/lavoratore.h"
 #include "../records/scenario.h"
 #include "tracciato.h"
 
@@ -114,7 +115,9 @@ void stendi_tracciato(file_uscita& f, const piano_tracciato& p);
 // draws and writes it all.
 class stesura_tracciato {
 public:
-    stesura_tracciato(const piano_tracciato& p, bool completo, std::filesystem::path file);
+    // The thread is `aiuto` when one is lent, else one of its own.
+    stesura_tracciato(const piano_tracciato& p, bool completo, std::filesystem::path file,
+                      lavoratore* aiuto = nullptr);
 
     void pubblica(const piano_tracciato& p, std::int64_t fino_a) { nastro_.pubblica(p.tratti, fino_a); }
     bool completa(const piano_tracciato& p) { return nastro_.completa(p.tratti); }
@@ -134,7 +137,8 @@ private:
     nastro nastro_;
     std::optional<file_uscita> uscita_;
     std::exception_ptr guasto_;
-    std::thread lavoro_;
+    std::optional<lavoratore> proprio_;  // the thread of its own, when none is lent
+    lavoratore* aiuto_ = nullptr;         // the thread drawing and writing, until `conferma` is done with it
 };
 
 }  // namespace valmarena

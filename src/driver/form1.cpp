@@ -5,11 +5,15 @@
 
 #include "carico_programma.h"
 
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include "../compiler/compilatore.h"
 #include "../compiler/errori.h"
+#include "../platform/lavoratore.h"
 #include "../platform/ospite.h"
+#include "../platform/processori.h"
 #include "../records/guasti.h"
 #include "../sources/emettitori.h"
 #include "../sources/nomi.h"
@@ -35,12 +39,23 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const te
     s.nome_percorso = testi.id.nome_percorso;
     s.nome_treno = testi.id.nome_treno;
     s.diagnosi_per_autori = false;  // the package shows recorded errors only
+    // A second thread, started now so that its processor is awake by the time there is work for
+    // it: it writes the documents while the sources are written, then the track plan.
+    std::optional<lavoratore> aiuto;
+    if (processori_disponibili() >= 2) {
+        try {
+            aiuto.emplace();
+        } catch (const std::system_error&) {
+            // Everything is then done on this thread, in the same order.
+        }
+    }
+    lavoratore* const secondo = aiuto ? &*aiuto : nullptr;
     mostra_finestra();
     try {
-        emetti_testi(cartella, testi);
+        emetti_testi(cartella, testi, secondo);
         sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
                      in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
-        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella);
+        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella, secondo);
         const stato_uscita stato = stato_compilazione(s, esito);
         if (stato == uscita_errore_fatale) {
             mostra_messaggio(" Errore n. " + codice_fatale(esito.fatale));

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "../platform/lavoratore.h"
+
 namespace valmarena {
 
 // The line table of an emitter: slots 0..1000, the lines from slot 0, the sentinel after them.
@@ -42,7 +44,10 @@ struct testi_scenario {
 testi_scenario testi_incorporati();
 
 // The five emitters over `testi`, in the run's order: line, train, notes, slowdown order, train card.
-void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& testi);
+// With `aiuto` lent, the documents are written into their temporary files on it while the line and
+// train files are written here, and put in place after them in order: what is left after a failure
+// is what the emitters one after the other leave.
+void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& testi, lavoratore* aiuto = nullptr);
 
 // One text written as an emitter writes it, through the line table.
 void emetti_testo(const std::filesystem::path& file, std::string_view contenuto);
