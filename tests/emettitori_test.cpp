@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <sstream>
 
 #include "sources/contenuto.h"
+#include "records/guasti.h"
 #include "sources/emettitori.h"
 #include "supporto.h"
 
@@ -18,7 +21,7 @@ std::vector<std::string> righe_di(std::string_view t) {
     std::vector<std::string> out;
     for (const auto& x : r) {
         if (x == sentinella) break;
-        out.push_back(x);
+        out.emplace_back(x);
     }
     return out;
 }
@@ -72,6 +75,36 @@ TEST(Emettitori, NomiEContenutoIdentico) {
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914_note.txt"), contenuto::note());
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914_rallentamenti.txt"), contenuto::rallentamenti());
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914_scheda_treno.txt"), contenuto::scheda_treno());
+}
+
+TEST(Emettitori, DocumentiScrittiAccanto) {
+    // With a second thread lent, the five files are the same; a file that cannot be written stops
+    // the emitters there as it would one after the other: the files before it are in place, it and
+    // the files after it are not, and no temporary file is left.
+    const testi_scenario t = testi_incorporati();
+    const char* nomi[] = {"Valmarena_linea.txt", "Valmarena_RX 914-.txt", "Valmarena_RX 914_note.txt",
+                          "Valmarena_RX 914_rallentamenti.txt", "Valmarena_RX 914_scheda_treno.txt"};
+    const std::string_view attesi[] = {t.linea, t.treno, t.note, t.rallentamenti, t.scheda};
+    lavoratore aiuto;
+    {
+        prova::cartella_temporanea c;
+        emetti_testi(c.cammino(), t, &aiuto);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(prova::leggi(c / nomi[i]), attesi[i]) << nomi[i];
+    }
+    for (int guasto = 0; guasto < 5; ++guasto) {
+        prova::cartella_temporanea c;
+        std::filesystem::create_directory(c / nomi[guasto]);
+        EXPECT_THROW(emetti_testi(c.cammino(), t, &aiuto), errore_file) << nomi[guasto];
+        for (int i = 0; i < 5; ++i) {
+            if (i < guasto) {
+                EXPECT_EQ(prova::leggi(c / nomi[i]), attesi[i]) << nomi[guasto] << ": " << nomi[i];
+            } else if (i > guasto) {
+                EXPECT_FALSE(std::filesystem::exists(c / nomi[i])) << nomi[guasto] << ": " << nomi[i];
+            }
+        }
+        EXPECT_TRUE(std::filesystem::is_directory(c / nomi[guasto]));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.cammino()), {}), guasto + 1) << nomi[guasto];
+    }
 }
 
 TEST(Contenuto, RigheEFineRigheDiOgniFile) {

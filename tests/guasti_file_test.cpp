@@ -286,13 +286,14 @@ TEST(GuastiFilePacchetto, DiscoPieno) {
 }
 
 // A folder where each output file should go, in the order the package writes them: the run
-// stops at that file, and every file written before it is whole.
+// stops at that file, every file written before it is whole and none after it is written.
 TEST(GuastiFilePacchetto, CartellaAlPostoDiUnFile) {
     const auto& rif = uscite_pacchetto();
     const char* nomi[] = {"Valmarena_linea.txt", "Valmarena_RX 914-.txt", "Valmarena_RX 914_note.txt",
                           "Valmarena_RX 914_rallentamenti.txt", "Valmarena_RX 914_scheda_treno.txt",
                           "Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"};
-    for (const char* nome : nomi) {
+    for (std::size_t i = 0; i < std::size(nomi); ++i) {
+        const char* nome = nomi[i];
         prova::cartella_temporanea c;
         fs::copy_file(programma, c / "valmarena");
         fs::create_directory(c / nome);
@@ -306,6 +307,7 @@ TEST(GuastiFilePacchetto, CartellaAlPostoDiUnFile) {
         auto dopo = contenuto_cartella(c.cammino());
         dopo.erase("valmarena");
         controlla_interi(dopo, {}, rif, nome);
+        for (std::size_t j = i + 1; j < std::size(nomi); ++j) EXPECT_EQ(dopo.count(nomi[j]), 0u) << nome << ": " << nomi[j];
     }
     // A folder where the temporary file used to go stands aside: the temporary file takes a name
     // of its own, the run completes and the folder stays as it was.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "compiler/stesura.h"
 #include "compiler/tracciato.h"
 #include "platform/file_ospite.h"
+#include "platform/lavoratore.h"
 #include "platform/memoria_grande.h"
 #include "records/guasti.h"
 #include "records/scenario.h"
@@ -161,6 +163,24 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
         stesura.conferma();
         EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(*p))) << p->punti;
     }
+    // On a thread lent for it, and with the lent thread busy elsewhere (this thread then does it all).
+    lavoratore aiuto;
+    for (bool occupato : {false, true}) {
+        prova::cartella_temporanea c;
+        std::atomic<bool> libera{false};
+        if (occupato) {
+            ASSERT_TRUE(aiuto.affida([&libera] {
+                while (!libera) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }));
+        }
+        {
+            stesura_tracciato stesura(aperto, true, c / "linea.dat", &aiuto);
+            stesura.conferma();
+        }
+        libera = true;
+        aiuto.aspetta();
+        EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(aperto))) << occupato;
+    }
     // Not put in place, or not writable: no file and no temporary file are left, and nothing waits
     // for ever on a writer that has stopped.
     prova::cartella_temporanea c;
@@ -178,6 +198,31 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
     EXPECT_EQ(valore_punto(t, 2, 1), 2.0);
     EXPECT_EQ(etichetta_punto(t, 3 * P - 1, 0), etichetta::reale);
     EXPECT_EQ(etichetta_punto(t, 3 * P, 0), etichetta::vuoto);
+}
+
+TEST(Lavoratore, UnLavoroAllaVoltaSuUnAltroThread) {
+    // The job runs on the worker's own thread; while it is in hand no other is taken; `aspetta`
+    // returns once it is done; the worker ends only after the job it holds.
+    std::atomic<bool> libera{false}, fatto{false};
+    std::thread::id dove;
+    {
+        lavoratore l;
+        ASSERT_TRUE(l.affida([&] {
+            dove = std::this_thread::get_id();
+            while (!libera) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }));
+        EXPECT_FALSE(l.affida([] {}));
+        libera = true;
+        l.aspetta();
+        EXPECT_NE(dove, std::this_thread::get_id());
+        ASSERT_TRUE(l.affida([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            fatto = true;
+        }));
+    }
+    EXPECT_TRUE(fatto);
+    lavoratore inattivo;
+    inattivo.aspetta();  // nothing in hand: returns at once
 }
 
 TEST(ScritturaAPezzi, PianoPubblicatoAPassiUgualeAlTracciatoIntero) {
