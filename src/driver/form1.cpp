@@ -34,28 +34,18 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
     return esegui_scenario(form, cartella, testi_incorporati());
 }
 
-int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi) {
+int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi,
+                    lavoratore* aiuto) {
     scenario& s = form.s;
     s.nome_percorso = testi.id.nome_percorso;
     s.nome_treno = testi.id.nome_treno;
     s.diagnosi_per_autori = false;  // the package shows recorded errors only
-    // A second thread, started now so that its processor is awake by the time there is work for
-    // it: it writes the documents while the sources are written, then the track plan.
-    std::optional<lavoratore> aiuto;
-    if (processori_disponibili() >= 2) {
-        try {
-            aiuto.emplace();
-        } catch (const std::system_error&) {
-            // Everything is then done on this thread, in the same order.
-        }
-    }
-    lavoratore* const secondo = aiuto ? &*aiuto : nullptr;
     mostra_finestra();
     try {
-        emetti_testi(cartella, testi, secondo);
+        emetti_testi(cartella, testi, aiuto);
         sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
                      in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
-        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella, secondo);
+        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella, aiuto);
         const stato_uscita stato = stato_compilazione(s, esito);
         if (stato == uscita_errore_fatale) {
             mostra_messaggio(" Errore n. " + codice_fatale(esito.fatale));
@@ -75,6 +65,16 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const te
 }
 
 void Form_Load(const char* argv0) {
+    // A second thread, started first so that its processor is awake by the time there is work for
+    // it: the documents while the sources are written, then the track plan. The process ends with
+    // it waiting, which ends it; with one processor, or none to be had, all is done on this thread.
+    std::optional<lavoratore> aiuto;
+    if (processori_disponibili() >= 2) {
+        try {
+            aiuto.emplace();
+        } catch (const std::system_error&) {
+        }
+    }
     std::filesystem::path cartella;
     try {
         cartella = cartella_programma(argv0);
@@ -89,8 +89,9 @@ void Form_Load(const char* argv0) {
         termina_processo(uscita_errore_file);
     }
     Form1 form;
-    int stato = carico.st == esito_carico::stato::valido ? esegui_scenario(form, cartella, carico.testi)
-                                                        : esegui_scenario(form, cartella);
+    lavoratore* const secondo = aiuto ? &*aiuto : nullptr;
+    int stato = carico.st == esito_carico::stato::valido ? esegui_scenario(form, cartella, carico.testi, secondo)
+                                                        : esegui_scenario(form, cartella, testi_incorporati(), secondo);
     termina_processo(stato);
 }
 
