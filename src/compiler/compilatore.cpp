@@ -1,6 +1,7 @@
 // The compiler's entry points: reset the table, read the sources, check the route, claim the
 // reserved slots, then write the track plan, the table and the cells.
 
+#include <exception>
 #include <optional>
 
 #include "../platform/file_ospite.h"
@@ -36,6 +37,33 @@ esito_compilazione compila(scenario& s, tracciato_si_no j, const sorgenti& src, 
     return esito;
 }
 
+// With the track plan still being written on another thread: the table and the cells go into
+// their temporary files meanwhile, then the three are put in place in order. A failure is the one
+// the files written in order would have met first (the plan's before the table's before the
+// cells'), and no file after it is put in place.
+void scrivi_accanto_al_piano(const scenario& s, esito_compilazione& esito, stesura_tracciato& piano,
+                             const std::filesystem::path& tracciato, const std::filesystem::path& tabella,
+                             const std::filesystem::path& celle) {
+    std::optional<file_uscita> ft, fc;
+    bool tabella_pronta = false;
+    std::exception_ptr guasto;
+    try {
+        scrivi_tabella(ft.emplace(tabella), s);
+        tabella_pronta = true;
+        scrivi_celle(fc.emplace(celle), s);
+    } catch (...) {
+        guasto = std::current_exception();
+    }
+    piano.conferma();
+    esito.file_scritti.push_back(tracciato);
+    if (guasto && !tabella_pronta) std::rethrow_exception(guasto);
+    ft->conferma();
+    esito.file_scritti.push_back(tabella);
+    if (guasto) std::rethrow_exception(guasto);
+    fc->conferma();
+    esito.file_scritti.push_back(celle);
+}
+
 // The three files in order: the track plan (from `piano` when it is being written already), the
 // table, the cells.
 void scrivi(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella,
@@ -51,17 +79,18 @@ void scrivi(const scenario& s, esito_compilazione& esito, const std::filesystem:
                                                               std::to_string(s.tabella[i].nome.size()) +
                                                               " bytes long, more than the 65535 a table entry holds");
 
+    auto celle = in_cartella(cartella, nome_celle_dat(s.nome_percorso, s.nome_treno));
     if (s.genera_tracciato == tracciato_si_no::con) {
         auto f = in_cartella(cartella, nome_tracciato_dat(s.nome_percorso));
-        if (piano)
-            piano->conferma();
-        else
-            scrivi_tracciato(f, s.tracciato);
+        if (piano) {
+            scrivi_accanto_al_piano(s, esito, *piano, f, tabella, celle);
+            return;
+        }
+        scrivi_tracciato(f, s.tracciato);
         esito.file_scritti.push_back(f);
     }
     scrivi_tabella(tabella, s);
     esito.file_scritti.push_back(tabella);
-    auto celle = in_cartella(cartella, nome_celle_dat(s.nome_percorso, s.nome_treno));
     scrivi_celle(celle, s);
     esito.file_scritti.push_back(celle);
 }
