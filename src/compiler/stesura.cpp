@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -52,15 +53,14 @@ nastro::nastro(const piano_tracciato& p, bool completo)
       pezzi_((p.punti + metri_per_pezzo - 1) / metri_per_pezzo),
       capacita_(std::min(p.punti, metri_per_pezzo) * massimo_per_punto + blocco_file),
       prossimo_{0, completo ? penna_tracciato::byte_per_asse(p) : byte_per_asse_a_fine_linea(p)},
-      riporto_(2, std::string()),
       meta_annunciata_(prossimo_[1]),
       inviati_(p.tratti.size()),
       completo_(completo) {
     // Everything the threads taking part need is taken here, by the thread that makes the nastro:
     // a thread that maps memory holds up the others' page faults, and one held up is woken by the
     // host beside the thread it waited for. Pages are touched only when drawn into.
-    for (auto& z : buffer_) z.byte.reset(new char[2 * capacita_]);
-    for (auto& r : riporto_) r.reserve(blocco_file);
+    memoria_.reset(new char[buffer_.size() * 2 * capacita_]);
+    for (std::size_t i = 0; i < buffer_.size(); ++i) buffer_[i].byte = memoria_.get() + i * 2 * capacita_;
 }
 
 nastro::~nastro() = default;
@@ -116,10 +116,13 @@ bool nastro::disegnabile(std::size_t k) const {
 }
 
 void nastro::disegna(std::size_t k, pezzo& z) {
-    std::array<char*, 2> inizio{z.byte.get(), z.byte.get() + capacita_};
-    for (int h = 0; h < 2; ++h) std::copy(riporto_[h].begin(), riporto_[h].end(), inizio[h]);
-    const auto fine = penna_.metti(std::min((k + 1) * metri_per_pezzo, p_.punti), inizio[0] + riporto_[0].size(),
-                                   inizio[1] + riporto_[1].size());
+    std::array<char*, 2> inizio{z.byte, z.byte + capacita_};
+    // The bytes the last piece carried on are still at the end of its buffer: its thread writes
+    // nothing more into it before it takes the pen again, after this piece is drawn.
+    for (int h = 0; h < 2; ++h)
+        if (riportati_[h] > 0) std::memmove(inizio[h], riporto_[h], riportati_[h]);
+    const auto fine = penna_.metti(std::min((k + 1) * metri_per_pezzo, p_.punti), inizio[0] + riportati_[0],
+                                   inizio[1] + riportati_[1]);
     const std::array<char*, 2> fini{fine.x, fine.y};
     const bool ultimo_pezzo = k + 1 == pezzi_;
     for (int h = 0; h < 2; ++h) {
@@ -128,7 +131,10 @@ void nastro::disegna(std::size_t k, pezzo& z) {
         // Up to the last block boundary; the rest waits for the next piece, unless this is the last.
         const std::uint64_t fino = ultimo_pezzo ? a : std::max(da, a / blocco_file * blocco_file);
         z.meta_[h] = {da, static_cast<std::size_t>(fino - da)};
-        riporto_[h].assign(inizio[h] + (fino - da), fini[h]);
+        // Less than a block is carried on: a piece that reaches no boundary past `da` is itself
+        // shorter than a block.
+        riporto_[h] = inizio[h] + (fino - da);
+        riportati_[h] = static_cast<std::size_t>(a - fino);
         prossimo_[h] = fino;
     }
 }
@@ -176,7 +182,7 @@ void nastro::partecipa(file_uscita& f) {
         try {
             for (int h = 0; h < 2; ++h) {
                 f.posiziona(mio.meta_[h].da);
-                f.scrivi(mio.byte.get() + static_cast<std::size_t>(h) * capacita_, mio.meta_[h].scritti);
+                f.scrivi(mio.byte + static_cast<std::size_t>(h) * capacita_, mio.meta_[h].scritti);
             }
         } catch (...) {
             guasto(std::current_exception());

@@ -65,7 +65,7 @@ private:
             std::uint64_t da = 0;
             std::size_t scritti = 0;
         };
-        std::unique_ptr<char[]> byte;  // the x half at 0, the y half `capacita_` bytes on
+        char* byte = nullptr;  // the x half at 0, the y half `capacita_` bytes on, within `memoria_`
         std::array<meta, 2> meta_;
     };
     // Draws piece k into `z`, after the bytes the last piece carried on; the pen's holder only.
@@ -88,8 +88,10 @@ private:
     penna_tracciato penna_;
     std::size_t pezzi_, capacita_;
     std::array<std::uint64_t, 2> prossimo_;  // where the next piece's buffer starts in the file, per half
-    std::vector<std::string> riporto_;       // the bytes carried on to the next piece, per half
-    std::array<pezzo, 2> buffer_;            // one for each of at most two threads taking part
+    std::array<const char*, 2> riporto_{};    // the bytes carried on to the next piece, per half, in the last one's buffer
+    std::array<std::size_t, 2> riportati_{};  // how many (less than a block)
+    std::unique_ptr<char[]> memoria_;  // the buffers' bytes
+    std::array<pezzo, 2> buffer_;                 // one for each of at most two threads taking part
     std::uint64_t meta_annunciata_;          // the bytes of one axis, as announced
     // Under `m_`.
     std::size_t inviati_;                    // stretches handed over so far
