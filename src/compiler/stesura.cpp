@@ -65,6 +65,18 @@ nastro::nastro(const piano_tracciato& p, bool completo)
 
 nastro::~nastro() = default;
 
+void nastro::mappa(pezzo& z) noexcept {
+    // One byte per 4 KiB page is enough to have the host map it. What an average piece fills of
+    // each half is touched; anything a longer piece fills beyond it is mapped as it is drawn into.
+    if (pezzi_ == 0) return;
+    const std::size_t byte =
+        static_cast<std::size_t>(std::min<std::uint64_t>(capacita_, meta_annunciata_ / pezzi_ + blocco_file));
+    for (char* h : {z.byte, z.byte + capacita_}) {
+        volatile char* const q = h;
+        for (std::size_t i = 0; i < byte; i += 4096) q[i] = 0;
+    }
+}
+
 std::uint64_t nastro::lunghezza() const { return 2 * meta_annunciata_; }
 
 void nastro::pubblica(const std::vector<tratto>& tratti, std::int64_t fino_a) {
@@ -152,6 +164,10 @@ void nastro::partecipa(file_uscita& f) {
     }
     if (chi >= buffer_.size()) throw std::logic_error("more threads than buffers take part in a track plan");
     pezzo& mio = buffer_[chi];
+    // A thread that joins work already under way has its buffer mapped before it takes the pen,
+    // so that the other does not wait on its page faults. (The first draws at once: mapping first
+    // would only delay the first write.)
+    if (chi > 0) mappa(mio);
     for (;;) {
         std::size_t k = 0;
         {

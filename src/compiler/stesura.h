@@ -68,6 +68,8 @@ private:
         char* byte = nullptr;  // the x half at 0, the y half `capacita_` bytes on, within `memoria_`
         std::array<meta, 2> meta_;
     };
+    // Has the host map the part of `z` a piece fills.
+    void mappa(pezzo& z) noexcept;
     // Draws piece k into `z`, after the bytes the last piece carried on; the pen's holder only.
     void disegna(std::size_t k, pezzo& z);
     // Whether the work is stopped; records the first failure and stops it.
