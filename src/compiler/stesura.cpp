@@ -218,7 +218,7 @@ std::unique_lock<std::mutex> nastro::turno_di_scrittura() {
             w.lock();
             break;
         }
-        std::this_thread::yield();
+        gira_un_attimo();
     }
     return w;
 }

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "processori.h"
+
 namespace valmarena {
 
 // How long a thread waits for another without sleeping. A sleeping thread is woken by the host
@@ -28,7 +30,7 @@ void attendi_sveglio(std::unique_lock<std::mutex>& l, std::condition_variable& c
         if (std::chrono::steady_clock::now() < fino_a) {
             const std::uint64_t visto = versione.load();
             l.unlock();
-            while (versione.load() == visto && std::chrono::steady_clock::now() < fino_a) std::this_thread::yield();
+            while (versione.load() == visto && std::chrono::steady_clock::now() < fino_a) gira_un_attimo();
             l.lock();
         } else {
             cv.wait(l);

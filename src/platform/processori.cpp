@@ -2,6 +2,9 @@
 
 #include "processori.h"
 
+#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || defined(_M_IX86)
+#include <immintrin.h>
+#endif
 #if defined(__linux__)
 #include <pthread.h>
 #include <sched.h>
@@ -34,6 +37,16 @@ void accanto(std::thread& t) {
     pthread_setaffinity_np(t.native_handle(), sizeof consentiti, &consentiti);
 #else
     (void)t;
+#endif
+}
+
+void gira_un_attimo() {
+#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || defined(_M_IX86)
+    _mm_pause();
+#elif defined(__aarch64__)
+    __asm__ __volatile__("yield");
+#else
+    std::this_thread::yield();
 #endif
 }
 

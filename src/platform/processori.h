@@ -1,5 +1,5 @@
 // The machine's processors as the compile's threads see them: how many this process may run
-// on, and a new thread set to run beside its parent rather than behind it.
+// on, a new thread set to run beside its parent rather than behind it, and a short spin.
 #pragma once
 
 #include <thread>
@@ -14,5 +14,10 @@ unsigned processori_disponibili();
 // milliseconds later, which is longer than the whole work the thread was started for. Elsewhere,
 // or with one processor, nothing is done.
 void accanto(std::thread& t);
+
+// One turn of a thread that waits a moment for another without leaving its processor: a hint
+// that lets a processor sharing its core with the one the other thread runs on give that one
+// the core. Giving the processor up instead (a yield) enters the host on every turn.
+void gira_un_attimo();
 
 }  // namespace valmarena
