@@ -2,6 +2,7 @@
 // route, stations with their zones and stopping points, slowdowns, signals and abatement points.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "../records/arrotonda.h"
@@ -77,9 +78,12 @@ esito lettura_treno::riga(const std::string& t) {
 // records it once and carries 0 on, a compile hands it on.
 void lettura_treno::riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_ultima) {
     try {
+        // The same value goes into every cell: worked out once, at the first cell it goes into.
+        std::optional<std::uint8_t> valore;
         do {
             if (ferma_all_ultima && f.puntatore >= s.ultima_cella) break;
-            cella_a(s, f.puntatore).*f.campo = f.in_cella(f.corrente);
+            if (!valore) valore = f.in_cella(f.corrente);
+            cella_a(s, f.puntatore).*f.campo = *valore;
             ++f.puntatore;
         } while (f.puntatore < fino_a);
     } catch (const indice_fuori_limiti&) {

@@ -31,19 +31,9 @@ void alloca_percorso(scenario& s, std::int32_t lunghezza) {
     }
 }
 
-bool esiste_cella(const scenario& s, std::int64_t indice) {
-    return indice >= 0 && static_cast<std::uint64_t>(indice) < s.celle.size();
-}
-
-cella& cella_a(scenario& s, std::int64_t indice) {
-    if (!esiste_cella(s, indice))
-        throw indice_fuori_limiti("cell " + std::to_string(indice) + " outside the route cells (0.." +
-                                  std::to_string(static_cast<std::int64_t>(s.celle.size()) - 1) + ")");
-    return s.celle[static_cast<std::size_t>(indice)];
-}
-
-const cella& cella_a(const scenario& s, std::int64_t indice) {
-    return cella_a(const_cast<scenario&>(s), indice);
+void cella_fuori_limiti(const scenario& s, std::int64_t indice) {
+    throw indice_fuori_limiti("cell " + std::to_string(indice) + " outside the route cells (0.." +
+                              std::to_string(static_cast<std::int64_t>(s.celle.size()) - 1) + ")");
 }
 
 voce& voce_a(scenario& s, std::int64_t indice) {

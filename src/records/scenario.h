@@ -208,9 +208,20 @@ void inizializza_tabella(scenario& s);
 void alloca_percorso(scenario& s, std::int32_t lunghezza);
 
 // Checked access to a cell: a bad index throws `indice_fuori_limiti`.
-cella& cella_a(scenario& s, std::int64_t indice);
-const cella& cella_a(const scenario& s, std::int64_t indice);
-bool esiste_cella(const scenario& s, std::int64_t indice);
+inline bool esiste_cella(const scenario& s, std::int64_t indice) {
+    return indice >= 0 && static_cast<std::uint64_t>(indice) < s.celle.size();
+}
+// Throws `indice_fuori_limiti` for a cell outside the route; kept out of line, so the checked
+// access stays small enough to inline in the readers' loops.
+[[noreturn]] void cella_fuori_limiti(const scenario& s, std::int64_t indice);
+inline cella& cella_a(scenario& s, std::int64_t indice) {
+    if (!esiste_cella(s, indice)) cella_fuori_limiti(s, indice);
+    return s.celle[static_cast<std::size_t>(indice)];
+}
+inline const cella& cella_a(const scenario& s, std::int64_t indice) {
+    if (!esiste_cella(s, indice)) cella_fuori_limiti(s, indice);
+    return s.celle[static_cast<std::size_t>(indice)];
+}
 
 // Checked access to a table entry.
 voce& voce_a(scenario& s, std::int64_t indice);
