@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "../platform/file_ospite.h"
@@ -15,17 +16,41 @@ namespace valmarena {
 
 namespace {
 
+// The bytes of the file's start and end kept after one reading each: the executable header, the
+// trailer and, in a program built as usual, the section table all lie there.
+constexpr std::size_t byte_testa = std::size_t{4} << 10;
+constexpr std::size_t byte_coda = std::size_t{64} << 10;
+
 // The open program file and its length.
 struct file_programma {
     std::FILE* f = nullptr;
     std::uint64_t lunghezza = 0;
+    std::string testa, coda;       // the first and the last bytes of the file, once `prepara` has read them
+    std::uint64_t inizio_coda = 0;  // where `coda` starts in the file
 
     ~file_programma() {
         if (f) std::fclose(f);
     }
 
-    // The `n` bytes from `da`; false when they cannot be read.
+    // Reads the file's start and end, each in one go; false when they cannot be read.
+    bool prepara() {
+        std::setvbuf(f, nullptr, _IONBF, 0);
+        const auto n_coda = static_cast<std::size_t>(std::min<std::uint64_t>(lunghezza, byte_coda));
+        inizio_coda = lunghezza - n_coda;
+        return leggi(inizio_coda, n_coda, coda) &&
+               leggi(0, static_cast<std::size_t>(std::min<std::uint64_t>(lunghezza, byte_testa)), testa);
+    }
+
+    // The `n` bytes from `da`, from the bytes kept when they hold them; false when they cannot be read.
     bool leggi(std::uint64_t da, std::size_t n, std::string& out) const {
+        if (da >= inizio_coda && da + n <= inizio_coda + coda.size() && !coda.empty()) {
+            out.assign(coda, static_cast<std::size_t>(da - inizio_coda), n);
+            return true;
+        }
+        if (da + n <= testa.size()) {
+            out.assign(testa, static_cast<std::size_t>(da), n);
+            return true;
+        }
         out.resize(n);
         return vai_a(f, da) && std::fread(out.data(), 1, n, f) == n;
     }
@@ -36,6 +61,9 @@ struct file_programma {
     // the caller to the reading of the whole file.
     bool ha_segno_inizio(std::uint64_t da) const {
         const std::string segno = segno_inizio_carico();
+        if (da >= inizio_coda && !coda.empty())
+            return std::string_view(coda).substr(static_cast<std::size_t>(std::min<std::uint64_t>(da - inizio_coda, coda.size())))
+                       .find(segno) != std::string_view::npos;
         std::string blocco(std::size_t{64} << 10, '\0');
         std::size_t tenuti = 0;
         if (!vai_a(f, da)) return true;
@@ -135,7 +163,7 @@ esito_carico carico_del_programma(const std::filesystem::path& eseguibile) {
     p.f = apri_file(eseguibile, "rb", causa);
     std::error_code ec;
     p.lunghezza = std::filesystem::file_size(eseguibile, ec);
-    if (!p.f || ec) return {};
+    if (!p.f || ec || !p.prepara()) return {};
     std::string coda;
     if (p.lunghezza >= coda_carico && p.leggi(p.lunghezza - coda_carico, coda_carico, coda)) {
         const std::optional<std::uint64_t> n = lunghezza_da_coda(coda);
