@@ -7,8 +7,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "sources/contenuto.h"
+#include "platform/lavoratore.h"
 #include "records/guasti.h"
+#include "sources/contenuto.h"
 #include "sources/emettitori.h"
 #include "supporto.h"
 

@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "../platform/lavoratore.h"
 #include "../records/scenario.h"
 #include "controlli.h"
 #include "lettura.h"
 
 namespace valmarena {
+
+class lavoratore;
 
 // Exit statuses of a run, shared by the package and the authoring tool.
 enum stato_uscita : int {

@@ -11,7 +11,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "../platform/lavoratore.h"
@@ -20,8 +19,6 @@
 #include "tracciato.h"
 
 namespace valmarena {
-
-bool piu_processori() { return processori_disponibili() >= 2; }
 
 namespace {
 
@@ -263,13 +260,11 @@ stesura_tracciato::stesura_tracciato(const piano_tracciato& p, bool completo, st
         guasto_ = std::current_exception();
         return;
     }
-    if (!piu_processori()) return;
-    try {
-        if (!aiuto) aiuto = &proprio_.emplace();
-        if (aiuto->affida([this] { stendi(); })) aiuto_ = aiuto;
-    } catch (const std::system_error&) {
-        // No thread to be had: `conferma` draws and writes it all on the calling thread.
-    }
+    // Without a second processor or a thread to be had, `conferma` draws and writes it all on the
+    // calling thread.
+    if (!piu_processori() || (!aiuto && !avvia_se_serve(proprio_))) return;
+    if (!aiuto) aiuto = &*proprio_;
+    if (aiuto->affida([this] { stendi(); })) aiuto_ = aiuto;
 }
 
 stesura_tracciato::~stesura_tracciato() {

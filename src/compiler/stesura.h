@@ -23,10 +23,6 @@
 
 namespace valmarena {
 
-// Whether the machine has a second processor to write on. With one, everything is done in order
-// on the calling thread: the bytes are the same either way.
-bool piu_processori();
-
 // The plan drawn and written a piece at a time, all x values then all y values, the same bytes
 // as the plan drawn whole. The pieces are drawn in order with one pen, passed from thread to
 // thread: each thread that takes part draws the next piece into a buffer of its own and writes it,

@@ -7,13 +7,11 @@
 
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "../compiler/compilatore.h"
 #include "../compiler/errori.h"
 #include "../platform/lavoratore.h"
 #include "../platform/ospite.h"
-#include "../platform/processori.h"
 #include "../records/guasti.h"
 #include "../sources/emettitori.h"
 #include "../sources/nomi.h"
@@ -69,12 +67,7 @@ void Form_Load(const char* argv0) {
     // it: the documents while the sources are written, then the track plan. The process ends with
     // it waiting, which ends it; with one processor, or none to be had, all is done on this thread.
     std::optional<lavoratore> aiuto;
-    if (processori_disponibili() >= 2) {
-        try {
-            aiuto.emplace();
-        } catch (const std::system_error&) {
-        }
-    }
+    avvia_se_serve(aiuto);
     std::filesystem::path cartella;
     try {
         cartella = cartella_programma(argv0);

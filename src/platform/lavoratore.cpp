@@ -2,6 +2,7 @@
 
 #include "lavoratore.h"
 
+#include <system_error>
 #include <utility>
 
 #include "processori.h"
@@ -50,6 +51,16 @@ void lavoratore::corri() {
         in_mano_ = false;
         ++versione_;
         cv_.notify_all();
+    }
+}
+
+bool avvia_se_serve(std::optional<lavoratore>& l) {
+    if (!piu_processori()) return false;
+    try {
+        l.emplace();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "processori.h"
@@ -65,5 +66,9 @@ private:
     std::atomic<std::uint64_t> versione_{0};  // counts the changes a waiting thread looks for
     std::thread t_;
 };
+
+// Starts a worker in `l` when there is a second processor and the host gives a thread: true then.
+// False, with `l` left empty, when the work is to be done on the calling thread.
+bool avvia_se_serve(std::optional<lavoratore>& l);
 
 }  // namespace valmarena

@@ -26,6 +26,8 @@ unsigned processori_disponibili() {
     return n > 0 ? n : 1u;
 }
 
+bool piu_processori() { return processori_disponibili() >= 2; }
+
 void accanto(std::thread& t) {
 #if defined(__linux__)
     cpu_set_t consentiti;

@@ -9,6 +9,10 @@ namespace valmarena {
 // The processors this process may run on (at least 1).
 unsigned processori_disponibili();
 
+// Whether there is a second processor to run a second thread on. With one, everything is done in
+// order on the calling thread: the files are the same either way.
+bool piu_processori();
+
 // Sets the thread just started to run on another processor than the caller's. Left alone, a
 // Linux host queues a new thread behind its busy parent until the next balancing tick, some
 // milliseconds later, which is longer than the whole work the thread was started for. Elsewhere,

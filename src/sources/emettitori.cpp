@@ -12,6 +12,7 @@
 #include "contenuto.h"
 #include "nomi.h"
 #include "../platform/file_ospite.h"
+#include "../platform/lavoratore.h"
 
 namespace valmarena {
 

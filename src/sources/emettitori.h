@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "../platform/lavoratore.h"
-
 namespace valmarena {
+
+class lavoratore;
 
 // The line table of an emitter: slots 0..1000, the lines from slot 0, the sentinel after them.
 // The slots look into the content they were filled from, which must outlive the table.
