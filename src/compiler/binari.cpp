@@ -108,21 +108,15 @@ namespace {
 // for `massimo` bytes each, and returns the byte after them. `lunghezza`, when known (not 0), is
 // the file's whole length, announced before the writes.
 template <typename Metti>
-void scrivi_a_pezzi(file_uscita& f, std::size_t n, std::size_t passo, std::size_t massimo, std::uint64_t lunghezza,
-                    Metti metti) {
+void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_t passo, std::size_t massimo,
+                    std::uint64_t lunghezza, Metti metti) {
+    file_uscita f(file);
     f.prenota(lunghezza);
     std::unique_ptr<char[]> blocco(new char[std::min(n, passo) * massimo]);
     for (std::size_t da = 0; da < n; da += passo) {
         char* fine = metti(blocco.get(), da, std::min(da + passo, n));
         f.scrivi(blocco.get(), static_cast<std::size_t>(fine - blocco.get()));
     }
-}
-
-template <typename Metti>
-void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_t passo, std::size_t massimo,
-                    std::uint64_t lunghezza, Metti metti) {
-    file_uscita f(file);
-    scrivi_a_pezzi(f, n, passo, massimo, lunghezza, metti);
     f.conferma();
 }
 
@@ -142,20 +136,13 @@ void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& 
 
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, dettaglio::byte_tabella(s)); }
 
-void scrivi_tabella(file_uscita& f, const scenario& s) { f.scrivi_subito(dettaglio::byte_tabella(s)); }
-
-void scrivi_celle(file_uscita& f, const scenario& s) {
-    // 4480 cells take 65 KiB.
-    scrivi_a_pezzi(f, s.celle.size(), 4480, byte_per_cella, s.celle.size() * byte_per_cella, [&s](char* out, std::size_t da, std::size_t a) {
-        for (std::size_t i = da; i < a; ++i) out = metti_cella(out, s.celle[i]);
-        return out;
-    });
-}
-
 void scrivi_celle(const std::filesystem::path& file, const scenario& s) {
-    file_uscita f(file);
-    scrivi_celle(f, s);
-    f.conferma();
+    // 4480 cells take 65 KiB.
+    scrivi_a_pezzi(file, s.celle.size(), 4480, byte_per_cella, s.celle.size() * byte_per_cella,
+                   [&s](char* out, std::size_t da, std::size_t a) {
+                       for (std::size_t i = da; i < a; ++i) out = metti_cella(out, s.celle[i]);
+                       return out;
+                   });
 }
 
 // Decoding, field by field in the writers' order, little-endian.

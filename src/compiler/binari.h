@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "../platform/file_ospite.h"
 #include "../records/scenario.h"
 
 namespace valmarena {
@@ -21,9 +20,6 @@ void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato&
 void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p);
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s);
 void scrivi_celle(const std::filesystem::path& file, const scenario& s);
-// The same bytes into a file opened already, which the caller puts in place (`conferma`).
-void scrivi_tabella(file_uscita& f, const scenario& s);
-void scrivi_celle(file_uscita& f, const scenario& s);
 
 // The writers' bytes held in memory, for the tests and the fuzz targets to compare with.
 namespace dettaglio {
