@@ -5,12 +5,10 @@
 
 #include "carico_programma.h"
 
-#include <optional>
 #include <string>
 
 #include "../compiler/compilatore.h"
 #include "../compiler/errori.h"
-#include "../platform/lavoratore.h"
 #include "../platform/ospite.h"
 #include "../records/guasti.h"
 #include "../sources/emettitori.h"
@@ -32,18 +30,17 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella) {
     return esegui_scenario(form, cartella, testi_incorporati());
 }
 
-int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi,
-                    lavoratore* aiuto) {
+int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi) {
     scenario& s = form.s;
     s.nome_percorso = testi.id.nome_percorso;
     s.nome_treno = testi.id.nome_treno;
     s.diagnosi_per_autori = false;  // the package shows recorded errors only
     mostra_finestra();
     try {
-        emetti_testi(cartella, testi, aiuto);
+        emetti_testi(cartella, testi);
         sorgenti src{in_cartella(cartella, nome_linea_txt(s.nome_percorso)),
                      in_cartella(cartella, nome_treno_txt(s.nome_percorso, s.nome_treno)), true};
-        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella, aiuto);
+        esito_compilazione esito = memorizza_percorso(s, tracciato_si_no::con, src, cartella);
         const stato_uscita stato = stato_compilazione(s, esito);
         if (stato == uscita_errore_fatale) {
             mostra_messaggio(" Errore n. " + codice_fatale(esito.fatale));
@@ -63,11 +60,6 @@ int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const te
 }
 
 void Form_Load(const char* argv0) {
-    // A second thread, started first so that its processor is awake by the time there is work for
-    // it: the documents while the sources are written, then the track plan. The process ends with
-    // it waiting, which ends it; with one processor, or none to be had, all is done on this thread.
-    std::optional<lavoratore> aiuto;
-    avvia_se_serve(aiuto);
     std::filesystem::path cartella;
     try {
         cartella = cartella_programma(argv0);
@@ -82,9 +74,8 @@ void Form_Load(const char* argv0) {
         termina_processo(uscita_errore_file);
     }
     Form1 form;
-    lavoratore* const secondo = aiuto ? &*aiuto : nullptr;
-    int stato = carico.st == esito_carico::stato::valido ? esegui_scenario(form, cartella, carico.testi, secondo)
-                                                        : esegui_scenario(form, cartella, testi_incorporati(), secondo);
+    int stato = carico.st == esito_carico::stato::valido ? esegui_scenario(form, cartella, carico.testi)
+                                                        : esegui_scenario(form, cartella, testi_incorporati());
     termina_processo(stato);
 }
 
