@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <random>
 #include <system_error>
 
@@ -157,11 +156,7 @@ constexpr std::size_t dimensione_blocco = 64u << 10;
 // already stands beside the destination, which only a deliberate flood of names could repeat.
 constexpr int tentativi_temporaneo = 64;
 
-// Names are drawn from one generator for the whole process, under a lock: files are written from
-// more than one thread.
 std::uint32_t suffisso_casuale() {
-    static std::mutex chiave;
-    const std::lock_guard<std::mutex> l(chiave);
     static std::mt19937 generatore = [] {
         std::random_device dispositivo;
         const auto tempo = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
