@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -150,6 +151,7 @@ struct tracciato disegna_tracciato(const piano_tracciato& p) {
         const auto n_x = static_cast<std::size_t>(fine.x - x), n_y = static_cast<std::size_t>(fine.y - (x + per_meta));
         std::memmove(x + n_x, x + per_meta, n_y);
         const struct tracciato pezzo = decodifica_tracciato(std::string_view(x, n_x + n_y));
+        if (pezzo.punti != a - da) throw std::logic_error("a piece of the track plan read back with other metres");
         for (std::size_t asse = 0; asse < 2; ++asse) {
             const std::size_t dal = asse * pezzo.punti, al = asse * p.punti + da;
             std::copy_n(pezzo.etichette.begin() + static_cast<std::ptrdiff_t>(dal), a - da,
