@@ -15,6 +15,7 @@
 #include <mutex>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "../records/guasti.h"
 
@@ -113,7 +114,15 @@ public:
 #else
 constexpr int segnali_di_fine[] = {SIGTERM, SIGINT, SIGHUP};
 
+// Taken around a creation or a renaming, and by the handler, which keeps it: a thread other than
+// the one the signal came to cannot create a file after the clean-up, nor leave one half
+// registered. A thread holds it only with the signals held back, so the handler never waits for
+// its own thread.
+std::atomic_flag chiave_posti = ATOMIC_FLAG_INIT;
+
 extern "C" void al_segnale(int segnale) {
+    while (chiave_posti.test_and_set(std::memory_order_acquire)) {
+    }
     rimuovi_registrati();
     // Then the signal's own action, which ends the process with the status it always gives.
     struct sigaction predefinita {};
@@ -135,8 +144,12 @@ public:
         sigemptyset(&s);
         for (int n : segnali_di_fine) sigaddset(&s, n);
         ::pthread_sigmask(SIG_BLOCK, &s, &prima_);
+        while (chiave_posti.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
     }
-    ~segnali_trattenuti() { ::pthread_sigmask(SIG_SETMASK, &prima_, nullptr); }
+    ~segnali_trattenuti() {
+        chiave_posti.clear(std::memory_order_release);
+        ::pthread_sigmask(SIG_SETMASK, &prima_, nullptr);
+    }
     segnali_trattenuti(const segnali_trattenuti&) = delete;
     segnali_trattenuti& operator=(const segnali_trattenuti&) = delete;
 
