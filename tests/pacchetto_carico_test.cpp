@@ -263,6 +263,62 @@ TEST(PacchettoGuasto, NessunFileEStato3) {
     }
 }
 
+// Where the parts of an ELF program that the host loads end: past them lie sections (debugging
+// information, symbols) and the section table that the program reads only to check its length.
+std::size_t fine_parti_caricate(const std::string& elf) {
+    const std::uint64_t phoff = leggi_le(elf, 0x20, 8), phsize = leggi_le(elf, 0x36, 2), phnum = leggi_le(elf, 0x38, 2);
+    std::uint64_t fine = 0;
+    for (std::uint64_t i = 0; i < phnum; ++i) {
+        const std::size_t h = static_cast<std::size_t>(phoff + i * phsize);
+        if (leggi_le(elf, h, 4) == 1) fine = std::max(fine, leggi_le(elf, h + 0x08, 8) + leggi_le(elf, h + 0x20, 8));
+    }
+    return static_cast<std::size_t>(fine);
+}
+
+TEST(PacchettoGuasto, TagliatoOCambiatoNonScriveNulla) {
+    // A package cut short in its program or in its scenario, or with a byte of its program
+    // changed: it says the file is damaged, writes nothing and ends with status 3. A cut inside
+    // the parts the host loads may stop the program before it runs at all: nothing is written then either.
+    prova::cartella_temporanea c;
+    const std::string stub = prova::leggi(programma);
+    const std::string intero = stub + componi_carico(stub, testi_brenta());
+    const std::size_t caricate = fine_parti_caricate(stub), carico = intero.size() - stub.size();
+    ASSERT_LT(caricate, stub.size());
+    struct caso {
+        std::string nome;
+        std::string byte;
+        bool parla;  // the program runs and must say so itself
+    };
+    std::vector<caso> casi;
+    for (std::size_t k = 0; k < 16; ++k) {
+        const std::size_t taglio = caricate + k * (stub.size() - caricate) / 16;
+        casi.push_back({"program cut at " + std::to_string(taglio), intero.substr(0, taglio), true});
+    }
+    for (std::size_t taglio : {std::size_t{100}, caricate / 3, 2 * caricate / 3, caricate - 1})
+        casi.push_back({"program cut at " + std::to_string(taglio), intero.substr(0, taglio), false});
+    for (std::size_t dentro : {std::size_t{1}, std::size_t{4}, std::size_t{8}, std::size_t{13}, carico / 7, carico / 3,
+                               carico / 2, carico - coda_carico - 1, carico - coda_carico + 9, carico - 1})
+        casi.push_back({"scenario cut at " + std::to_string(dentro), intero.substr(0, stub.size() + dentro), true});
+    for (std::size_t dove : {std::size_t{0x28}, caricate + 1, (caricate + stub.size()) / 2, stub.size() - 100, stub.size() - 1}) {
+        std::string b = intero;
+        b[dove] = static_cast<char>(b[dove] ^ 0x10);
+        casi.push_back({"program byte changed at " + std::to_string(dove), b, true});
+    }
+    for (const auto& k : casi) {
+        const fs::path dir = c / "corsa";
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        prova::scrivi(dir / "pacchetto", k.byte);
+        fs::permissions(dir / "pacchetto", fs::perms::owner_all);
+        const esito_esecuzione e = esegui_in(dir, "pacchetto");
+        EXPECT_EQ(file_in(dir).size(), 1u) << k.nome;
+        if (!k.parla && e.stato != 3) continue;
+        EXPECT_EQ(e.stato, 3) << k.nome << ": " << e.errori;
+        EXPECT_NE(e.errori.find("This program file is damaged"), std::string::npos) << k.nome << ": " << e.errori;
+        EXPECT_NE(e.errori.find("No file was written."), std::string::npos) << k.nome << ": " << e.errori;
+    }
+}
+
 // A package of the tests' scenario made by the tool, run twice in a fresh folder.
 struct pacchetto_brenta {
     prova::sorgenti_brenta src;
