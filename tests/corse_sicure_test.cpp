@@ -176,6 +176,8 @@ TEST(CorseInsieme, MentreUnAltroTieneLaCartellaSiAspettaPoiSiEsceCon3) {
                                  p.src.treno.string(), "--out", c.cammino().string()},
                    p.errori.string() + "2");
     const auto inizio = std::chrono::steady_clock::now();
+    pacchetto.apri();
+    compile.apri();
     for (auto* f : {&pacchetto, &compile}) {
         const auto e = f->aspetta();
         EXPECT_EQ(e.stato, 3) << e.errori;
