@@ -133,8 +133,9 @@ immagine fine_pe(const file_programma& p, const std::string& testa) {
     std::string intestazione;
     if (pe + 24 > p.lunghezza || !p.leggi(pe, 24, intestazione)) return mancante;
     if (intestazione.compare(0, 4, std::string("PE\0\0", 4)) != 0) return {};
-    const std::uint64_t sezioni = leggi_le(intestazione, 6, 2), simboli = leggi_le(intestazione, 8, 4);
-    const std::uint64_t n_simboli = leggi_le(intestazione, 12, 4), opzionale = leggi_le(intestazione, 16, 2);
+    // The file header follows the 4 bytes of the signature.
+    const std::uint64_t sezioni = leggi_le(intestazione, 6, 2), simboli = leggi_le(intestazione, 12, 4);
+    const std::uint64_t n_simboli = leggi_le(intestazione, 16, 4), opzionale = leggi_le(intestazione, 20, 2);
     std::string resto;
     if (pe + 24 + opzionale + sezioni * 40 > p.lunghezza ||
         !p.leggi(pe + 24, static_cast<std::size_t>(opzionale + sezioni * 40), resto))

@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <cwchar>
+#include <cwctype>
 
 #include "file_ospite.h"
 
@@ -47,9 +49,7 @@ std::wstring nome_mutex(const std::filesystem::path& cartella) {
     pieno.resize(n > 0 && n < pieno.size() ? n : 0);
     if (pieno.empty()) pieno = cartella.wstring();
     while (pieno.size() > 3 && (pieno.back() == L'\\' || pieno.back() == L'/')) pieno.pop_back();
-    CharUpperBuffW(pieno.data(), static_cast<DWORD>(pieno.size()));
-    for (auto& c : pieno)
-        if (c == L'\\') c = L'/';
+    for (auto& c : pieno) c = c == L'\\' ? L'/' : static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
     constexpr std::size_t massimo = 200;
     if (pieno.size() > massimo) {
         std::uint64_t h = 14695981039346656037ull;  // FNV-1a
