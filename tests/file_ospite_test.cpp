@@ -88,7 +88,7 @@ TEST(AvanziDiUnaCorsa, SoloITemporaneiDeiSuoiFile) {
     const std::string altrui[] = {
         "Linea_T.sim",                 // the file itself
         "Altro.sim.0123abcd.~tmp",     // another file's
-        "Linea_T.sim.0123ABCD.~tmp",   // capitals: never made so
+        "Linea_T.sim.ABCDEF01.~tmp",   // capitals: never made so
         "Linea_T.sim.0123abc.~tmp",    // seven digits
         "Linea_T.sim.0123abcde.~tmp",  // nine
         "Linea_T.sim.0123abcg.~tmp",   // not hexadecimal
