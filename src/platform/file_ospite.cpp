@@ -118,7 +118,7 @@ constexpr int segnali_di_fine[] = {SIGTERM, SIGINT, SIGHUP};
 // the one the signal came to cannot create a file after the clean-up, nor leave one half
 // registered. A thread holds it only with the signals held back, so the handler never waits for
 // its own thread.
-std::atomic_flag chiave_posti = ATOMIC_FLAG_INIT;
+std::atomic_flag chiave_posti;  // clear from the start
 
 extern "C" void al_segnale(int segnale) {
     while (chiave_posti.test_and_set(std::memory_order_acquire)) {
