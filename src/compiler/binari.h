@@ -51,4 +51,43 @@ std::vector<cella> decodifica_celle(std::string_view byte);
 // half, so an even number of values, at least two.
 struct tracciato decodifica_tracciato(std::string_view byte);
 
+// One tagged value of a track-plan file.
+struct valore_tracciato {
+    etichetta e = etichetta::vuoto;
+    double v = 0.0;
+};
+
+// The values of a track-plan file one at a time, from its bytes in memory or from an open file
+// a block at a time, so that a file of any length is read in little memory. The decoding of
+// `decodifica_tracciato`, which is built on it, with the same complaints.
+class lettore_tracciato {
+public:
+    explicit lettore_tracciato(std::string_view byte);
+    // The file `f`, `lunghezza` bytes long, from its start. More than one reader may share it.
+    lettore_tracciato(std::FILE* f, std::uint64_t lunghezza);
+
+    bool finito() const { return pos_ >= lunghezza_; }
+    std::uint64_t pos() const { return pos_; }      // the byte where the next value starts
+    std::size_t indice() const { return indice_; }  // the number of the next value
+
+    // The next value; throws `formato_errato` when it does not fit the layout.
+    valore_tracciato prossimo();
+
+    // Moves to byte `pos`, where value `indice` starts (as `pos` and `indice` told before).
+    void vai(std::uint64_t pos, std::size_t indice);
+
+private:
+    template <typename T>
+    T numero(const char* parte);
+    void richiedi(std::size_t n, const char* parte);
+
+    std::FILE* f_ = nullptr;
+    std::string blocco_;       // for a file: the bytes read from `inizio_blocco_` on
+    std::string_view byte_;    // the bytes at hand: the whole file in memory, or `blocco_`
+    std::uint64_t inizio_blocco_ = 0;
+    std::uint64_t lunghezza_ = 0;
+    std::uint64_t pos_ = 0;
+    std::size_t indice_ = 0;
+};
+
 }  // namespace valmarena

@@ -6,9 +6,12 @@
 #include "carico_programma.h"
 
 #include <string>
+#include <vector>
 
 #include "../compiler/compilatore.h"
 #include "../compiler/errori.h"
+#include "../platform/cartella_esclusiva.h"
+#include "../platform/file_ospite.h"
 #include "../platform/ospite.h"
 #include "../records/guasti.h"
 #include "../sources/emettitori.h"
@@ -22,6 +25,37 @@ std::string rapporto_errori(const scenario& s) {
     std::string m = "The scenario was compiled with errors:";
     for (const auto& d : s.diagnostiche) m += "\n" + messaggio_diagnostica(d);
     return m;
+}
+
+// Every file a run of the scenario `id` writes into `cartella`, the two sources included.
+std::vector<std::filesystem::path> file_della_corsa(const std::filesystem::path& cartella, const identita& id) {
+    const std::string& r = id.nome_percorso;
+    const std::string& t = id.nome_treno;
+    std::vector<std::filesystem::path> file;
+    for (const std::string& nome : {nome_linea_txt(r), nome_treno_txt(r, t), nome_documento(r, t, "note"),
+                                    nome_documento(r, t, "rallentamenti"), nome_documento(r, t, "scheda_treno"),
+                                    nome_tracciato_dat(r), nome_tabella_sim(r, t), nome_celle_dat(r, t)})
+        file.push_back(in_cartella(cartella, nome));
+    return file;
+}
+
+// Takes the folder for this run and clears what a killed run left there; ends the process with
+// status 3 when another run keeps it.
+cartella_esclusiva prendi_cartella(const std::filesystem::path& cartella, const identita& id) {
+    cartella_esclusiva blocco;
+    std::string causa;
+    switch (blocco.prendi(cartella, attesa_cartella, causa)) {
+    case cartella_esclusiva::esito::presa: break;
+    case cartella_esclusiva::esito::occupata:
+        mostra_messaggio(messaggio_cartella_occupata(cartella));
+        termina_processo(uscita_errore_file);
+    case cartella_esclusiva::esito::impossibile:
+        mostra_messaggio("Cannot lock the folder " + cammino_in_testo(cartella) + " for this run: " + causa +
+                         ". No file was written.");
+        termina_processo(uscita_errore_file);
+    }
+    rimuovi_temporanei_rimasti(file_della_corsa(cartella, id));
+    return blocco;
 }
 
 }  // namespace
@@ -73,9 +107,11 @@ void Form_Load(const char* argv0) {
         mostra_messaggio(messaggio_carico_guasto(carico));
         termina_processo(uscita_errore_file);
     }
+    const testi_scenario& testi = carico.st == esito_carico::stato::valido ? carico.testi : testi_incorporati();
+    // Held to the end of the process, which lets it go.
+    const cartella_esclusiva blocco = prendi_cartella(cartella, testi.id);
     Form1 form;
-    int stato = carico.st == esito_carico::stato::valido ? esegui_scenario(form, cartella, carico.testi)
-                                                        : esegui_scenario(form, cartella, testi_incorporati());
+    const int stato = esegui_scenario(form, cartella, testi);
     termina_processo(stato);
 }
 
