@@ -11,9 +11,9 @@ cmake --install "$costruzione" --prefix "$prefisso" > /dev/null
 manca() { echo "installazione: $*" >&2; exit 1; }
 for f in bin/valmarena bin/scenario share/man/man1/scenario.1 share/bash-completion/completions/scenario \
          share/zsh/site-functions/_scenario share/fish/vendor_completions.d/scenario.fish \
-         share/doc/valmarena/README.md share/doc/valmarena/authoring.md share/doc/valmarena/cli.md \
-         share/doc/valmarena/formats.md share/doc/valmarena/windows.md share/doc/valmarena/architecture.md \
-         share/doc/valmarena/plot.png; do
+         share/doc/valmarena/README.md share/doc/valmarena/docs/authoring.md share/doc/valmarena/docs/cli.md \
+         share/doc/valmarena/docs/formats.md share/doc/valmarena/docs/windows.md \
+         share/doc/valmarena/docs/architecture.md share/doc/valmarena/docs/plot.png; do
   [ -f "$prefisso/$f" ] || manca "$f is not installed"
 done
 "$prefisso/bin/scenario" --version | grep -q '^scenario [0-9]' || manca "the installed scenario does not answer"

@@ -103,9 +103,10 @@ TEST(TabellaComandi, UnaRigaSuCioCheScriveEQuietTace) {
         fs::path scritto;    // a file it writes
     };
     const auto in = [&](const char* x) { return (d / x).string(); };
+    const auto in2 = [&](const char* x, const char* y) { return (d / x / y).string(); };
     const std::vector<caso> casi = {
         {{"new", "Colle", "R 7", "--force", "--out", in("n")},
-         "wrote " + in("n") + "/Colle_linea.txt and " + in("n") + "/Colle_R 7-.txt\n", d / "n" / "Colle_linea.txt"},
+         "wrote " + in2("n", "Colle_linea.txt") + " and " + in2("n", "Colle_R 7-.txt") + "\n", d / "n" / "Colle_linea.txt"},
         {{"sources", "--out", in("s")},
          "wrote 5 files into " + in("s") +
              ": the line and train descriptions, the notes, the slowdown order and the train card\n",
@@ -113,7 +114,7 @@ TEST(TabellaComandi, UnaRigaSuCioCheScriveEQuietTace) {
         {{"compile", "--line", linea, "--train", treno, "--out", in("c")}, "", d / "c" / "Colle_R 7.dat"},
         {{"plot", "--line", linea, "--train", treno, "--out", in("p.svg")}, "wrote " + in("p.svg") + "\n", d / "p.svg"},
         {{"documents", "--line", linea, "--train", treno, "--out", in("doc")},
-         "wrote " + in("doc") + "/Colle_R 7_scheda_treno.txt and " + in("doc") + "/Colle_R 7_rallentamenti.txt\n",
+         "wrote " + in2("doc", "Colle_R 7_scheda_treno.txt") + " and " + in2("doc", "Colle_R 7_rallentamenti.txt") + "\n",
          d / "doc" / "Colle_R 7_rallentamenti.txt"},
         {{"package", "--line", linea, "--train", treno, "--stub", VALMARENA_PROGRAMMA, "--out", in("colle")}, "scenario: wrote " + in("colle") + "\n",
          d / "colle"},

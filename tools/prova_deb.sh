@@ -25,7 +25,7 @@ pagina=$(man -w scenario) || manca "man -w scenario finds no page"
 case $pagina in /usr/share/man/man1/scenario.1*) ;; *) manca "the manual page is $pagina" ;; esac
 for f in /usr/share/bash-completion/completions/scenario /usr/share/zsh/site-functions/_scenario \
          /usr/share/fish/vendor_completions.d/scenario.fish /usr/share/doc/valmarena/README.md \
-         /usr/share/doc/valmarena/cli.md; do
+         /usr/share/doc/valmarena/docs/cli.md; do
   [ -f "$f" ] || manca "$f is not installed"
 done
 bash -c 'source /usr/share/bash-completion/completions/scenario && complete -p scenario' > /dev/null ||

@@ -114,8 +114,8 @@ std::string pagina_man() {
          ".TP\n.B 3\nbad arguments, or a file that cannot be read, written or decoded\n"
          ".SH ENVIRONMENT\n.TP\n.B PAGER\nthe pager of \\fBscenario explain\\fR on a terminal\n"
          ".SH \"SEE ALSO\"\nThe tutorial, the command reference (with every error code) and the reference "
-         "of the two files: authoring.md, cli.md and formats.md in the package's documentation "
-         "(/usr/share/doc/valmarena).\n";
+         "of the two files: docs/authoring.md, docs/cli.md and docs/formats.md in the package's "
+         "documentation (share/doc/valmarena beside the programs' bin folder).\n";
     return o.str();
 }
 
