@@ -164,10 +164,18 @@ TEST(TabellaComandi, CompletamentoBash) {
         ASSERT_EQ(std::system(comando.c_str()), 0);
         EXPECT_EQ(prova::leggi(d / "uscita"), std::string(k.atteso) + "\n");
     }
+    // zsh and fish, where they are installed: the scripts parse, and fish completes a fixed value.
     for (const char* shell : {"zsh", "fish"}) {
         if (std::system((std::string(shell) + " -c true > /dev/null 2>&1").c_str()) != 0) continue;
         prova::scrivi(d / shell, *strumento::completamento(shell));
         EXPECT_EQ(std::system((std::string(shell) + " -n \"" + (d / shell).string() + "\"").c_str()), 0) << shell;
+    }
+    if (std::system("fish -c true > /dev/null 2>&1") == 0) {
+        const std::string comando = "fish -c 'source \"" + (d / "fish").string() +
+                                    "\"; complete -C \"scenario dump --kind t\"' > \"" + (d / "uscita").string() + "\"";
+        ASSERT_EQ(std::system(comando.c_str()), 0);
+        EXPECT_EQ(prova::leggi(d / "uscita"), "table\tthe kind of file, when its name does not tell\n"
+                                              "track\tthe kind of file, when its name does not tell\n");
     }
 }
 #endif
