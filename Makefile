@@ -7,7 +7,10 @@ build:
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
-run: build
+# Only the two programs, so that the scenario's files appear soon after a fresh clone.
+run:
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target valmarena scenario
 	./build/valmarena
 
 test: build
@@ -46,8 +49,8 @@ fuzz:
 	cmake --build --preset fuzz -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/esegui.sh
 
-# Versioned release archives of the Windows and Linux programs with the README and the format
-# reference, in build/dist/ (tools/dist.sh).
+# Versioned release archives of the Windows and Linux programs with the documents, and a Debian
+# package of the native installation, in build/dist/ (tools/dist.sh).
 dist: build windows
 	bash tools/dist.sh build build-windows
 

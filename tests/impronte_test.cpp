@@ -72,7 +72,7 @@ impronte calcolate() {
 
 impronte attese() {
     impronte m;
-    std::istringstream in(prova::leggi(fs::path(__FILE__).parent_path() / "impronte.txt"));
+    std::istringstream in(prova::leggi(fs::path(VALMARENA_SORGENTI) / "tests" / "impronte.txt"));
     std::string hash, nome;
     while (in >> hash && std::getline(in >> std::ws, nome)) m[nome] = hash;
     return m;
@@ -85,7 +85,7 @@ std::string come_sha256sum(const impronte& m) {
 }
 
 TEST(Impronte, FileCompilatiUgualiByteAByte) {
-    const fs::path file = fs::path(__FILE__).parent_path() / "impronte.txt";
+    const fs::path file = fs::path(VALMARENA_SORGENTI) / "tests" / "impronte.txt";
     if (!fs::exists(file)) GTEST_SKIP() << "impronte.txt not found beside the tests";
     const impronte ora = calcolate();
     const impronte prima = attese();

@@ -9,6 +9,7 @@
 #include "comandi.h"
 #include "confezione.h"
 #include "documenti.h"
+#include "platform/file_ospite.h"
 #include "records/guasti.h"
 #include "sources/emettitori.h"
 #include "sources/nomi.h"
@@ -17,24 +18,10 @@ namespace valmarena::strumento {
 
 namespace {
 
-const char* aiuto =
-    "usage: scenario documents --line FILE --train FILE --out DIR [--route NAME] [--train-name NAME]\n"
-    "Writes into DIR the train card (ROUTE_TRAIN_scheda_treno.txt) and the slowdown order\n"
-    "(ROUTE_TRAIN_rallentamenti.txt), laid out as the package's own forms, from what the line and\n"
-    "train files give: stations, kilometre posts, times, speed limits and slowdowns. Windows-1252,\n"
-    "CR LF. The names come from --route and --train-name, else from a train file named\n"
-    "ROUTE_TRAIN-.txt. A notes file is never generated.\n"
-    "Exit status: 0 written, 1 the sources have errors (nothing written), 3 bad arguments or a file\n"
-    "that cannot be read or written.\n";
-
 }  // namespace
 
 int comando_documents(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out"}, {"--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "documents");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     const std::filesystem::path linea = a.richiesto("--line"), treno = a.richiesto("--train"), out = a.richiesto("--out");
     const identita id = nomi_scenario(a, treno);
@@ -62,6 +49,8 @@ int comando_documents(const std::vector<std::string>& args) {
         std::cerr << "scenario: cannot write " << e.file << ": " << e.causa << "\n";
         return 3;
     }
+    if (!a.ha("--quiet"))
+        std::cout << "wrote " << cammino_in_testo(file_scheda) << " and " << cammino_in_testo(file_rallentamenti) << "\n";
     return 0;
 }
 

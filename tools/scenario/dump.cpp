@@ -23,21 +23,6 @@ namespace valmarena::strumento {
 
 namespace {
 
-const char* aiuto =
-    "usage: scenario dump FILE [--json] [--kind track|table|cells] [--table FILE] [--step METRES]\n"
-    "Decodes a compiled file into a readable listing (or JSON with --json):\n"
-    "  ROUTE_linea.dat   track plan: length, extent, value tags and a sample of points\n"
-    "  ROUTE_TRAIN.sim   scenario table: every entry that holds something, with every field,\n"
-    "                    and the reserved entries 81..86 by name\n"
-    "  ROUTE_TRAIN.dat   route cells: every cell that carries a feature, its position and its\n"
-    "                    decoded values, the slowdowns, the reserved marks of cell 1 and counts\n"
-    "The kind is taken from the name, or else from the size and content; --kind forces it.\n"
-    "A cell file takes its station names and signboard texts from the table file beside it\n"
-    "(same name ending in .sim), or from --table FILE. --step sets the spacing of the track\n"
-    "plan's sample (default 10000 m).\n"
-    "Exit status: 0 decoded, 3 bad arguments, a file that cannot be read, or bytes that do not\n"
-    "fit the file's layout.\n";
-
 enum class genere { tracciato, tabella, celle };
 
 const char* nome_genere(genere g) {
@@ -562,11 +547,7 @@ int dump_tracciato(const std::string& nome, const std::filesystem::path& file, c
 }  // namespace
 
 int comando_dump(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--kind", "--table", "--step"}, {"--json", "--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "dump");
     if (a.posizionali.empty()) throw argomenti_errati("missing FILE");
     if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
     std::optional<genere> forzato;
