@@ -2,6 +2,7 @@
 // slowdowns and signboards, and the gradient, speed-limit and adhesion profiles along the route.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ struct scenario_letto {
     std::vector<curva_letta> curve;  // from the track plan's stretches, when drawn from the sources
     bool curve_lette = false;
     std::vector<std::string> note;  // files that are missing or unusable, said in the picture
+    // When drawn from the sources: the row that placed each cell's feature, and the two files.
+    std::vector<origine_cella> origini;
+    std::array<std::string, 2> nomi_sorgenti;
 };
 
 // An SVG document of fixed size (1600 x 1000). The same input gives the same bytes: numbers are
