@@ -20,6 +20,7 @@ const char* aiuto =
     "            (the same as 'compile --dry-run')\n"
     "  dump      decode a compiled file (track plan, table or cells) into a listing or JSON\n"
     "  plot      draw a compiled scenario as an SVG picture: the line and its profiles\n"
+    "  view      write the whole route as one interactive HTML page: zoom, search, hover\n"
     "  package   make a copy of the package program that carries another scenario\n"
     "  documents generate the train card and the slowdown order from a line and a train file\n"
     "  explain   print the reference of the line and train files, or of one row's KEYWORD\n"
@@ -47,6 +48,7 @@ int esegui(const std::vector<std::string>& tutti) {
         if (comando == "check") return comando_check(args);
         if (comando == "dump") return comando_dump(args);
         if (comando == "plot") return comando_plot(args);
+        if (comando == "view") return comando_view(args);
         if (comando == "package") return comando_package(args);
         if (comando == "documents") return comando_documents(args);
         if (comando == "explain") return comando_explain(args);

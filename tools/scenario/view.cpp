@@ -1,0 +1,85 @@
+// `scenario view (DIR | --line F --train F) --out FILE.html`: the whole route in one page that
+// opens from the disk, with its script, style and data inside it.
+
+#include <iostream>
+
+#include "argomenti.h"
+#include "comandi.h"
+#include "lettura_compilati.h"
+#include "vista_dati.h"
+#include "vista_pagina.h"
+
+namespace valmarena::strumento {
+
+namespace {
+
+const char* aiuto =
+    "usage: scenario view DIR --out FILE.html [--route NAME] [--train-name NAME]\n"
+    "       scenario view --line FILE --train FILE --out FILE.html [--route NAME] [--train-name NAME]\n"
+    "Writes the compiled scenario in DIR, or the sources compiled in memory, as one HTML page that\n"
+    "opens from the disk in a browser and fetches nothing: the plan view, the feature lanes\n"
+    "(stations, signals, slowdowns, boards, abatement points, signboards, mountains, signal\n"
+    "repetition, curves, kilometric references) and the gradient, speed-limit and adhesion\n"
+    "profiles on one axis along the route, in kilometre posts or route metres.\n"
+    "Zoom with the wheel or a pinch, pan by dragging or with the arrow keys; hovering a feature\n"
+    "shows its values as 'scenario dump' decodes them and, from the sources, the FILE:LINE of\n"
+    "the row that placed it. The search takes a station's name or a post (km 36+200); the\n"
+    "address keeps the view (#km=36.2&span=5). Curves are known only from the sources.\n"
+    "The files are found as 'scenario plot' finds them. The folder of FILE.html is created.\n"
+    "Exit status: 0 written, 1 no route cells could be built from the sources, 3 bad arguments, a\n"
+    "missing or undecodable cell file, or an output that cannot be written.\n";
+
+// Replaces the one `segnaposto` in `testo` with `valore`.
+void sostituisci(std::string& testo, std::string_view segnaposto, std::string_view valore) {
+    const auto i = testo.find(segnaposto);
+    if (i != std::string::npos) testo.replace(i, segnaposto.size(), valore);
+}
+
+// Text put inside a <script> element: "</" would end it, and "<\/" means the same in JSON and
+// in a script's strings.
+std::string dentro_script(std::string_view t) {
+    std::string o;
+    o.reserve(t.size());
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        o += t[i];
+        if (t[i] == '<' && i + 1 < t.size() && t[i + 1] == '/') o += '\\';
+    }
+    return o;
+}
+
+std::string html_testo(const std::string& t) {
+    std::string o;
+    for (char c : t) {
+        if (c == '&') o += "&amp;";
+        else if (c == '<') o += "&lt;";
+        else if (c == '>') o += "&gt;";
+        else o += c;
+    }
+    return o;
+}
+
+}  // namespace
+
+std::string pagina_vista(const scenario_letto& s) {
+    std::string t(pagina::html());
+    // The data last: nothing in it is taken for a place of the others.
+    sostituisci(t, "@TITOLO@", html_testo(s.percorso + " - " + s.treno));
+    sostituisci(t, "@STILE@", pagina::css());
+    sostituisci(t, "@SCRIPT@", dentro_script(pagina::js()));
+    sostituisci(t, "@DATI@", dentro_script(dati_vista(s)));
+    return t;
+}
+
+int comando_view(const std::vector<std::string>& args) {
+    argomenti a = analizza(args, {"--out", "--route", "--train-name", "--line", "--train"}, {"--help"});
+    if (a.ha("--help")) {
+        std::cout << aiuto;
+        return 0;
+    }
+    const std::filesystem::path uscita = a.richiesto("--out");
+    scenario_letto s;
+    if (int stato = leggi_da_disegnare(a, "view", s); stato != 0) return stato;
+    return scrivi_disegno(uscita, pagina_vista(s), "view");
+}
+
+}  // namespace valmarena::strumento
