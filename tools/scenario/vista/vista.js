@@ -51,14 +51,19 @@
     }
     return livelli;
   }
-  // Min and max over cells c1..c2 (inclusive), from the coarsest level that fits.
+  // Min and max over cells c1..c2 (inclusive): the largest aligned blocks that lie inside the
+  // range, so a few blocks answer for any number of cells and no cell outside is counted.
   function estremi(pir, c1, c2, out) {
-    let k = 0;
-    while (k + 1 < pir.length && (2 << k) <= (c2 - c1 + 1) / 2) ++k;
-    const l = pir[k];
-    let lo = Infinity, hi = -Infinity;
-    const b1 = c1 >> k, b2 = Math.min(c2 >> k, l.min.length - 1);
-    for (let b = b1; b <= b2; ++b) { if (l.min[b] < lo) lo = l.min[b]; if (l.max[b] > hi) hi = l.max[b]; }
+    let lo = Infinity, hi = -Infinity, c = c1;
+    c2 = Math.min(c2, pir[0].min.length - 1);
+    while (c <= c2) {
+      let k = 0;
+      while (k + 1 < pir.length && c % (2 << k) === 0 && c + (2 << k) - 1 <= c2) ++k;
+      const l = pir[k], b = c >> k;
+      if (l.min[b] < lo) lo = l.min[b];
+      if (l.max[b] > hi) hi = l.max[b];
+      c += 1 << k;
+    }
     out[0] = lo; out[1] = hi;
     return lo <= hi;
   }
@@ -242,7 +247,7 @@
     const ctx = livelloPianta(Math.min(5 * w, 4 * L), 4000);
     linea(ctx, Math.max(0, da - 2 * w), Math.min(L + 7000, a + 2 * w), sx, sy, "#b8b8b8", 2);
     linea(lv, da, a, sx, sy, "#303030", 2.5);
-    puntiPianta(sx, sy, da, a, s);
+    puntiPianta(sx, sy, da, a);
     g.restore();
     // The whole line in the corner, the shown stretch marked in red.
     const qx = W - 220, qy = r.y + 8, qw = 210, qh = r.h - 16;
@@ -250,10 +255,8 @@
     const qs = Math.min((qw - 16) / Math.max(pianta.xmax - pianta.xmin, 1), (qh - 16) / Math.max(pianta.ymax - pianta.ymin, 1));
     const qox = qx + qw / 2, qoy = qy + qh / 2, qcx = (pianta.xmin + pianta.xmax) / 2, qcy = (pianta.ymin + pianta.ymax) / 2;
     const qsx = (x) => qox + (x - qcx) * qs, qsy = (y) => qoy - (y - qcy) * qs;
-    const tutto = pianta.livelli[pianta.livelli.length - 1];
     linea(pianta.livelli[Math.max(0, pianta.livelli.length - 2)], 0, L, qsx, qsy, "#606060", 1.2);
     linea(livelloPianta(a - da, 1500), da, a, qsx, qsy, "#d62828", 3);
-    void tutto;
     g.strokeStyle = "#d62828"; g.lineWidth = 1;
     g.strokeRect(qsx(cx - lato / 2), qsy(cy + lato / 2), lato * qs, lato * qs);
   }
@@ -274,7 +277,7 @@
     }
     g.strokeStyle = colore; g.lineWidth = spessore; g.lineJoin = "round"; g.stroke();
   }
-  function puntiPianta(sx, sy, da, a, s) {
+  function puntiPianta(sx, sy, da, a) {
     if (visibile.rallentamenti) {
       g.strokeStyle = "rgba(240,140,0,0.85)"; g.lineWidth = 8; g.lineCap = "round";
       for (const rl of rall) {
@@ -304,7 +307,6 @@
       g.fillStyle = st.fermata ? "#202020" : "#6b7280";
       g.fillText(st.nome, x + 8, y);
     }
-    void s;
   }
 
   function disegnaCorsia(r) {
@@ -338,7 +340,7 @@
         g.beginPath(); g.arc(x, r.y + r.h - 7, st.fermata ? 4 : 3, 0, 2 * Math.PI); g.fill(); g.stroke();
         const lw = g.measureText(st.nome).width;
         // Names never run past the right edge: written leftwards from their place there.
-        const xs = x + lw + 4 > W - DES ? x - lw - 3 : x + 3;
+        const xs = x + lw + 4 > W - DES ? x - lw - 3 : Math.max(x + 3, x < SIN ? SIN + 2 : x + 3);
         let y;
         if (xs > fine1) { y = r.y + 9; fine1 = xs + lw + 6; } else if (xs > fine2) { y = r.y + 21; fine2 = xs + lw + 6; } else continue;
         g.fillStyle = st.fermata ? "#202020" : "#6b7280";
