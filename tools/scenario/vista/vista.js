@@ -465,10 +465,14 @@
     const passo = passoTondo(w / (largo() / 90));
     g.fillStyle = "#303030"; g.fillRect(SIN, r.y, largo(), 1);
     g.textAlign = "center"; g.fillStyle = "#303030";
+    let fineTesto = -1e9;
     const tacca = (m, testo) => {
       const x = X(m);
       if (x < SIN - 1 || x > W - DES + 1) return;
-      g.fillRect(x, r.y, 1, 5); g.fillText(testo, Math.min(Math.max(x, SIN + 30), W - DES - 30), r.y + 14);
+      g.fillRect(x, r.y, 1, 5);
+      // Where the reckoning changes, two posts can fall close together: the later one gives way.
+      const xt = Math.min(Math.max(x, SIN + 30), W - DES - 30), mezzo = g.measureText(testo).width / 2;
+      if (xt - mezzo > fineTesto + 4) { g.fillText(testo, xt, r.y + 14); fineTesto = xt + mezzo; }
       for (const q of regioni) if (q.tipo !== "asse" && q.tipo !== "pianta") { g.fillStyle = "rgba(0,0,0,0.07)"; g.fillRect(x, q.y, 1, q.h); g.fillStyle = "#303030"; }
     };
     const da = Math.max(a0, 0), a = Math.min(a0 + w, L);
