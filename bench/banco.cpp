@@ -37,6 +37,8 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
+using namespace valmarena::percorso_lungo;
+
 namespace {
 
 #ifndef VALMARENA_PROGRAMMA
@@ -50,8 +52,6 @@ namespace {
     std::cerr << "banco: " << cosa << "\n";
     std::exit(1);
 }
-
-using namespace percorso_lungo;
 
 // ---------------------------------------------------------------------------------------------
 // Running a child and copying files.

@@ -1,13 +1,12 @@
-// The longest route the compiler is measured on: a generated line and train description of
-// 1 000 000 m. The bench compiles it, and the view's browser test draws it.
+// The longest route's scenario, generated: the benchmark compiles it, and the tests hold its
+// compiled bytes.
 #pragma once
 
 #include <sstream>
 #include <string>
 
-namespace percorso_lungo {
+namespace valmarena::percorso_lungo {
 
-// ---------------------------------------------------------------------------------------------
 // The generated scenario: a 1 000 000 m line cut into 250 blocks of 4000 m (80 cells of 50 m).
 // In every block the cells 0..39 carry signals (cells 3, 8, .. 38), abatement points (cells 1,
 // 6, .. 36), a speed-indicator board (cell 20) and now and then a signboard (cell 10); the cells
@@ -159,4 +158,4 @@ inline std::string genera_treno(conteggi& n) {
     return o.str();
 }
 
-}  // namespace percorso_lungo
+}  // namespace valmarena::percorso_lungo

@@ -15,11 +15,11 @@ int main(int argc, char** argv) {
     const std::filesystem::path cartella = argv[1];
     std::error_code ec;
     std::filesystem::create_directories(cartella, ec);
-    percorso_lungo::conteggi n;
+    valmarena::percorso_lungo::conteggi n;
     std::ofstream linea(cartella / "linea_lunga.txt", std::ios::binary);
-    linea << percorso_lungo::genera_linea(n);
+    linea << valmarena::percorso_lungo::genera_linea(n);
     std::ofstream treno(cartella / "treno_lungo.txt", std::ios::binary);
-    treno << percorso_lungo::genera_treno(n);
+    treno << valmarena::percorso_lungo::genera_treno(n);
     linea.close();
     treno.close();
     if (!linea || !treno) {
