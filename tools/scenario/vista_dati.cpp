@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 
 #include "descrizione.h"
 #include "documenti.h"
@@ -75,7 +77,7 @@ void pianta_in_json(json_scrittore& j, const scenario_letto& s) {
     }
     const struct tracciato& t = *s.tracciato;
     j.oggetto().chiave("passo").intero(passo_pianta);
-    for (int asse = 0; asse < 2; ++asse) {
+    for (std::size_t asse = 0; asse < 2; ++asse) {
         j.chiave(asse == 0 ? "x" : "y").lista();
         for (std::size_t m = 0; m < t.punti; m += passo_pianta) {
             const std::size_t i = asse * t.punti + m;
@@ -186,7 +188,7 @@ std::int64_t posto_chilometrico(const scenario_letto& s, std::int64_t metri) {
                 d.riferimenti.push_back({v.inizio, v.progressiva == 1 ? v.fine - 100 : v.fine, v.progressiva});
         }
     std::stable_sort(d.riferimenti.begin(), d.riferimenti.end(), [](const auto& a, const auto& b) { return a.p < b.p; });
-    return chilometrica(d, static_cast<std::int32_t>(std::clamp<std::int64_t>(metri, 0, INT32_MAX)));
+    return chilometrica(d, static_cast<std::int32_t>(std::clamp<std::int64_t>(metri, 0, std::numeric_limits<std::int32_t>::max())));
 }
 
 std::string dati_vista(const scenario_letto& s) {
