@@ -137,6 +137,18 @@ async function zoom(p, nome) {
   verifica(z.span < 5000 && z.da < s.centro && z.a > s.centro, nome + ": the wheel zooms in about the pointer", z);
   await p.waitForFunction((span) => location.hash.includes("span=" + +(span / 1000).toFixed(3)), {}, z.span);
   verifica(true, nome + ": the address follows the view");
+  await p.focus("#tela");
+  await p.keyboard.press("ArrowRight");
+  await dopoDisegno(p);
+  const k = await p.evaluate(() => window.vista.stato());
+  verifica(Math.abs(k.da - z.da - z.span / 8) < 1 && Math.abs(k.span - z.span) < 1e-6, nome + ": the arrow key pans an eighth", { prima: z, dopo: k });
+  // A layer switched off leaves the picture.
+  await p.click('input[data-strato="segnali"]');
+  await dopoDisegno(p);
+  verifica(!(await regione(p, "segnali")), nome + ": the signals' layer switches off");
+  await p.click('input[data-strato="segnali"]');
+  await dopoDisegno(p);
+  verifica(!!(await regione(p, "segnali")), nome + ": and on again");
 }
 
 // 50 wheel steps and 50 drag steps from the whole route; the page times each drawing.
