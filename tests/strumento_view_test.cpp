@@ -95,7 +95,7 @@ TEST(View, DallaCartellaEDalleSorgenti) {
 // A name holding "</script>" stays text inside the data; the title is escaped.
 TEST(View, NomiChiusiNeiLoroElementi) {
     strumento::scenario_letto s;
-    s.percorso = "Linea </script><b>&";
+    s.percorso = "Linea </script><b>& @STILE@ @SCRIPT@";
     s.treno = "T";
     s.celle.assign(200, cella{});
     s.celle[21].tipo = cella_fermata;
@@ -107,9 +107,11 @@ TEST(View, NomiChiusiNeiLoroElementi) {
     s.tabella = t;
     const std::string html = strumento::pagina_vista(s);
     EXPECT_EQ(conta(html, "</script>"), 2u);
-    EXPECT_NE(html.find("<title>Linea &lt;/script&gt;&lt;b&gt;&amp; - T</title>"), std::string::npos);
+    EXPECT_NE(html.find("<title>Linea &lt;/script&gt;&lt;b&gt;&amp; @STILE@ @SCRIPT@ - T</title>"), std::string::npos);
+    EXPECT_EQ(conta(html, "<style>\n#") + conta(html, "<style>\nhtml"), 1u);  // the style sheet in its element
     const prova::json d = dati_della_pagina(html);
-    EXPECT_EQ(d["percorso"].s, "Linea </script><b>&");
+    EXPECT_EQ(d["percorso"].s, "Linea </script><b>& @STILE@ @SCRIPT@");
+    EXPECT_NE(html.find("\"use strict\";"), std::string::npos);
     EXPECT_EQ(d["stazioni"][0]["nome"].s, "Ponte </script> Sotto");
     EXPECT_EQ(d["pianta"].t, prova::json::tipo::nullo);
 }

@@ -29,10 +29,13 @@ const char* aiuto =
     "Exit status: 0 written, 1 no route cells could be built from the sources, 3 bad arguments, a\n"
     "missing or undecodable cell file, or an output that cannot be written.\n";
 
-// Replaces the one `segnaposto` in `testo` with `valore`.
-void sostituisci(std::string& testo, std::string_view segnaposto, std::string_view valore) {
-    const auto i = testo.find(segnaposto);
-    if (i != std::string::npos) testo.replace(i, segnaposto.size(), valore);
+// Replaces the first `segnaposto` at or after `da` with `valore`; returns where the text after
+// it starts, so that nothing already put in is searched again.
+std::size_t sostituisci(std::string& testo, std::size_t da, std::string_view segnaposto, std::string_view valore) {
+    const auto i = testo.find(segnaposto, da);
+    if (i == std::string::npos) return da;
+    testo.replace(i, segnaposto.size(), valore);
+    return i + valore.size();
 }
 
 // Text put inside a <script> element: "</" would end it, and "<\/" means the same in JSON and
@@ -62,11 +65,11 @@ std::string html_testo(const std::string& t) {
 
 std::string pagina_vista(const scenario_letto& s) {
     std::string t(pagina::html());
-    // The data last: nothing in it is taken for a place of the others.
-    sostituisci(t, "@TITOLO@", html_testo(s.percorso + " - " + s.treno));
-    sostituisci(t, "@STILE@", pagina::css());
-    sostituisci(t, "@SCRIPT@", dentro_script(pagina::js()));
-    sostituisci(t, "@DATI@", dentro_script(dati_vista(s)));
+    // The places in the order they stand in the page: a name holding "@STILE@" stays a name.
+    std::size_t da = sostituisci(t, 0, "@TITOLO@", html_testo(s.percorso + " - " + s.treno));
+    da = sostituisci(t, da, "@STILE@", pagina::css());
+    da = sostituisci(t, da, "@DATI@", dentro_script(dati_vista(s)));
+    sostituisci(t, da, "@SCRIPT@", dentro_script(pagina::js()));
     return t;
 }
 
