@@ -4,6 +4,7 @@
 //
 //   node prova.js --tool PATH/scenario --lungo PATH/percorso_lungo --out FOLDER [--bench]
 //
+// --lungo may also name a folder that holds linea_lunga.txt and treno_lungo.txt.
 // Exit status 0 passed, 1 failed, 77 skipped (no Chromium or no puppeteer-core). The timings are
 // printed and written to FOLDER/tempi.json; with --bench only the longest route is measured, and
 // a target missed is a failure (first picture 1 s, median zoom or pan step 16 ms, file 8 MB).
@@ -176,8 +177,13 @@ async function tempi(p) {
 
 async function principale() {
   fs.mkdirSync(uscita, { recursive: true });
-  const cartellaLunga = path.join(uscita, "sorgenti_lunghe");
-  execFileSync(generatore, [cartellaLunga]);
+  // The longest route's sources: a folder that holds them already (the bench writes them), or
+  // the program that writes them.
+  let cartellaLunga = generatore;
+  if (!fs.statSync(generatore).isDirectory()) {
+    cartellaLunga = path.join(uscita, "sorgenti_lunghe");
+    execFileSync(generatore, [cartellaLunga]);
+  }
   const browser = await puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
