@@ -87,6 +87,12 @@ TEST(View, DallaCartellaEDalleSorgenti) {
         ++con_riga;
     }
     EXPECT_EQ(con_riga, 33u);
+    // The posts as the train card gives them: the position itself, 0 from 287 550 m on, 415 100
+    // from 319 000 m on, as (metres, post) pairs where the reckoning changes.
+    const auto& km = d["km"];
+    ASSERT_EQ(km.size(), 6u);
+    const long long attesi[] = {0, 0, 287550, 0, 319000, 415100};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(km[i].intero(), attesi[i]) << i;
     EXPECT_EQ(d["curve"].size(), 193u);
     EXPECT_TRUE(d["curve_lette"].b);
     EXPECT_FALSE(dati_della_pagina(prova::leggi(dir / "a" / "c.html"))["sorgenti"].b);
