@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 
 #include "descrizione.h"
-#include "documenti.h"
+#include "compiler/chilometri.h"
 #include "json.h"
 
 namespace valmarena::strumento {
@@ -48,10 +47,11 @@ void campi_in_json(json_scrittore& j, const std::vector<campo_letto>& campi) {
 // start of every cell whose post is not the metres after the previous pair.
 void chilometri_in_json(json_scrittore& j, const scenario_letto& s, std::int64_t lunghezza) {
     j.lista();
+    const chilometri km = s.tabella ? chilometri(*s.tabella) : chilometri();
     std::int64_t scarto = 0;
     bool primo = true;
     for (std::int64_t m = 0; m <= lunghezza + 50; m += 50) {
-        const std::int64_t k = posto_chilometrico(s, m);
+        const std::int64_t k = km.progressiva(m);
         if (primo || k - m != scarto) j.intero(m).intero(k);
         scarto = k - m;
         primo = false;
@@ -177,19 +177,6 @@ void tratti_in_json(json_scrittore& j, const scenario_letto& s) {
 }
 
 }  // namespace
-
-std::int64_t posto_chilometrico(const scenario_letto& s, std::int64_t metri) {
-    // The references as the forms reckon with them: each from its position on.
-    dati_documenti d;
-    if (s.tabella)
-        for (int i : {voce_progressiva_uno, voce_progressiva_due, voce_progressiva_tre}) {
-            const voce& v = (*s.tabella)[static_cast<std::size_t>(i)];
-            if (v.inizio != 0 || v.fine != 0 || v.progressiva != 0)
-                d.riferimenti.push_back({v.inizio, v.progressiva == 1 ? v.fine - 100 : v.fine, v.progressiva});
-        }
-    std::stable_sort(d.riferimenti.begin(), d.riferimenti.end(), [](const auto& a, const auto& b) { return a.p < b.p; });
-    return chilometrica(d, static_cast<std::int32_t>(std::clamp<std::int64_t>(metri, 0, std::numeric_limits<std::int32_t>::max())));
-}
 
 std::string dati_vista(const scenario_letto& s) {
     std::int64_t lunghezza = static_cast<std::int64_t>(s.celle.size()) * 50;

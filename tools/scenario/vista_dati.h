@@ -8,11 +8,8 @@
 
 namespace valmarena::strumento {
 
-// The kilometre post of route position `metri`, in metres, by the kilometric references of the
-// table (the route metres themselves without a table).
-std::int64_t posto_chilometrico(const scenario_letto& s, std::int64_t metri);
-
-// The JSON document the page reads: the profiles cell by cell, the track plan every 10 m, every
+// The JSON document the page reads: the kilometre posts where their reckoning changes (from the
+// one kilometre model), the profiles cell by cell, the track plan every 10 m, every
 // feature with its values decoded as `dump` decodes them and, when drawn from the sources, the
 // FILE:LINE of the row that placed it.
 std::string dati_vista(const scenario_letto& s);

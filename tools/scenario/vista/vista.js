@@ -409,10 +409,10 @@
     },
     riferimenti(r, yc) {
       g.textAlign = "left";
-      for (const [da, valore] of D.riferimenti) {
+      for (const [da] of D.riferimenti) {
         const x = X(da);
         g.fillStyle = "#202020"; g.fillRect(x - 0.75, yc - 6, 1.5, 12);
-        g.fillText(testoKm(valore), x + 3, yc);
+        g.fillText(testoKm(posto(da)), x + 3, yc);
       }
     },
   };
