@@ -1,6 +1,18 @@
-# Turns the scenario's text files into a C++ source of byte arrays, one function per file.
+# Turns text files into a C++ source of byte arrays, one function per file: the scenario's
+# texts, and the pages of the authoring tool.
 # Called as: cmake -DUSCITA=out.cpp -DVOCI="linea=path|treno=path|..." -P incorpora.cmake
-set(testo "// Generated at build time from src/sources/contenuto; do not edit.\n#include \"contenuto.h\"\n\nnamespace valmarena::contenuto {\n\n")
+# with, optionally, -DINTESTAZIONE=header.h -DSPAZIO=namespace -DORIGINE=folder (by default the
+# scenario's content).
+if(NOT DEFINED INTESTAZIONE)
+  set(INTESTAZIONE contenuto.h)
+endif()
+if(NOT DEFINED SPAZIO)
+  set(SPAZIO valmarena::contenuto)
+endif()
+if(NOT DEFINED ORIGINE)
+  set(ORIGINE src/sources/contenuto)
+endif()
+set(testo "// Generated at build time from ${ORIGINE}; do not edit.\n#include \"${INTESTAZIONE}\"\n\nnamespace ${SPAZIO} {\n\n")
 string(REPLACE "|" ";" VOCI "${VOCI}")
 foreach(voce IN LISTS VOCI)
   string(REPLACE "=" ";" parti "${voce}")
@@ -19,7 +31,7 @@ foreach(voce IN LISTS VOCI)
   string(APPEND testo "static const char byte_${nome}[] = {\n    ${esadecimale}'\\0'};\n")
   string(APPEND testo "std::string_view ${nome}() { return {byte_${nome}, ${lunghezza}u}; }\n\n")
 endforeach()
-string(APPEND testo "}  // namespace valmarena::contenuto\n")
+string(APPEND testo "}  // namespace ${SPAZIO}\n")
 file(WRITE "${USCITA}.nuovo" "${testo}")
 file(COPY_FILE "${USCITA}.nuovo" "${USCITA}" ONLY_IF_DIFFERENT)
 file(REMOVE "${USCITA}.nuovo")

@@ -105,6 +105,31 @@ TEST(Plot, StessiFileStessiByte) {
     EXPECT_NE(svg.find("4 slowdowns"), std::string::npos);
 }
 
+// The features the view shows are drawn too: the boards and the abatement points one mark
+// each, every station named (a station without a stop as well), no name past the right edge,
+// and a legend for the curves when they are known.
+TEST(Plot, TuttiGliElementiETuttiINomi) {
+    const auto& v = prova::valmarena_compilato();
+    prova::cartella_temporanea dir;
+    ASSERT_EQ(esegui_strumento({"plot", "--line", v.linea.string(), "--train", v.treno.string(), "--out",
+                                (dir / "s.svg").string()}).stato, 0);
+    const std::string svg = prova::leggi(dir / "s.svg");
+    EXPECT_EQ(xml_malformato(svg), "");
+    EXPECT_EQ(conta(svg, "fill=\"#6d28d9\"/>"), 64u);
+    EXPECT_EQ(conta(svg, "stroke=\"#64748b\" stroke-width=\"1\"/>"), 85u);
+    for (const char* nome : {">Ponte Sorca<", ">Bivio Ronchiano<", ">Velmora<", ">Aurenzo<"}) EXPECT_EQ(conta(svg, nome), 2u) << nome;
+    EXPECT_NE(svg.find("curves: side s (left) red above"), std::string::npos);
+    // A name that starts near the right edge runs leftwards from its place.
+    static const std::regex testo_a_destra("<text x=\"([0-9.]+)\" y=\"[0-9.]+\" class=\"(nome_profilo|nome_senza)\"( text-anchor=\"end\")?[^>]*>([^<]*)</text>");
+    std::size_t nomi = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), testo_a_destra); it != std::sregex_iterator(); ++it, ++nomi) {
+        const double x = std::stod((*it)[1].str());
+        const double fine = (*it)[3].matched ? x : x + 6.2 * static_cast<double>((*it)[4].length());
+        EXPECT_LE(fine, 1600.0) << (*it)[4].str();
+    }
+    EXPECT_EQ(nomi, 47u);  // every station over the profiles
+}
+
 // Names go into the SVG escaped; a change in a cell changes the picture.
 TEST(Plot, NomiConCaratteriSpeciali) {
     strumento::scenario_letto s;

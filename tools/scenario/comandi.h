@@ -14,6 +14,7 @@ int comando_compile(const std::vector<std::string>& args);
 int comando_check(const std::vector<std::string>& args);
 int comando_dump(const std::vector<std::string>& args);
 int comando_plot(const std::vector<std::string>& args);
+int comando_view(const std::vector<std::string>& args);
 int comando_package(const std::vector<std::string>& args);
 int comando_documents(const std::vector<std::string>& args);
 int comando_explain(const std::vector<std::string>& args);

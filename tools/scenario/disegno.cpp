@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <set>
+#include <map>
 
 #include "comune.h"
+#include "compiler/chilometri.h"
+#include "compiler/linea_elementi.h"
 #include "descrizione.h"
 #include "disegno.h"
 #include "sources/codifica.h"
@@ -53,17 +55,13 @@ double passo_tondo(double lo, double hi, int quante) {
 }
 
 // What the picture needs, read out of the cells and the table once.
-struct stazione_disegno {
-    std::int64_t metri;
-    std::string nome;
-    bool fermata;  // has a stopping point
-};
-
 struct elementi_disegno {
     std::int64_t lunghezza = 0;  // route length drawn, metres
     std::vector<stazione_disegno> stazioni;
     std::vector<std::int64_t> segnali;
     std::vector<std::int64_t> cartelli;
+    std::vector<std::int64_t> indicatori;    // speed-indicator boards
+    std::vector<std::int64_t> abbattimenti;  // abatement points, with a value or without
     std::vector<rallentamento_letto> rallentamenti;
 };
 
@@ -76,33 +74,26 @@ elementi_disegno raccogli(const scenario_letto& s) {
         std::int64_t l = (*s.tabella)[voce_misure].fine;
         if (l > 0 && l <= tutte) e.lunghezza = l;
     }
-    std::set<std::int64_t> con_fermata;
     for (std::size_t i = 0; i < c.size(); ++i) {
         switch (c[i].tipo) {
         case cella_segnale: e.segnali.push_back(metri_cella(i)); break;
         case cella_cartello: e.cartelli.push_back(metri_cella(i)); break;
-        case cella_fermata: {
-            std::int64_t n = c[i].valore1;
-            con_fermata.insert(n);
-            bool in_tabella = s.tabella && n > 0 && static_cast<std::size_t>(n) < s.tabella->size();
-            if (!in_tabella)
-                e.stazioni.push_back({metri_cella(i), "station " + std::to_string(n), true});
-            break;
-        }
+        case cella_indicatore: e.indicatori.push_back(metri_cella(i)); break;
+        case cella_abbattimento:
+        case cella_abbattimento_senza_valore: e.abbattimenti.push_back(metri_cella(i)); break;
         default: break;
         }
     }
-    if (s.tabella) {
-        for (std::size_t i = 1; i < s.tabella->size() && i < static_cast<std::size_t>(voce_progressiva_tre); ++i) {
-            if (ruolo_voce(*s.tabella, i) != "station") continue;
-            const voce& v = (*s.tabella)[i];
-            e.stazioni.push_back({v.progressiva, da_1252_a_utf8(v.nome), con_fermata.count(static_cast<std::int64_t>(i)) > 0});
-        }
-    }
-    std::stable_sort(e.stazioni.begin(), e.stazioni.end(),
-                     [](const stazione_disegno& a, const stazione_disegno& b) { return a.metri < b.metri; });
+    e.stazioni = stazioni_del_percorso(s);
     e.rallentamenti = trova_rallentamenti(c);
     return e;
+}
+
+// The class digit whose curvature the reader gives a curve row, 0 when none gives `kappa`.
+int classe_curvatura(double kappa) {
+    for (int k = 1; k <= 6; ++k)
+        if (curvatura_classe(std::string(1, static_cast<char>('0' + k))) == std::abs(kappa)) return k;
+    return 0;
 }
 
 // The look of each class of text as presentation attributes: a renderer that reads no style
@@ -111,6 +102,8 @@ std::string aspetto_testo(const std::string& attributi) {
     static const std::pair<const char*, const char*> classi[] = {
         {"class=\"titolo\"", "font-size=\"13\" font-weight=\"bold\" fill=\"#202020\""},
         {"class=\"stazione\"", "font-size=\"11\" fill=\"#202020\""},
+        {"class=\"stazione_senza\"", "font-size=\"11\" font-style=\"italic\" fill=\"#6b7280\""},
+        {"class=\"nome_senza\"", "font-size=\"10\" font-style=\"italic\" fill=\"#6b7280\""},
         {"class=\"nome_profilo\"", "font-size=\"10\" fill=\"#202020\""},
         {"class=\"asse\"", "font-size=\"10\" fill=\"#505050\""},
         {"class=\"legenda\"", "font-size=\"11\" fill=\"#202020\""},
@@ -253,6 +246,15 @@ void disegna_stazioni(svg& o, const pianta& p, const elementi_disegno& e, const 
                     std::string("class=\"stazione\" text-anchor=\"") + (destra ? "start" : "end") + "\"");
         } else {
             o.riga("<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"3.5\" fill=\"#ffffff\" stroke=\"#1d4ed8\" stroke-width=\"1.5\"/>");
+        }
+        if (!st.fermata) {
+            const double largo = 6.6 * static_cast<double>(st.nome.size()) + 10;
+            bool destra = x >= r.x + r.w / 2;
+            if (destra && x + largo > area.destra()) destra = false;
+            if (!destra && x - largo < area.x) destra = true;
+            o.testo(x + (destra ? 7 : -7), y + 4, st.nome,
+                    std::string("class=\"stazione_senza\" text-anchor=\"") +
+                        (destra ? "start" : "end") + "\"");
         }
     }
 }
@@ -406,14 +408,6 @@ void pannello(svg& o, const rettangolo& r, const asse_km& a, const std::vector<i
     o.testo(r.x + 8, r.y + 15, titolo, "class=\"titolo\"");
 }
 
-// A kilometric value in metres as the boards write it: km 12+050.
-std::string chilometrica(std::int64_t metri) {
-    const std::int64_t m = metri < 0 ? -metri : metri;
-    char resto[8];
-    std::snprintf(resto, sizeof resto, "%03d", static_cast<int>(m % 1000));
-    return std::string(metri < 0 ? "km -" : "km ") + std::to_string(m / 1000) + "+" + resto;
-}
-
 // The line's stretches under the profiles: mountain stretches with their kind, the signal
 // repetition, the kilometric references where the count starts or restarts, and the curves
 // when the picture is drawn from the sources.
@@ -454,44 +448,58 @@ void disegna_fascia_linea(svg& o, const scenario_letto& s, const asse_km& a, con
             double x1 = tratto(t.inizio, t.fine, r2, "#5b8def");
             o.testo(std::min(x1 + 2, a.x1 - 60), r2 + 4, std::to_string(t.progressiva) + " codes", "class=\"asse\"");
         }
-        for (int i : {voce_progressiva_uno, voce_progressiva_due, voce_progressiva_tre}) {
-            const voce& v = (*s.tabella)[static_cast<std::size_t>(i)];
-            if (v.inizio == 0 && v.fine == 0) continue;
-            const double x = a.x(static_cast<double>(v.inizio));
+        // Each reference where it starts the count, labelled with the post it starts at.
+        const chilometri km(*s.tabella);
+        for (const riferimento_km& r : km.riferimenti()) {
+            const double x = a.x(static_cast<double>(r.p));
             o.linea(x, r3 - 5, x, r3 + 5, "stroke=\"#202020\" stroke-width=\"1.5\"");
-            o.testo(x + 3, r3 + 4, chilometrica(v.fine), "class=\"asse\"");
+            o.testo(x + 3, r3 + 4, km_cippo(km.progressiva(r.p)), "class=\"asse\"");
         }
     }
+    // Curves: side s above the middle in red, side d below in blue, taller for a sharper class.
     for (const auto& k : s.curve) {
-        tratto(k.inizio, k.inizio + k.lunghezza, r4, k.sinistra ? "#c0392b" : "#2874a6");
+        double x0 = a.x(static_cast<double>(k.inizio));
+        double x1 = std::max(a.x(static_cast<double>(k.inizio + k.lunghezza)), x0 + 1);
+        double h = 1.0 + static_cast<double>(std::clamp(k.classe, 1, 6));
+        o.riga("<rect x=\"" + f1(x0) + "\" y=\"" + f1(k.sinistra ? r4 - h : r4) + "\" width=\"" + f1(x1 - x0) +
+               "\" height=\"" + f1(h) + "\" fill=\"" + (k.sinistra ? "#c0392b" : "#2874a6") + "\"/>");
     }
     if (!s.curve_lette)
         o.testo(r.x + 4, r4 + 4, "(drawn from the sources only)", "class=\"asse\"");
+    else
+        o.testo(r.destra() - 4, r4 + 4,
+                "curves: side s (left) red above, side d (right) blue below; height 2..7 px = class 1..6",
+                "class=\"asse\" text-anchor=\"end\"");
 }
 
 // Station names in rows over the profiles: each name takes the first row where it does not run
-// into the name before it, the last row when none is free.
+// into the name before it, the last row when none is free. A name that would run past the right
+// edge is written leftwards from its place; a station without a stop is named in grey.
 void disegna_nomi_stazioni(svg& o, const asse_km& a, const elementi_disegno& e, double y, double altezza_fascia) {
     constexpr double passo_riga = 12, larghezza_lettera = 6.2;
     const int righe = std::max(1, static_cast<int>((altezza_fascia - 6) / passo_riga));
     std::vector<double> fine_riga(static_cast<std::size_t>(righe), -1e9);
     for (const auto& st : e.stazioni) {
-        if (!st.fermata || st.metri < 0 || st.metri > e.lunghezza) continue;
+        if (st.metri < 0 || st.metri > e.lunghezza) continue;
         const double x = a.x(static_cast<double>(st.metri));
         const double largo = larghezza_lettera * static_cast<double>(st.nome.size());
+        const bool a_sinistra = x + largo + 2 > a.x1 + 4;
+        const double inizio = a_sinistra ? x - largo - 1.5 : x;
         std::size_t r = 0;
-        while (r + 1 < fine_riga.size() && fine_riga[r] > x - 2) ++r;
-        fine_riga[r] = x + largo + 4;
+        while (r + 1 < fine_riga.size() && fine_riga[r] > inizio - 2) ++r;
+        fine_riga[r] = inizio + largo + 4;
         const double yt = y + 10 + passo_riga * static_cast<double>(r);
         o.linea(x, yt + 2, x, y + altezza_fascia, "stroke=\"#1d4ed8\" stroke-width=\"0.5\" opacity=\"0.5\"");
-        o.testo(x + 1.5, yt, st.nome, "class=\"nome_profilo\"");
+        o.testo(a_sinistra ? x - 1.5 : x + 1.5, yt, st.nome,
+                std::string(st.fermata ? "class=\"nome_profilo\"" : "class=\"nome_senza\"") +
+                    (a_sinistra ? " text-anchor=\"end\"" : ""));
     }
 }
 
 void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e, const rettangolo& area) {
     const double sinistra = area.x + 44;
     const asse_km a{sinistra, area.destra() - 6, e.lunghezza};
-    const double fascia_nomi = 118, fascia_elementi = 46, fascia_asse = 26, spazio = 14;
+    const double fascia_nomi = 118, fascia_elementi = 74, fascia_asse = 26, spazio = 14;
     double y = area.y;
     // Station names over their positions, level and in staggered rows, each with a leader down
     // to its place: level text reads the same in every renderer.
@@ -501,10 +509,21 @@ void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e,
     const rettangolo striscia{sinistra, y, a.x1 - sinistra, fascia_elementi};
     o.riga("<rect x=\"" + f1(striscia.x) + "\" y=\"" + f1(striscia.y) + "\" width=\"" + f1(striscia.w) +
            "\" height=\"" + f1(striscia.h) + "\" fill=\"#ffffff\" stroke=\"#c8c8c0\"/>");
-    const double r1 = y + 9, r2 = y + 23, r3 = y + 37;
+    const double r1 = y + 9, r2 = y + 23, r3 = y + 37, r4 = y + 51, r5 = y + 65;
     o.testo(sinistra - 6, r1 + 4, "signals", "class=\"asse\" text-anchor=\"end\"");
     o.testo(sinistra - 6, r2 + 4, "slowdowns", "class=\"asse\" text-anchor=\"end\"");
     o.testo(sinistra - 6, r3 + 4, "signboards", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(sinistra - 6, r4 + 4, "boards", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(sinistra - 6, r5 + 4, "abatement", "class=\"asse\" text-anchor=\"end\"");
+    for (auto m : e.indicatori)
+        if (m >= 0 && m <= e.lunghezza)
+            o.riga("<path d=\"M" + f1(a.x(static_cast<double>(m))) + " " + f1(r4 - 4) + " L" +
+                   f1(a.x(static_cast<double>(m)) + 3) + " " + f1(r4 + 3) + " L" + f1(a.x(static_cast<double>(m)) - 3) +
+                   " " + f1(r4 + 3) + " Z\" fill=\"#6d28d9\"/>");
+    for (auto m : e.abbattimenti)
+        if (m >= 0 && m <= e.lunghezza)
+            o.linea(a.x(static_cast<double>(m)), r5 - 4, a.x(static_cast<double>(m)), r5 + 4,
+                    "stroke=\"#64748b\" stroke-width=\"1\"");
     for (auto m : e.segnali)
         if (m >= 0 && m <= e.lunghezza)
             o.linea(a.x(static_cast<double>(m)), r1 - 5, a.x(static_cast<double>(m)), r1 + 5, "stroke=\"#d62828\" stroke-width=\"1\"");
@@ -549,7 +568,7 @@ void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e,
     double passo = passo_tondo(0, static_cast<double>(e.lunghezza) / 1000.0, 8);
     for (double km = 0; km * 1000.0 <= static_cast<double>(e.lunghezza) + 1e-6; km += passo)
         o.testo(a.x(km * 1000.0), y + 16, reale(km, 0), "class=\"asse\" text-anchor=\"middle\"");
-    o.testo(a.x1, y + 16 + 14, "km along the route", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(a.x1, y + 16 + 14, "km along the route (kilometre posts: km refs)", "class=\"asse\" text-anchor=\"end\"");
 }
 
 }  // namespace
@@ -568,6 +587,7 @@ std::string svg_scenario(const scenario_letto& s) {
     o.riga("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1600\" height=\"1000\" viewBox=\"0 0 1600 1000\">");
     o.riga("<style>text{font-family:'DejaVu Sans',Arial,sans-serif;fill:#202020}"
            ".titolo{font-size:13px;font-weight:bold}.stazione{font-size:11px}.nome_profilo{font-size:10px}"
+           ".stazione_senza{font-size:11px;font-style:italic;fill:#6b7280}.nome_senza{font-size:10px;font-style:italic;fill:#6b7280}"
            ".asse{font-size:10px;fill:#505050}.legenda{font-size:11px}.nota{font-size:14px;fill:#a00000}"
            ".intestazione{font-size:18px;font-weight:bold}.sottotitolo{font-size:12px;fill:#404040}</style>");
     o.riga("<rect width=\"1600\" height=\"1000\" fill=\"#ffffff\"/>");
@@ -601,11 +621,36 @@ std::string svg_scenario(const scenario_letto& s) {
     return o.out;
 }
 
+std::vector<stazione_disegno> stazioni_del_percorso(const scenario_letto& s) {
+    std::vector<stazione_disegno> stazioni;
+    std::map<std::int64_t, std::int64_t> fermate;  // entry -> its stopping point's cell
+    for (std::size_t i = 0; i < s.celle.size(); ++i) {
+        if (s.celle[i].tipo != cella_fermata) continue;
+        const std::int64_t n = s.celle[i].valore1;
+        fermate.emplace(n, static_cast<std::int64_t>(i));
+        const bool in_tabella = s.tabella && n > 0 && static_cast<std::size_t>(n) < s.tabella->size();
+        if (!in_tabella)
+            stazioni.push_back({metri_cella(i), "station " + std::to_string(n), true, -1, static_cast<std::int64_t>(i)});
+    }
+    if (s.tabella) {
+        for (std::size_t i = 1; i < s.tabella->size() && i < static_cast<std::size_t>(voce_progressiva_tre); ++i) {
+            if (ruolo_voce(*s.tabella, i) != "station") continue;
+            const voce& v = (*s.tabella)[i];
+            const auto f = fermate.find(static_cast<std::int64_t>(i));
+            stazioni.push_back({v.progressiva, da_1252_a_utf8(v.nome), f != fermate.end(), static_cast<std::int64_t>(i),
+                                f != fermate.end() ? f->second : -1});
+        }
+    }
+    std::stable_sort(stazioni.begin(), stazioni.end(),
+                     [](const stazione_disegno& a, const stazione_disegno& b) { return a.metri < b.metri; });
+    return stazioni;
+}
+
 std::vector<curva_letta> curve_del_tracciato(const piano_tracciato& t) {
     std::vector<curva_letta> curve;
     std::int64_t prima = 1;  // the stretches follow one another from metre 2
     for (const tratto& k : t.tratti) {
-        if (k.kappa != 0.0) curve.push_back({prima, k.fine - prima, k.kappa < 0.0});
+        if (k.kappa != 0.0) curve.push_back({prima, k.fine - prima, k.kappa < 0.0, classe_curvatura(k.kappa)});
         prima = k.fine;
     }
     return curve;

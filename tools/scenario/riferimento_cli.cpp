@@ -58,9 +58,9 @@ struct stato_uscita {
 
 const stato_uscita stati[] = {
     {0, "done without error (`check` and `compile`: warnings allowed)"},
-    {1, "`check`, `compile`: errors recorded, or warnings under `--strict` (`compile` writes no file, unless `--write-on-error` is given and cells were built); `plot --line`: no route cells could be built; `package`: errors or warnings in the sources, nothing written; `documents`: errors in the sources, nothing written"},
+    {1, "`check`, `compile`: errors recorded, or warnings under `--strict` (`compile` writes no file, unless `--write-on-error` is given and cells were built); `plot --line`, `view --line`: no route cells could be built; `package`: errors or warnings in the sources, nothing written; `documents`: errors in the sources, nothing written"},
     {2, "`check`, `compile`, `package`, `documents`: fatal error 1250 or 1251; `compile` writes no file"},
-    {3, "bad arguments (an unknown option, a missing value or argument, a `--route` or `--train-name` that cannot be part of a file name), a file that cannot be read or written (a full disk or a file-size limit: \"File too large\"; no temporary file is left), a source file that `--encoding utf-8` cannot convert, a file `new` would replace without `--force`, `compile` without a route or train name, or a compiled file whose bytes do not fit its layout (`dump`, `plot`)"},
+    {3, "bad arguments (an unknown option, a missing value or argument, a `--route` or `--train-name` that cannot be part of a file name), a file that cannot be read or written (a full disk or a file-size limit: \"File too large\"; no temporary file is left), a source file that `--encoding utf-8` cannot convert, a file `new` would replace without `--force`, `compile` without a route or train name, or a compiled file whose bytes do not fit its layout (`dump`, `plot`, `view`)"},
 };
 
 // A table cell: a bar would end it.
