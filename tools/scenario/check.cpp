@@ -31,7 +31,8 @@ const char* aiuto =
     "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
     "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
     "'scenario explain' describes every row of the two files.\n"
-    "With --json the same report is one JSON object on standard output.\n"
+    "With --json the same report is one JSON object on standard output, its \"diagnostics\" list\n"
+    "as compile --json prints it: id, severity, file, line, column, message and related rows.\n"
     "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
     "a reserved slot already taken), 3 bad arguments or a file that cannot be read.\n";
 
@@ -45,14 +46,9 @@ std::string rapporto_in_json(const std::string& nome_linea, const std::string& n
     j.chiave("fatal");
     e.fatale == errore_fatale::nessuno ? j.nullo() : j.testo(codice_fatale(e.fatale));
     j.chiave("cells_built").logico(!e.senza_celle);
-    j.chiave("errors").lista();
-    for (const auto& r : rapporto)
-        if (r.errore) voce_in_json(j, r);
-    j.fine().chiave("warnings").lista();
-    for (const auto& r : rapporto)
-        if (!r.errore) voce_in_json(j, r);
-    j.fine().chiave("errors_found").intero(errori_trovati(s));
-    j.chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
+    diagnostiche_in_json(j, rapporto);
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    j.chiave("errors_found").intero(c.errori).chiave("warnings_found").intero(c.avvertimenti).fine();
     return j.risultato();
 }
 
@@ -61,14 +57,15 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
     std::ostringstream o;
     for (const auto& r : rapporto) o << r.testo << "\n";
     o << avvertimenti_non_mostrati(s);
-    if (e.senza_celle) o << "scenario: no route cells were built (no route length was read)\n";
+    if (e.senza_celle && !senza_celle_spiegato(s)) o << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno)
         o << "fatal error " << codice_fatale(e.fatale) << ": a reserved slot ("
           << (e.fatale == errore_fatale::slot_1250 ? "valore1 of cell 1 or intero1 of entry 85" : "valore2 of cell 1 or orario of entry 85")
           << ") was already taken" << (e.causa_fatale.empty() ? "" : ": " + e.causa_fatale)
           << "; compile would write no file\n";
-    const std::int64_t avvertimenti = avvertimenti_trovati(s);
-    const std::int64_t errori = errori_trovati(s);
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    const std::int64_t avvertimenti = c.avvertimenti;
+    const std::int64_t errori = c.errori;
     o << errori << (errori == 1 ? " error, " : " errors, ") << avvertimenti
       << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "")
       << "\n";

@@ -4,6 +4,7 @@
 
 #include "argomenti.h"
 #include "comandi.h"
+#include "compiler/suggerimenti.h"
 
 namespace valmarena::strumento {
 
@@ -50,7 +51,11 @@ int esegui(const std::vector<std::string>& tutti) {
         if (comando == "package") return comando_package(args);
         if (comando == "documents") return comando_documents(args);
         if (comando == "explain") return comando_explain(args);
-        std::cerr << "scenario: unknown command '" << comando << "'\n" << aiuto;
+        const std::string forse = piu_vicina(comando, {"new", "sources", "compile", "check", "dump", "plot", "package",
+                                                       "documents", "explain"});
+        std::cerr << "scenario: unknown command '" << comando << "'"
+                  << (forse.empty() ? std::string() : "; did you mean '" + forse + "'?") << "\n"
+                  << aiuto;
         return 3;
     } catch (const argomenti_errati& e) {
         std::cerr << "scenario " << comando << ": " << e.what() << " (see 'scenario " << comando << " --help')\n";

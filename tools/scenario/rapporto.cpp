@@ -1,30 +1,40 @@
-// The sorted report shared by compile and check.
+// The report shared by compile and check.
 
 #include "rapporto.h"
 
-#include <algorithm>
-
-#include "compiler/errori.h"
-
 namespace valmarena::strumento {
+
+namespace {
+
+std::string luogo(const std::string& file, int riga, int colonna) {
+    if (file.empty()) return {};
+    std::string m = file;
+    if (riga > 0) m += ":" + std::to_string(riga);
+    if (colonna > 0) m += ":" + std::to_string(colonna);
+    return m + ": ";
+}
+
+std::string riga_di_testo(const segnalazione& x, bool severo) {
+    std::string t = luogo(x.file, x.riga, x.colonna);
+    if (x.codice != 0) {
+        t += "error " + std::to_string(x.codice);
+        if (x.ha_posizione) t += " at " + std::to_string(x.posizione) + " m";
+    } else {
+        t += severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
+    }
+    return t + ": " + x.messaggio;
+}
+
+}  // namespace
 
 std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::string& nome_linea,
                                              const std::string& nome_treno, bool severo) {
-    auto rango = [&](const std::string& f) { return f.empty() ? 2 : f == nome_linea ? 0 : f == nome_treno ? 1 : 2; };
     std::vector<voce_rapporto> rapporto;
-    for (const auto& d : s.diagnostiche)
-        rapporto.push_back({rango(d.file), d.riga, d.colonna, true, messaggio_diagnostica(d), &d});
-    for (const auto& d : s.avvertimenti) {
-        std::string m = messaggio_avvertimento(d);
-        if (severo) m.replace(m.find("warning: "), 9, "error: ");
-        rapporto.push_back({rango(d.file), d.riga, d.colonna, false, m, &d, severo});
+    for (auto& x : elenco_diagnostiche(s, nome_linea, nome_treno)) {
+        const bool come_errore = severo && x.livello == gravita::avvertimento;
+        std::string testo = riga_di_testo(x, severo);
+        rapporto.push_back({std::move(x), come_errore, std::move(testo)});
     }
-    std::stable_sort(rapporto.begin(), rapporto.end(), [](const voce_rapporto& x, const voce_rapporto& y) {
-        if (x.rango_file != y.rango_file) return x.rango_file < y.rango_file;
-        if (x.rango_file == 2) return false;  // route-check errors keep the order they were found in
-        if (x.riga != y.riga) return x.riga < y.riga;
-        return x.colonna < y.colonna;
-    });
     return rapporto;
 }
 
@@ -36,29 +46,36 @@ std::string avvertimenti_non_mostrati(const scenario& s) {
                  std::to_string(codice) + "' errors not shown\n";
     for (const auto& [tipo, quanti] : s.avvertimenti_per_tipo)
         if (quanti > avvertimenti_per_tipo_max)
-            t += "... and " + std::to_string(quanti - avvertimenti_per_tipo_max) + " more '" + tipo +
-                 "' warnings not shown\n";
+            t += "... and " + std::to_string(quanti - avvertimenti_per_tipo_max) + " more '" + tipo + "' " +
+                 nome_gravita(gravita_di(tipo)) + "s not shown\n";
     return t;
 }
 
-std::string identificatore(const voce_rapporto& r) {
-    if (r.errore) return "error-" + std::to_string(r.d->codice);
-    return r.d->tipo.empty() ? std::string("warning") : r.d->tipo;
-}
+std::string identificatore(const voce_rapporto& r) { return r.s.id; }
 
-void voce_in_json(json_scrittore& j, const voce_rapporto& r) {
-    const diagnostica& d = *r.d;
-    j.oggetto().chiave("id").testo(identificatore(r)).chiave("severity").testo(r.errore || r.severo ? "error" : "warning");
-    if (r.errore) {
-        j.chiave("code").intero(d.codice).chiave("position");
-        d.ha_posizione ? j.intero(d.posizione) : j.nullo();
+void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& rapporto) {
+    j.chiave("diagnostics").lista();
+    for (const auto& r : rapporto) {
+        const segnalazione& x = r.s;
+        j.oggetto().chiave("id").testo(x.id).chiave("severity").testo(r.severo ? "error" : nome_gravita(x.livello));
+        if (x.codice != 0) {
+            j.chiave("code").intero(x.codice).chiave("position");
+            x.ha_posizione ? j.intero(x.posizione) : j.nullo();
+        }
+        j.chiave("file").testo(x.file).chiave("line").intero(x.riga).chiave("column").intero(x.colonna);
+        j.chiave("message").testo(x.messaggio).chiave("related").lista();
+        for (const auto& c : x.correlate)
+            j.oggetto().chiave("file").testo(c.file).chiave("line").intero(c.riga).chiave("column").intero(c.colonna)
+                .chiave("message").testo(c.testo).fine();
+        j.fine().fine();
     }
-    j.chiave("file").testo(d.file).chiave("line").intero(d.riga).chiave("column").intero(d.colonna);
-    j.chiave("message").testo(r.testo).fine();
+    j.fine();
 }
 
 int stato_severo(int stato, const scenario& s, bool severo) {
-    return severo && stato == 0 && avvertimenti_trovati(s) > 0 ? 1 : stato;
+    if (stato != 0) return stato;
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    return c.errori > 0 || (severo && c.avvertimenti > 0) ? 1 : stato;
 }
 
 }  // namespace valmarena::strumento
