@@ -68,7 +68,7 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     EXPECT_EQ(r.stato, 1);
     EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m: signal on a cell that is already taken (cell 23, at 1100 m, " +
                          "already holds a station's stopping point from " + t + ":3)\n" +
-                         t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over\n" +
+                         t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over; did you mean 'segnale'?\n" +
                          t + ":7:3: error 16 at 5000 m: signal on a cell that is already taken (cell 101, at 5000 m, " +
                          "already holds a signal from " + t + ":6)\n" +
                          "2 errors, 1 warning\n");
@@ -77,13 +77,30 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     auto j = esegui_strumento(f.args("check", {"--json"}));
     EXPECT_EQ(j.stato, 1);
     const prova::json v = leggi_json(j.out);
-    ASSERT_EQ(v["errors"].size(), 2u);
-    EXPECT_EQ(v["errors"][0]["code"].intero(), 16);
-    EXPECT_EQ(v["errors"][0]["position"].intero(), 1100);
-    EXPECT_EQ(v["errors"][1]["line"].intero(), 7);
-    EXPECT_EQ(v["errors"][1]["column"].intero(), 3);
-    ASSERT_EQ(v["warnings"].size(), 1u);
-    EXPECT_EQ(v["warnings"][0]["line"].intero(), 5);
+    // One list in the order of the text, each with the other row of its collision.
+    const prova::json& dg = v["diagnostics"];
+    ASSERT_EQ(dg.size(), 3u);
+    EXPECT_EQ(dg[0]["id"].s, "error-16");
+    EXPECT_EQ(dg[0]["severity"].s, "error");
+    EXPECT_EQ(dg[0]["code"].intero(), 16);
+    EXPECT_EQ(dg[0]["position"].intero(), 1100);
+    EXPECT_EQ(dg[0]["message"].s, "signal on a cell that is already taken (cell 23, at 1100 m, already holds a station's "
+                                 "stopping point from " + t + ":3)");
+    ASSERT_EQ(dg[0]["related"].size(), 1u);
+    EXPECT_EQ(dg[0]["related"][0]["file"].s, t);
+    EXPECT_EQ(dg[0]["related"][0]["line"].intero(), 3);
+    EXPECT_EQ(dg[1]["id"].s, "unknown-keyword");
+    EXPECT_EQ(dg[1]["severity"].s, "warning");
+    EXPECT_EQ(dg[1]["line"].intero(), 5);
+    EXPECT_FALSE(dg[1].ha("code"));
+    EXPECT_EQ(dg[1]["related"].size(), 0u);
+    EXPECT_EQ(dg[2]["line"].intero(), 7);
+    EXPECT_EQ(dg[2]["column"].intero(), 3);
+    EXPECT_EQ(dg[2]["related"][0]["line"].intero(), 6);
+
+    // compile --json prints the same list.
+    auto cj = esegui_strumento(f.args("compile", {"--out", (f.dir / "o2").string(), "--json"}));
+    EXPECT_EQ(leggi_json(cj.out)["diagnostics"][0]["message"].s, dg[0]["message"].s);
     EXPECT_EQ(v["status"].intero(), 1);
     EXPECT_EQ(v["codice_errore"].intero(), 16);
 
@@ -113,7 +130,8 @@ TEST(Check, SorgentiPulitiComeCompile) {
     EXPECT_EQ(c.stato, 0);
     const prova::json a = leggi_json(r.out), b = leggi_json(c.out);
     EXPECT_EQ(a["codice_errore"].intero(), b["codice_errore"].intero());
-    EXPECT_EQ(a["errors"].size(), 0u);
+    EXPECT_EQ(a["diagnostics"].size(), 0u);
+    EXPECT_EQ(b["diagnostics"].size(), 0u);
     EXPECT_TRUE(a["cells_built"].b);
     auto testo = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string()});
     EXPECT_EQ(testo.out, "0 errors, 0 warnings\n");
@@ -156,7 +174,9 @@ TEST(Comandi, StatiDiUscitaEAiuto) {
         const char* in_err;
     } casi[] = {
         {{}, 3, "usage: scenario COMMAND"},
-        {{"boh"}, 3, "unknown command 'boh'"},
+        {{"boh"}, 3, "unknown command 'boh'\n"},
+        {{"chek"}, 3, "unknown command 'chek'; did you mean 'check'?\n"},
+        {{"explain", "stazine"}, 3, "no row is read from 'stazine'; did you mean 'stazione'?"},
         {{"dump"}, 3, "missing FILE"},
         {{"dump", v.celle.string(), "--bogus"}, 3, "unknown option --bogus"},
         {{"dump", v.celle.string(), "--kind", "pane"}, 3, "--kind takes track, table or cells"},

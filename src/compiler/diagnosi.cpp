@@ -165,7 +165,7 @@ void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga&
 }
 
 std::string valore_con_unita(std::int64_t v, const campo_riga& c) {
-    return *c.unita ? std::to_string(v) + " " + c.unita : "the value " + std::to_string(v);
+    return *c.unita ? std::to_string(v) + " " + c.unita : std::string(c.nome) + " " + std::to_string(v);
 }
 
 // Speed-limit and adhesion rows fill the cells from a pointer up to their own position: a row
@@ -229,7 +229,9 @@ void virgolette(scenario& s, const lettore_token& in, const riga_letta& r, const
     m += chiusa ? "to its closing quote at line " + std::to_string(riga) + ", column " +
                       std::to_string(g.size() - inizio_riga)
                 : std::string("and is never closed: it runs to the end of the file");
-    m += ", so lines " + std::to_string(f.dove.riga + 1) + " to " + std::to_string(riga) + " are part of it";
+    m += riga == f.dove.riga + 1 ? ", so line " + std::to_string(riga) + " is part of it"
+                                  : ", so lines " + std::to_string(f.dove.riga + 1) + " to " + std::to_string(riga) +
+                                        " are part of it";
     if (righe.empty()) {
         m += " (no row among them)";
     } else {
@@ -327,7 +329,8 @@ void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
     if (resto.empty() || in.fine()) return;
     const campo_riga& ultimo = *attesi.back().first;
     const luogo dove = in.luogo_del_resto();
-    if (virgola_decimale(s, in, campi, dove, resto)) return;
+    // Only rows of a few numbers: signal and station rows write some fields without blanks.
+    if (attesi.size() <= 3 && ultimo.tipo != larghezza::testo && virgola_decimale(s, in, campi, dove, resto)) return;
     if (ultimo.tipo == larghezza::testo)
         avverti(s, in, dove, "extra-values",
                 "field '" + std::string(ultimo.nome) + "' of the " + nome_riga(*attesi.back().second) +

@@ -93,7 +93,7 @@ int comando_check(const std::vector<std::string>& args) {
     const std::string nome_linea = cammino_in_testo(src.linea);
     const std::string nome_treno = cammino_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);
-    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
+    const int stato = stato_verifica(stato_compilazione(s, e), s, severo);
     std::cout << (a.ha("--json") ? rapporto_in_json(nome_linea, nome_treno, stato, s, e, rapporto)
                                  : rapporto_in_testo(s, e, rapporto, severo));
     return stato;

@@ -41,7 +41,7 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     std::cerr << avvertimenti_non_mostrati(s);
     if (e.senza_celle && !senza_celle_spiegato(s)) std::cerr << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno) std::cerr << "scenario: fatal error " << codice_fatale(e.fatale) << "\n";
-    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
+    const int stato = stato_verifica(stato_compilazione(s, e), s, severo);
     if (stato == uscita_ok) return uscita_ok;
     const conteggio_diagnostiche c = conta_diagnostiche(s);
     std::cerr << "scenario: the sources have " << c.errori << " error(s) and " << c.avvertimenti

@@ -73,6 +73,10 @@ void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& r
 }
 
 int stato_severo(int stato, const scenario& s, bool severo) {
+    return severo && stato == 0 && avvertimenti_trovati(s) > 0 ? 1 : stato;
+}
+
+int stato_verifica(int stato, const scenario& s, bool severo) {
     if (stato != 0) return stato;
     const conteggio_diagnostiche c = conta_diagnostiche(s);
     return c.errori > 0 || (severo && c.avvertimenti > 0) ? 1 : stato;

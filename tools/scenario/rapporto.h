@@ -33,7 +33,11 @@ std::string identificatore(const voce_rapporto& r);
 // file, line, column, message (without the place) and related (the other rows, with their places).
 void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& rapporto);
 
-// The exit status once --strict and the errors of the diagnosis have had their say.
+// The exit status of a compile once --strict has had its say: a warning makes a run without
+// errors fail. Whether its files can be written is the writers' to say.
 int stato_severo(int stato, const scenario& s, bool severo);
+
+// The exit status of a check: also 1 for an error of the diagnosis (a limit compile would refuse).
+int stato_verifica(int stato, const scenario& s, bool severo);
 
 }  // namespace valmarena::strumento
