@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-threads test-clang windows test-windows fuzz bench dist clean
+.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz bench dist clean
 
 build:
 	cmake --preset default
@@ -17,13 +17,6 @@ test-sanitizers:
 	cmake --preset sanitizers
 	cmake --build --preset sanitizers -j $(JOBS)
 	ctest --preset sanitizers -j $(JOBS)
-
-# Every test under ThreadSanitizer: the package writes its documents and its track plan on a
-# second thread, and the compile draws the plan on two.
-test-threads:
-	cmake --preset threads
-	cmake --build --preset threads -j $(JOBS)
-	ctest --preset threads -j $(JOBS)
 
 test-clang:
 	cmake --preset clang
@@ -59,4 +52,4 @@ dist: build windows
 	bash tools/dist.sh build build-windows
 
 clean:
-	rm -rf build build-sanitizers build-threads build-clang build-release build-windows build-fuzz
+	rm -rf build build-sanitizers build-clang build-release build-windows build-fuzz

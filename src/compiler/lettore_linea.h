@@ -2,18 +2,13 @@
 // track plan.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <string>
 
 #include "../records/scenario.h"
 
 namespace valmarena {
 
-// The line half; returns false when the reading must end without the train half. `esteso`, when
-// given, is called with the track plan's cursor each time the plan has grown (first when it is
-// opened): the metres before the cursor will not change.
-bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file,
-                 const std::function<void(std::int64_t)>& esteso = {});
+// The line half; returns false when the reading must end without the train half.
+bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file);
 
 }  // namespace valmarena

@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
+#include "sources/nomi.h"
 #include "comandi.h"
 #include "comune.h"
 #include "compiler/compilatore.h"
@@ -104,6 +106,10 @@ int comando_compile(const std::vector<std::string>& args) {
     }
 
     scenario& s = *nominato;
+    const auto blocco = prendi_uscita(out, {in_cartella(out, nome_tracciato_dat(s.nome_percorso)),
+                                            in_cartella(out, nome_tabella_sim(s.nome_percorso, s.nome_treno)),
+                                            in_cartella(out, nome_celle_dat(s.nome_percorso, s.nome_treno))});
+    if (!blocco) return 3;
     // Under --strict a warning is an error too: nothing is written then either.
     const bool scrivi_comunque = a.ha("--write-on-error");
     bool scrivi = false;

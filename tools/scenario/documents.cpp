@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
 #include "confezione.h"
 #include "documenti.h"
@@ -50,9 +51,13 @@ int comando_documents(const std::vector<std::string>& args) {
     }
     const std::string scheda = scheda_generata(d), rallentamenti = rallentamenti_generati(d);
     if (!documenti_adatti(scheda, rallentamenti)) return 3;
+    const auto file_scheda = in_cartella(out, nome_documento(id.nome_percorso, id.nome_treno, "scheda_treno"));
+    const auto file_rallentamenti = in_cartella(out, nome_documento(id.nome_percorso, id.nome_treno, "rallentamenti"));
+    const auto blocco = prendi_uscita(out, {file_scheda, file_rallentamenti});
+    if (!blocco) return 3;
     try {
-        emetti_testo(in_cartella(out, nome_documento(id.nome_percorso, id.nome_treno, "scheda_treno")), scheda);
-        emetti_testo(in_cartella(out, nome_documento(id.nome_percorso, id.nome_treno, "rallentamenti")), rallentamenti);
+        emetti_testo(file_scheda, scheda);
+        emetti_testo(file_rallentamenti, rallentamenti);
     } catch (const errore_file& e) {
         std::cerr << "scenario: cannot write " << e.file << ": " << e.causa << "\n";
         return 3;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
 #include "comune.h"
 #include "platform/file_ospite.h"
@@ -112,6 +113,8 @@ int comando_new(const std::vector<std::string>& args) {
         std::cerr << "scenario new: cannot create " << cammino_in_testo(out) << ": " << ec.message() << "\n";
         return 3;
     }
+    const auto blocco = prendi_uscita(out, {linea, file_treno});
+    if (!blocco) return 3;
     try {
         scrivi_file(linea, testo_sorgente(righe_linea));
         scrivi_file(file_treno, testo_sorgente(righe_treno));

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
 #include "comune.h"
 #include "confezione.h"
@@ -79,6 +80,8 @@ bool testi_adatti(const testi_scenario& t) {
 bool scrivi_pacchetto(const std::filesystem::path& out, const std::filesystem::path& stub, const std::string& byte) {
     std::error_code ec;
     if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), ec);
+    const auto blocco = prendi_uscita(out.parent_path(), {out});
+    if (!blocco) return false;
     try {
         scrivi_file(out, byte);
     } catch (const errore_file& e) {
@@ -123,7 +126,7 @@ int comando_package(const std::vector<std::string>& args) {
     if (!testi_adatti(t)) return 3;
     auto byte = leggi_stub(stub);
     if (!byte) return 3;
-    *byte += componi_carico(t);
+    *byte += componi_carico(*byte, t);
     if (!scrivi_pacchetto(out, stub, *byte)) return 3;
     std::cout << "scenario: wrote " << cammino_in_testo(out) << "\n";
     return 0;

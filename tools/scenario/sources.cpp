@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
 #include "records/guasti.h"
 #include "sources/emettitori.h"
@@ -29,6 +30,13 @@ int comando_sources(const std::vector<std::string>& args) {
         return 3;
     }
     const identita id{percorso_pacchetto, treno_pacchetto};
+    const std::string& r = id.nome_percorso;
+    const std::string& t = id.nome_treno;
+    const auto blocco = prendi_uscita(out, {in_cartella(out, nome_linea_txt(r)), in_cartella(out, nome_treno_txt(r, t)),
+                                            in_cartella(out, nome_documento(r, t, "note")),
+                                            in_cartella(out, nome_documento(r, t, "rallentamenti")),
+                                            in_cartella(out, nome_documento(r, t, "scheda_treno"))});
+    if (!blocco) return 3;
     try {
         dati_linea(out, id);
         dati_treno(out, id);
