@@ -119,6 +119,49 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     EXPECT_EQ(c.err.find(":7:3: error 16"), std::string::npos);
 }
 
+// The SARIF log of three mistakes: each a result with its rule, level, message, place and, for a
+// collision, the row it met; every rule a result names is among the rules, with a description.
+TEST(Check, SarifDiTreErrori) {
+    sorgenti_di_prova f(prova::linea_minima(""), treno_con_errori);
+    auto r = esegui_strumento(f.args("check", {"--format", "sarif"}));
+    EXPECT_EQ(r.stato, 1);
+    const prova::json v = leggi_json(r.out);
+    EXPECT_EQ(v["version"].s, "2.1.0");
+    ASSERT_EQ(v["runs"].size(), 1u);
+    const prova::json& run = v["runs"][0];
+    EXPECT_EQ(run["tool"]["driver"]["name"].s, "scenario");
+    const prova::json& regole = run["tool"]["driver"]["rules"];
+    auto regola = [&](const std::string& id) -> const prova::json* {
+        for (std::size_t i = 0; i < regole.size(); ++i)
+            if (regole[i]["id"].s == id) return &regole[i];
+        return nullptr;
+    };
+    const prova::json& ris = run["results"];
+    ASSERT_EQ(ris.size(), 3u);
+    const char* id[] = {"error-16", "unknown-keyword", "error-16"};
+    const char* livello[] = {"error", "warning", "error"};
+    const long long riga[] = {4, 5, 7}, correlata[] = {3, 0, 6};
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ris[i]["ruleId"].s, id[i]);
+        const prova::json* g = regola(id[i]);
+        ASSERT_NE(g, nullptr);
+        EXPECT_FALSE((*g)["shortDescription"]["text"].s.empty());
+        EXPECT_EQ(&regole[static_cast<std::size_t>(ris[i]["ruleIndex"].intero())], g);
+        EXPECT_EQ(ris[i]["level"].s, livello[i]);
+        EXPECT_FALSE(ris[i]["message"]["text"].s.empty());
+        const prova::json& luogo = ris[i]["locations"][0]["physicalLocation"];
+        EXPECT_EQ(luogo["artifactLocation"]["uri"].s, f.treno.generic_string());
+        EXPECT_EQ(luogo["region"]["startLine"].intero(), riga[i]);
+        EXPECT_GT(luogo["region"]["startColumn"].intero(), 0);
+        ASSERT_EQ(ris[i]["relatedLocations"].size(), correlata[i] ? 1u : 0u);
+        if (correlata[i]) {
+            EXPECT_EQ(ris[i]["relatedLocations"][0]["physicalLocation"]["region"]["startLine"].intero(), correlata[i]);
+        }
+    }
+    EXPECT_EQ(esegui_strumento(f.args("check", {"--format", "xml"})).stato, 3);
+}
+
 // On clean sources the check agrees with compile, and writes nothing.
 TEST(Check, SorgentiPulitiComeCompile) {
     const auto& v = prova::valmarena_compilato();

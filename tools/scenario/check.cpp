@@ -9,6 +9,7 @@
 #include "comandi.h"
 #include "comune.h"
 #include "compiler/compilatore.h"
+#include "compiler/diagnosi.h"
 #include "compiler/errori.h"
 #include "json.h"
 #include "rapporto.h"
@@ -21,6 +22,7 @@ namespace {
 const char* aiuto =
     "usage: scenario check --line FILE --train FILE [--route NAME] [--train-name NAME]\n"
     "                      [--no-track-plan] [--json] [--strict] [--encoding utf-8]\n"
+    "                      [--format text|sarif]\n"
     "       scenario compile --dry-run ... (the same)\n"
     "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
     "reading goes on after a row that fails, so one run lists every fault of the files:\n"
@@ -31,6 +33,7 @@ const char* aiuto =
     "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
     "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
     "'scenario explain' describes every row of the two files.\n"
+    "With --format sarif the report is a SARIF 2.1.0 log on standard output.\n"
     "With --json the same report is one JSON object on standard output, its \"diagnostics\" list\n"
     "as compile --json prints it: id, severity, file, line, column, message and related rows.\n"
     "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
@@ -74,8 +77,22 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
 
 }  // namespace
 
+bool formato_sarif(const argomenti& a) {
+    const std::string f = a.valore("--format", "text");
+    if (f != "text" && f != "sarif") throw argomenti_errati("--format takes text or sarif");
+    return f == "sarif";
+}
+
+std::string sarif_della_compilazione(const scenario& s, const esito_compilazione& e,
+                                     const std::vector<voce_rapporto>& rapporto) {
+    std::vector<riga_correlata> dove;
+    if (e.fatale != errore_fatale::nessuno)
+        if (auto r = riga_occupante(s, 1)) dove.push_back(*r);
+    return rapporto_in_sarif(rapporto, e.fatale == errore_fatale::nessuno ? "" : codice_fatale(e.fatale), dove);
+}
+
 int comando_check(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--encoding"},
+    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--encoding", "--format"},
                            {"--no-track-plan", "--json", "--help", "--strict"});
     if (a.ha("--help")) {
         std::cout << aiuto;
@@ -94,6 +111,10 @@ int comando_check(const std::vector<std::string>& args) {
     const std::string nome_treno = cammino_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);
     const int stato = stato_verifica(stato_compilazione(s, e), s, severo);
+    if (formato_sarif(a)) {
+        std::cout << sarif_della_compilazione(s, e, rapporto);
+        return stato;
+    }
     std::cout << (a.ha("--json") ? rapporto_in_json(nome_linea, nome_treno, stato, s, e, rapporto)
                                  : rapporto_in_testo(s, e, rapporto, severo));
     return stato;

@@ -34,7 +34,8 @@ const char* aiuto =
     "3 bad arguments or a file that cannot be read or written.\n"
     "Every error and warning goes to standard error as FILE:LINE:COLUMN (with --json also under\n"
     "\"diagnostics\", each with a stable \"id\"); past 100 warnings of one kind the rest are counted.\n"
-    "--strict makes every warning an error (exit status 1); --encoding utf-8 as for check.\n"
+    "--strict makes every warning an error (exit status 1); --encoding utf-8 as for check;\n"
+    "--format sarif prints a SARIF 2.1.0 log on standard output instead of the summary.\n"
     "With --dry-run nothing is written and --out is not needed: the same as 'scenario check'.\n";
 
 void stampa_json(const scenario& s, const esito_compilazione& e, const std::vector<voce_rapporto>& rapporto) {
@@ -71,7 +72,7 @@ std::string riepilogo(const scenario& s, const esito_compilazione& e) {
 }  // namespace
 
 int comando_compile(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out", "--encoding"},
+    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out", "--encoding", "--format"},
                            {"--no-track-plan", "--json", "--help", "--dry-run", "--strict", "--write-on-error"});
     if (a.ha("--help")) {
         std::cout << aiuto;
@@ -133,8 +134,9 @@ int comando_compile(const std::vector<std::string>& args) {
     if (e.senza_celle) std::cerr << (senza_celle_spiegato(s) ? "scenario: no file was written\n" : "scenario: no route cells were built; no file was written\n");
     else if (!scrivi && e.fatale == errore_fatale::nessuno)
         std::cerr << "scenario: errors recorded; no file was written (--write-on-error writes them)\n";
-    if (!a.ha("--json") && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
-    if (a.ha("--json")) stampa_json(s, e, rapporto);
+    if (!a.ha("--json") && !formato_sarif(a) && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
+    if (formato_sarif(a)) std::cout << sarif_della_compilazione(s, e, rapporto);
+    else if (a.ha("--json")) stampa_json(s, e, rapporto);
     return stato;
 }
 

@@ -83,3 +83,80 @@ int stato_verifica(int stato, const scenario& s, bool severo) {
 }
 
 }  // namespace valmarena::strumento
+
+namespace valmarena::strumento {
+
+namespace {
+
+// A file name as a URI reference: forward slashes.
+std::string uri(std::string f) {
+    for (char& c : f)
+        if (c == '\\') c = '/';
+    return f;
+}
+
+void luogo_sarif(json_scrittore& j, const std::string& file, int riga, int colonna) {
+    j.chiave("physicalLocation").oggetto().chiave("artifactLocation").oggetto().chiave("uri").testo(uri(file)).fine();
+    if (riga > 0) {
+        j.chiave("region").oggetto().chiave("startLine").intero(riga);
+        if (colonna > 0) j.chiave("startColumn").intero(colonna);
+        j.fine();
+    }
+    j.fine();
+}
+
+std::size_t indice_regola(const std::string& id) {
+    const auto& r = regole();
+    for (std::size_t i = 0; i < r.size(); ++i)
+        if (r[i].id == id) return i;
+    return 0;
+}
+
+void risultato(json_scrittore& j, const std::string& id, const char* livello, const std::string& messaggio,
+               const std::string& file, int riga, int colonna, const std::vector<riga_correlata>& correlate) {
+    j.oggetto().chiave("ruleId").testo(id).chiave("ruleIndex").intero(static_cast<std::int64_t>(indice_regola(id)));
+    j.chiave("level").testo(livello).chiave("message").oggetto().chiave("text").testo(messaggio).fine();
+    j.chiave("locations").lista();
+    if (!file.empty()) {
+        j.oggetto();
+        luogo_sarif(j, file, riga, colonna);
+        j.fine();
+    }
+    j.fine().chiave("relatedLocations").lista();
+    for (std::size_t i = 0; i < correlate.size(); ++i) {
+        j.oggetto().chiave("id").intero(static_cast<std::int64_t>(i + 1));
+        luogo_sarif(j, correlate[i].file, correlate[i].riga, correlate[i].colonna);
+        j.chiave("message").oggetto().chiave("text").testo(correlate[i].testo).fine().fine();
+    }
+    j.fine().fine();
+}
+
+}  // namespace
+
+std::string rapporto_in_sarif(const std::vector<voce_rapporto>& rapporto, const std::string& fatale,
+                              const std::vector<riga_correlata>& dove_fatale) {
+    json_scrittore j;
+    j.oggetto().chiave("$schema").testo("https://json.schemastore.org/sarif-2.1.0.json");
+    j.chiave("version").testo("2.1.0").chiave("runs").lista().oggetto();
+    j.chiave("tool").oggetto().chiave("driver").oggetto().chiave("name").testo("scenario");
+    j.chiave("version").testo(VALMARENA_VERSIONE).chiave("rules").lista();
+    for (const auto& r : regole()) {
+        j.oggetto().chiave("id").testo(r.id);
+        j.chiave("shortDescription").oggetto().chiave("text").testo(r.descrizione).fine();
+        j.chiave("defaultConfiguration").oggetto().chiave("level").testo(nome_gravita(r.livello)).fine().fine();
+    }
+    j.fine().fine().fine();  // rules, driver, tool
+    j.chiave("results").lista();
+    for (const auto& v : rapporto)
+        risultato(j, v.s.id, v.severo ? "error" : nome_gravita(v.s.livello), v.s.messaggio, v.s.file, v.s.riga,
+                  v.s.colonna, v.s.correlate);
+    if (!fatale.empty()) {
+        const riga_correlata dove = dove_fatale.empty() ? riga_correlata{} : dove_fatale.front();
+        risultato(j, "fatal-" + fatale, "error", "a reserved slot was already taken: no file is written", dove.file,
+                  dove.riga, dove.colonna, dove_fatale);
+    }
+    j.fine().fine().fine().fine();  // results, run, runs, log
+    return j.risultato();
+}
+
+}  // namespace valmarena::strumento

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "compiler/elenco_diagnostiche.h"
+#include "argomenti.h"
+#include "compiler/compilatore.h"
 #include "json.h"
 #include "records/scenario.h"
 
@@ -39,5 +41,26 @@ int stato_severo(int stato, const scenario& s, bool severo);
 
 // The exit status of a check: also 1 for an error of the diagnosis (a limit compile would refuse).
 int stato_verifica(int stato, const scenario& s, bool severo);
+
+}  // namespace valmarena::strumento
+
+namespace valmarena::strumento {
+
+// The report as a SARIF 2.1.0 log: one rule per stable identifier, with its description, and one
+// result per diagnostic (the fatal error, when there is one, last), with its place and the other
+// rows it concerns as related locations.
+std::string rapporto_in_sarif(const std::vector<voce_rapporto>& rapporto, const std::string& fatale,
+                              const std::vector<riga_correlata>& dove_fatale);
+
+}  // namespace valmarena::strumento
+
+namespace valmarena::strumento {
+
+// Whether --format asks for SARIF (text otherwise); any other value is a bad argument.
+bool formato_sarif(const argomenti& a);
+
+// The SARIF log of a compile or a check, the fatal error placed at the row that took the slot.
+std::string sarif_della_compilazione(const scenario& s, const esito_compilazione& e,
+                                     const std::vector<voce_rapporto>& rapporto);
 
 }  // namespace valmarena::strumento
