@@ -32,9 +32,10 @@ const std::string stazione_a = "stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0,
 
 const caso casi[] = {
     {"indicatore singolare", r({"indicatore_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0"}), "",
-     "L:4:1: warning: 'indicatore_vmax' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+     "L:4:1: warning: 'indicatore_vmax' matches no keyword: the row is passed over; did you mean 'indicatori_vmax'?\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"frenata senza massa", "", r({"frenata, 105"}),
-     "T:2:1: warning: 'frenata' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+     "T:2:1: warning: 'frenata' matches no keyword: the row is passed over; did you mean 'percentuale massa "
+     "frenata'? (the keyword must also hold 'massa')\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"segnalex", "", r({"segnalex, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"}), "T:2:1: warning: 'segnalex' is read as 'segnale'\n", "de38b2c6af5e1f63 dc6853f01a035d2f 6006d0b401d8fbd1 "},
     {"stazionex", "", r({"stazionex,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa"}),
      "T:2:1: warning: 'stazionex' is read as 'stazione'\n", "de38b2c6af5e1f63 a2a2e86f50a63acd f5a6872dcdfd68c3 "},
@@ -47,17 +48,17 @@ const caso casi[] = {
      r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0",
         "stazione,  3000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Beta"}),
      "T:2:1: warning: the 'stazione' row has 16 of its 17 fields on line 2: field 'name' is read from line 3 "
-     "('stazione')\n", "de38b2c6af5e1f63 170a63f8afc9d286 f5a6872dcdfd68c3 "},
+     "('stazione'), so the 'stazione' row of line 3 is not read as a row of its own\n", "de38b2c6af5e1f63 170a63f8afc9d286 f5a6872dcdfd68c3 "},
     {"segnale con tab", "", r({"segnale\t4500,", "segnale, 6000, 2, 3,4,1, 0, 2, 2,1,1, 0",
                                "segnale, 7000, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
      "T:2:1: warning: 'segnale<TAB>4500' is read as 'segnale'\n"
      "T:2:1: warning: the 'segnale' row has 1 of its 11 fields on line 2: field 'sx' and those after it are read "
-     "from line 3 ('segnale')\n"
+     "from line 3 ('segnale'), so the 'segnale' row of line 3 is not read as a row of its own\n"
      "fatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at "
      "0 m, already holds a signal from T:2; compile would write no file\n", "- - - "},
     {"orologio con i due punti", "", r({"orologio, 8:15:00", "sabbia, 100"}),
      "T:2:1: warning: the 'orologio' row has 1 of its 3 fields on line 2: field 'minutes' and those after it are "
-     "read from line 3 ('sabbia')\n"
+     "read from line 3 ('sabbia'), so the 'sabbia' row of line 3 is not read as a row of its own\n"
      "T:2:11: warning: field 'hours' of the 'orologio' row holds '8:15:00', which is not an integer: it reads as 8\n", "de38b2c6af5e1f63 9a03f6d13c3757f3 c2205d99c10995d6 "},
     {"valori in piu", r({"pendenza,  0,  5,  7"}), "",
      "L:4:20: warning: values after the last field 'gradient' of the 'pendenza' row are ignored: '7'\n", "de38b2c6af5e1f63 dc6853f01a035d2f 9477d6bab4a8b710 "},
@@ -112,8 +113,33 @@ const caso casi[] = {
      "T:2:1: error 25: run-time failure while reading the source files (value does not fit in a byte (field 'kind' "
      "of the 'stazione' row))\n", "de38b2c6af5e1f63 c6a2be2a9487ead6 c2205d99c10995d6 "},
     {"testo tra virgolette su due righe", r({"cartello_indicatore,  1000,  \"(Km\r\n1)\"", "pendenzx,  0,  0"}), "",
-     "L:6:1: warning: 'pendenzx' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 1a81bae61b15c6e9 6bd3d3c4e1fc2b20 "},
-};
+     "L:4:30: warning: field 'text' of the 'cartello_indicatore' row opens a quote at line 4, column 30 that runs past "
+     "its line end to its closing quote at line 5, column 3, so line 5 is part of it (no row among them)\n"
+     "L:6:1: warning: 'pendenzx' matches no keyword: the row is passed over; did you mean 'pendenza'?\n", "de38b2c6af5e1f63 1a81bae61b15c6e9 6bd3d3c4e1fc2b20 "},
+    // Rows that change the scenario without an error: each a warning at the row that causes it.
+    {"virgolette aperte", "",
+     r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, \"Ca' Bianca", "segnale, 15400, 2, 3,4,1, 0, 2, 2,1,1, 0",
+        "rallentamento, 12000, 30, 200, 0,0,0"}),
+     "T:2:57: warning: field 'name' of the 'stazione' row opens a quote at line 2, column 57 that runs past its line end and is never closed: it runs to the end of the file, so lines 3 to 5 are part of it and their rows are not read (1 'segnale', 1 'rallentamento')\n", "de38b2c6af5e1f63 57ab39b595cce5f5 f5a6872dcdfd68c3 "},
+    {"riga corta che mangia la seguente", "", r({"orologio, 7.10", "aderenza, 0, 95", "aderenza, 5000, 90"}), "T:2:1: warning: the 'orologio' row has 1 of its 3 fields on line 2: field 'minutes' and those after it are read from line 3 ('aderenza'), so the 'aderenza' row of line 3 is not read as a row of its own\nT:2:11: warning: field 'hours' of the 'orologio' row holds '7.10', which is not an integer: it reads as 7\n", "de38b2c6af5e1f63 d24dce412d4129c0 22fbb86ca5b0071a "},
+    {"velocita all'indietro", "", r({"velocita, 0, 100", "velocita, 5000, 130", "velocita, 3000, 80"}), "T:4:11: warning: the 'velocita' row at 3000 m comes after the one at 5000 m on line 3: positions must increase. The 130 km/h of line 3 holds only in cell 100 (5000 m), and this row's 80 km/h from 5050 m (cell 101) on, not from 3000 m\n", "de38b2c6af5e1f63 dc6853f01a035d2f ae093d3d903ebf8 "},
+    {"aderenza a 0 dopo le altre", "", r({"aderenza, 0, 95", "aderenza, 5000, 90", "aderenza, 0, 80"}), "T:4:11: warning: the 'aderenza' row at 0 m comes after the one at 5000 m on line 3: positions must increase. The adhesion 90 of line 3 is never applied, and this row's adhesion 80 holds from 5000 m (cell 100) on\n", "de38b2c6af5e1f63 dc6853f01a035d2f a47032a5c87a4e6a "},
+    {"punto decimale", r({"pendenza,  0,  2.6"}), "", "L:4:16: warning: field 'gradient' of the 'pendenza' row holds '2.6', which is not an integer: it reads as 3\n", "de38b2c6af5e1f63 dc6853f01a035d2f 40f9c09184297ee8 "},
+    {"virgola decimale", "", r({"velocita, 6000,5, 100"}), "T:2:11: warning: '6000,5' looks like a number with a decimal comma: fields are separated by commas, so it reads as two fields, 6000 and 5, and the values after them move one field on ('100' is left over)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 9e2e1029d7aac5f8 "},
+    {"oltre la lunghezza", "", r({"segnale, 21500, 2, 3,4,1, 0, 2, 2,1,1, 0", "rallentamento, 19000, 30, 2000, 0,0,0"}),
+     "T:2:10: warning: field 'position' of the 'segnale' row is 21500 m, beyond the route's end at 20000 m (the route length): the feature is placed in the cells that reach past the end\nT:3:16: warning: the 'rallentamento' row starts at 19000 m and ends at 21000 m, beyond the route's end at 20000 m (the route length)\n", "de38b2c6af5e1f63 dc6853f01a035d2f fd7d351052fce1ba "},
+    {"punti e virgola", "", r({"segnale; 2000; 2; 3;4;1; 0; 2; 2;1;1; 0", "sabbia, 100", "velocita, 0, 100", "numero vetture, 6",
+        "abbattimento, 9000, 270"}), "T:2:1: warning: 'segnale; 2000; 2; 3;4;1; 0; 2; 2;1;1; 0' is written with semicolons: fields are separated by commas, so the line is one keyword, read as a 'segnale' row whose fields are taken from the lines after it\nT:2:1: warning: the 'segnale' row has 0 of its 11 fields on line 2: field 'position' and those after it are read from line 3 ('sabbia'), so the 'sabbia' row of line 3 is not read as a row of its own\nfatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at 0 m, already holds a signal from T:2; compile would write no file\n", "- - - "},
+    {"maiuscola in una riga generale",
+     r({"[generale]", "lunghezza percorso,    20000", "Progressiva chilometrica due,    0,    0,    0", "[fine]"}), "",
+     "L:3:1: warning: 'Progressiva chilometrica due' matches no keyword: the row is passed over; did you mean 'progressiva chilometrica due'? (letter case matters in this keyword)\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    // Reported once, at the file's start or at the row, and nothing that only restates it.
+    {"senza [generale]", r({"[linea]", "lunghezza percorso,    20000", "pendenza, 0, 3", "[fine]"}),
+     r({"segnale, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"}), "L:1:1: error 102: no [generale] section before the end of the line description file\n", "- - - "},
+    {"lunghezza fuori limite", r({"[generale]", "lunghezza percorso,    1052000", "[curve]", "pendenza, 0, 3", "[fine]"}),
+     r({"segnale, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"}), "L:2:1: error 1: route length above 1000000 m\n", "- - - "},
+    {"stazine", "", r({"stazine,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa"}), "T:2:1: warning: 'stazine' matches no keyword: the row is passed over; did you mean 'stazione'?\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    };
 
 std::string sostituisci(std::string t, const std::string& linea, const std::string& treno) {
     std::string out;
@@ -143,7 +169,8 @@ TEST(Diagnostiche, GliErroriDiUnNuovoAutore) {
         SCOPED_TRACE(c.nome);
         prova::cartella_temporanea d;
         const auto l = d / "l.txt", t = d / "t.txt";
-        prova::scrivi(l, prova::linea_minima(c.linea));
+        // A line text of its own when it starts with a header, else rows after a minimal general section.
+        prova::scrivi(l, !c.linea.empty() && c.linea.front() == '[' ? c.linea : prova::linea_minima(c.linea));
         prova::scrivi(t, prova::treno_minimo(c.treno));
         auto v = prova::esegui_strumento({"check", "--line", l.string(), "--train", t.string()});
         const std::string atteso = sostituisci(c.atteso, l.string(), t.string());
@@ -181,6 +208,47 @@ struct file_di_prova {
         return prova::esegui_strumento(a);
     }
 };
+
+std::string ripeti(const std::string& riga, int volte) {
+    std::string t;
+    for (int i = 0; i < volte; ++i) t += riga;
+    return t;
+}
+
+// Whenever check finds no error, compile of the same files into a writable folder succeeds: over
+// every mistake above and sources at the edges of what the reader takes.
+TEST(Diagnostiche, CheckSenzaErroriECompileRiesce) {
+    std::vector<std::pair<std::string, std::string>> sorgenti;
+    for (const auto& c : casi)
+        sorgenti.emplace_back(!c.linea.empty() && c.linea.front() == '[' ? c.linea : prova::linea_minima(c.linea),
+                              prova::treno_minimo(c.treno));
+    const std::string lungo(70000, 'x');
+    sorgenti.emplace_back(prova::linea_minima("cartello_indicatore,  3000,  (" + lungo + ")\r\n"), prova::treno_minimo(""));
+    sorgenti.emplace_back(prova::linea_minima(""),
+                          prova::treno_minimo("stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, " + lungo + "\r\n"));
+    sorgenti.emplace_back(prova::linea_minima("pendenza,  1000,  5" + ripeti(",7", 20000) + "\r\n"), prova::treno_minimo(""));
+    sorgenti.emplace_back(prova::linea_minima(ripeti("-\r\n", 1000) + "pendenza,  1000,  5\r\n"), prova::treno_minimo(""));
+    sorgenti.emplace_back("[generale]\r\n" + ripeti("-\r\n", 100), prova::treno_minimo(""));
+    sorgenti.emplace_back(prova::linea_minima("", 1000000), prova::treno_minimo(ripeti("segnale, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0\r\n", 3)));
+    sorgenti.emplace_back(prova::linea_minima("cartello_indicatore,  3000,  \"(Km\r\n" + ripeti("pendenza, 0, 1\r\n", 5)),
+                          prova::treno_minimo(""));
+    int puliti = 0;
+    for (std::size_t i = 0; i < sorgenti.size(); ++i) {
+        SCOPED_TRACE(i);
+        file_di_prova f(sorgenti[i].first, sorgenti[i].second);
+        const auto v = f.esegui("check", {"--json"});
+        if (v.stato != 0) continue;
+        ++puliti;
+        const auto c = f.esegui("compile", {"--out", (f.d / "o").string(), "--route", "Valmarena", "--train-name", "RX 914"});
+        EXPECT_EQ(c.stato, 0) << c.err;
+    }
+    EXPECT_GT(puliti, 10);
+
+    // A text longer than a table entry holds: compile refuses it, so check reports it as an error.
+    file_di_prova f(sorgenti[std::size(casi)].first, sorgenti[std::size(casi)].second);
+    EXPECT_EQ(f.esegui("check").stato, 1);
+    EXPECT_EQ(f.esegui("compile", {"--out", (f.d / "o").string(), "--route", "Valmarena", "--train-name", "RX 914"}).stato, 3);
+}
 
 TEST(Diagnostiche, SeveroEStampaDiCompile) {
     file_di_prova f(prova::linea_minima(""), prova::treno_minimo(r({"segnalex, 2000, 2, 3,4,1, 0, 2, 2,1,1, 0"})));
@@ -226,7 +294,7 @@ TEST(Diagnostiche, OltreCentoDiUnTipoSoloContati) {
     auto e = f.esegui("check", {"--json"});
     EXPECT_EQ(e.stato, 1);
     const prova::json j = prova::leggi_json(e.out);
-    EXPECT_EQ(j["errors"].size(), 100u);
+    EXPECT_EQ(j["diagnostics"].size(), 100u);
     EXPECT_EQ(j["errors_found"].intero(), 149);
     EXPECT_NE(f.esegui("check").out.find("... and 49 more 'error-16' errors not shown\n149 errors, 0 warnings\n"),
               std::string::npos);

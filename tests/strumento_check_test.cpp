@@ -68,7 +68,7 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     EXPECT_EQ(r.stato, 1);
     EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m: signal on a cell that is already taken (cell 23, at 1100 m, " +
                          "already holds a station's stopping point from " + t + ":3)\n" +
-                         t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over\n" +
+                         t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over; did you mean 'segnale'?\n" +
                          t + ":7:3: error 16 at 5000 m: signal on a cell that is already taken (cell 101, at 5000 m, " +
                          "already holds a signal from " + t + ":6)\n" +
                          "2 errors, 1 warning\n");
@@ -77,13 +77,30 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     auto j = esegui_strumento(f.args("check", {"--json"}));
     EXPECT_EQ(j.stato, 1);
     const prova::json v = leggi_json(j.out);
-    ASSERT_EQ(v["errors"].size(), 2u);
-    EXPECT_EQ(v["errors"][0]["code"].intero(), 16);
-    EXPECT_EQ(v["errors"][0]["position"].intero(), 1100);
-    EXPECT_EQ(v["errors"][1]["line"].intero(), 7);
-    EXPECT_EQ(v["errors"][1]["column"].intero(), 3);
-    ASSERT_EQ(v["warnings"].size(), 1u);
-    EXPECT_EQ(v["warnings"][0]["line"].intero(), 5);
+    // One list in the order of the text, each with the other row of its collision.
+    const prova::json& dg = v["diagnostics"];
+    ASSERT_EQ(dg.size(), 3u);
+    EXPECT_EQ(dg[0]["id"].s, "error-16");
+    EXPECT_EQ(dg[0]["severity"].s, "error");
+    EXPECT_EQ(dg[0]["code"].intero(), 16);
+    EXPECT_EQ(dg[0]["position"].intero(), 1100);
+    EXPECT_EQ(dg[0]["message"].s, "signal on a cell that is already taken (cell 23, at 1100 m, already holds a station's "
+                                 "stopping point from " + t + ":3)");
+    ASSERT_EQ(dg[0]["related"].size(), 1u);
+    EXPECT_EQ(dg[0]["related"][0]["file"].s, t);
+    EXPECT_EQ(dg[0]["related"][0]["line"].intero(), 3);
+    EXPECT_EQ(dg[1]["id"].s, "unknown-keyword");
+    EXPECT_EQ(dg[1]["severity"].s, "warning");
+    EXPECT_EQ(dg[1]["line"].intero(), 5);
+    EXPECT_FALSE(dg[1].ha("code"));
+    EXPECT_EQ(dg[1]["related"].size(), 0u);
+    EXPECT_EQ(dg[2]["line"].intero(), 7);
+    EXPECT_EQ(dg[2]["column"].intero(), 3);
+    EXPECT_EQ(dg[2]["related"][0]["line"].intero(), 6);
+
+    // compile --json prints the same list.
+    auto cj = esegui_strumento(f.args("compile", {"--out", (f.dir / "o2").string(), "--json"}));
+    EXPECT_EQ(leggi_json(cj.out)["diagnostics"][0]["message"].s, dg[0]["message"].s);
     EXPECT_EQ(v["status"].intero(), 1);
     EXPECT_EQ(v["codice_errore"].intero(), 16);
 
@@ -102,6 +119,49 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     EXPECT_EQ(c.err.find(":7:3: error 16"), std::string::npos);
 }
 
+// The SARIF log of three mistakes: each a result with its rule, level, message, place and, for a
+// collision, the row it met; every rule a result names is among the rules, with a description.
+TEST(Check, SarifDiTreErrori) {
+    sorgenti_di_prova f(prova::linea_minima(""), treno_con_errori);
+    auto r = esegui_strumento(f.args("check", {"--format", "sarif"}));
+    EXPECT_EQ(r.stato, 1);
+    const prova::json v = leggi_json(r.out);
+    EXPECT_EQ(v["version"].s, "2.1.0");
+    ASSERT_EQ(v["runs"].size(), 1u);
+    const prova::json& run = v["runs"][0];
+    EXPECT_EQ(run["tool"]["driver"]["name"].s, "scenario");
+    const prova::json& regole = run["tool"]["driver"]["rules"];
+    auto regola = [&](const std::string& id) -> const prova::json* {
+        for (std::size_t i = 0; i < regole.size(); ++i)
+            if (regole[i]["id"].s == id) return &regole[i];
+        return nullptr;
+    };
+    const prova::json& ris = run["results"];
+    ASSERT_EQ(ris.size(), 3u);
+    const char* id[] = {"error-16", "unknown-keyword", "error-16"};
+    const char* livello[] = {"error", "warning", "error"};
+    const long long riga[] = {4, 5, 7}, correlata[] = {3, 0, 6};
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ris[i]["ruleId"].s, id[i]);
+        const prova::json* g = regola(id[i]);
+        ASSERT_NE(g, nullptr);
+        EXPECT_FALSE((*g)["shortDescription"]["text"].s.empty());
+        EXPECT_EQ(&regole[static_cast<std::size_t>(ris[i]["ruleIndex"].intero())], g);
+        EXPECT_EQ(ris[i]["level"].s, livello[i]);
+        EXPECT_FALSE(ris[i]["message"]["text"].s.empty());
+        const prova::json& luogo = ris[i]["locations"][0]["physicalLocation"];
+        EXPECT_EQ(luogo["artifactLocation"]["uri"].s, f.treno.generic_string());
+        EXPECT_EQ(luogo["region"]["startLine"].intero(), riga[i]);
+        EXPECT_GT(luogo["region"]["startColumn"].intero(), 0);
+        ASSERT_EQ(ris[i]["relatedLocations"].size(), correlata[i] ? 1u : 0u);
+        if (correlata[i]) {
+            EXPECT_EQ(ris[i]["relatedLocations"][0]["physicalLocation"]["region"]["startLine"].intero(), correlata[i]);
+        }
+    }
+    EXPECT_EQ(esegui_strumento(f.args("check", {"--format", "xml"})).stato, 3);
+}
+
 // On clean sources the check agrees with compile, and writes nothing.
 TEST(Check, SorgentiPulitiComeCompile) {
     const auto& v = prova::valmarena_compilato();
@@ -113,7 +173,8 @@ TEST(Check, SorgentiPulitiComeCompile) {
     EXPECT_EQ(c.stato, 0);
     const prova::json a = leggi_json(r.out), b = leggi_json(c.out);
     EXPECT_EQ(a["codice_errore"].intero(), b["codice_errore"].intero());
-    EXPECT_EQ(a["errors"].size(), 0u);
+    EXPECT_EQ(a["diagnostics"].size(), 0u);
+    EXPECT_EQ(b["diagnostics"].size(), 0u);
     EXPECT_TRUE(a["cells_built"].b);
     auto testo = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string()});
     EXPECT_EQ(testo.out, "0 errors, 0 warnings\n");
@@ -156,7 +217,9 @@ TEST(Comandi, StatiDiUscitaEAiuto) {
         const char* in_err;
     } casi[] = {
         {{}, 3, "usage: scenario COMMAND"},
-        {{"boh"}, 3, "unknown command 'boh'"},
+        {{"boh"}, 3, "unknown command 'boh'\n"},
+        {{"chek"}, 3, "unknown command 'chek'; did you mean 'check'?\n"},
+        {{"explain", "stazine"}, 3, "no row is read from 'stazine'; did you mean 'stazione'?"},
         {{"dump"}, 3, "missing FILE"},
         {{"dump", v.celle.string(), "--bogus"}, 3, "unknown option --bogus"},
         {{"dump", v.celle.string(), "--kind", "pane"}, 3, "--kind takes track, table or cells"},

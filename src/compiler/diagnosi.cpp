@@ -8,15 +8,41 @@
 #include "../sources/codifica.h"
 #include "../records/arrotonda.h"
 #include "lettura_comune.h"
+#include "suggerimenti.h"
 
 namespace valmarena {
 
 namespace {
 
-void avverti(scenario& s, const lettore_token& in, luogo dove, const char* tipo, std::string testo) {
+void avverti(scenario& s, const lettore_token& in, luogo dove, const char* tipo, std::string testo,
+             std::vector<riga_correlata> correlate = {}) {
     diagnostica d = diagnostica_in(in.nome_file(), dove, std::move(testo));
     d.tipo = tipo;
+    d.correlate = std::move(correlate);
     registra_avvertimento(s, std::move(d));
+}
+
+// The bytes a table entry's name can hold: a longer text cannot be written.
+constexpr std::size_t testo_massimo = 0xFFFF;
+
+// The text of line `riga`'s first field, from a field's text that points into the whole text.
+std::string_view primo_campo_della_riga(const lettore_token& in, std::string_view campo) {
+    const std::string& t = in.tutto();
+    std::size_t i = static_cast<std::size_t>(campo.data() - t.data());
+    if (i > t.size()) return {};
+    while (i > 0 && t[i - 1] != '\n' && t[i - 1] != '\r') --i;
+    while (i < t.size() && (t[i] == ' ' || t[i] == '\t')) ++i;
+    std::size_t f = i;
+    while (f < t.size() && t[f] != ',' && t[f] != '\r' && t[f] != '\n') ++f;
+    while (f > i && (t[f - 1] == ' ' || t[f - 1] == '\t')) --f;
+    return std::string_view(t).substr(i, f - i);
+}
+
+// The row a line's first field is read as, when it is a keyword of the file.
+const descrizione_riga* riga_della_chiave(file_righe f, bool generale, std::string_view chiave) {
+    auto righe = righe_riconosciute(f, generale, chiave);
+    if (righe.empty()) righe = righe_riconosciute(f, !generale, chiave);
+    return righe.empty() ? nullptr : righe.front();
 }
 
 // The fields of a row read as one or more kinds, in the order the reader asks for them.
@@ -61,11 +87,28 @@ void griglia(scenario& s, const lettore_token& in, const campo_letto& f, const c
     avverti(s, in, f.dove, "off-grid", m);
 }
 
+// A text field longer than a table entry holds: compile refuses to write the table.
+void lunghezza_testo(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c,
+                     const descrizione_riga& d) {
+    std::size_t n = f.grezzo.size();
+    if (!f.grezzo.empty() && f.grezzo.front() == '"') n -= f.grezzo.size() >= 2 && f.grezzo.back() == '"' ? 2 : 1;
+    if (n <= testo_massimo) return;
+    avverti(s, in, f.dove, "text-too-long",
+            "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row is " + std::to_string(n) +
+                " bytes long, more than the " + std::to_string(testo_massimo) +
+                " a table entry holds: compile cannot write the scenario table");
+}
+
 void campo(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c, const descrizione_riga& d) {
-    if (c.tipo == larghezza::testo || !f.numerico || f.grezzo.empty()) return;
+    if (c.tipo == larghezza::testo) {
+        lunghezza_testo(s, in, f, c, d);
+        return;
+    }
+    if (!f.numerico || f.grezzo.empty()) return;
     if (!entra_nella_larghezza(f.valore, c.tipo)) return;  // the reader records error 25 for it
     const auto v = static_cast<std::int64_t>(arrotonda_pari(f.valore));
-    if (f.non_intero) {
+    // A decimal point is read as one, and the value rounded into the field.
+    if (f.non_intero || f.grezzo.find('.') != std::string_view::npos) {
         avverti(s, in, f.dove, "not-an-integer",
                 "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row holds '" + citazione(f.grezzo) +
                     "', which is not an integer: it reads as " + std::to_string(v));
@@ -89,6 +132,115 @@ void tra_campi(scenario& s, const lettore_token& in, const descrizione_riga& d, 
                     "the 'montagna' row ends at " + std::to_string(static_cast<std::int64_t>(e)) +
                         " m, not after its start at " + std::to_string(static_cast<std::int64_t>(a)) + " m");
     }
+}
+
+std::string in_metri(std::int64_t v) { return std::to_string(v) + " m"; }
+
+// A position past the route length but inside the cells that reach beyond it: the reader places
+// the feature there. A slowdown or mountain stretch that starts on the route may end past it.
+void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga& d, std::size_t primo) {
+    const auto& campi = in.campi();
+    if (d.generale || d.campi.empty() || std::string_view(d.campi.front().unita) != "m" || s.celle.empty()) return;
+    if (campi.size() <= primo) return;
+    const std::int64_t fine = s.tabella[voce_misure].fine;
+    const auto p = static_cast<std::int64_t>(arrotonda_pari(campi[primo].valore));
+    const int margine = d.tipo == tipo_riga::stazione ? 800 : 100;
+    if (p > fine) {
+        if (!dentro_percorso(s, p, margine)) return;  // error 15
+        avverti(s, in, campi[primo].dove, "beyond-route",
+                "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(p) +
+                    ", beyond the route's end at " + in_metri(fine) +
+                    " (the route length): the feature is placed in the cells that reach past the end");
+        return;
+    }
+    std::int64_t termine = 0;
+    if (d.tipo == tipo_riga::rallentamento && campi.size() > primo + 2)
+        termine = p + static_cast<std::int64_t>(arrotonda_pari(campi[primo + 2].valore));
+    else if (d.tipo == tipo_riga::montagna && campi.size() > primo + 1)
+        termine = static_cast<std::int64_t>(arrotonda_pari(campi[primo + 1].valore));
+    if (termine > fine)
+        avverti(s, in, campi[primo].dove, "beyond-route",
+                "the " + nome_riga(d) + " row starts at " + in_metri(p) + " and ends at " + in_metri(termine) +
+                    ", beyond the route's end at " + in_metri(fine) + " (the route length)");
+}
+
+std::string valore_con_unita(std::int64_t v, const campo_riga& c) {
+    return *c.unita ? std::to_string(v) + " " + c.unita : std::string(c.nome) + " " + std::to_string(v);
+}
+
+// Speed-limit and adhesion rows fill the cells from a pointer up to their own position: a row
+// whose position goes back leaves the previous row's value one cell, or none.
+void ordine(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi,
+            const descrizione_riga& d, std::size_t primo) {
+    if (d.tipo != tipo_riga::velocita && d.tipo != tipo_riga::aderenza) return;
+    const auto& campi = in.campi();
+    if (campi.size() < primo + 2) return;
+    tratto_letto& t = d.tipo == tipo_riga::velocita ? chiavi.velocita : chiavi.aderenza;
+    const auto a = static_cast<std::int64_t>(arrotonda_pari(campi[primo].valore));
+    const auto v = static_cast<std::int64_t>(arrotonda_pari(campi[primo + 1].valore));
+    if (!dentro_percorso(s, a, 100)) return;  // error 15: the reading ends there
+    const std::int64_t cella = clng(static_cast<double>(a) / 50.0);
+    const std::int64_t puntatore = t.puntatore;
+    if (t.visto && a < t.posizione) {
+        const campo_riga& c = d.campi[1];
+        std::string m = "the " + nome_riga(d) + " row at " + in_metri(a) + " comes after the one at " +
+                        in_metri(t.posizione) + " on line " + std::to_string(t.riga) +
+                        ": positions must increase. The " + valore_con_unita(t.valore, c) + " of line " +
+                        std::to_string(t.riga);
+        if (cella > 0)
+            m += " holds only in cell " + std::to_string(puntatore) + " (" + in_metri(puntatore * 50) + "), and this row's " +
+                 valore_con_unita(v, c) + " from " + in_metri((puntatore + 1) * 50) + " (cell " +
+                 std::to_string(puntatore + 1) + ") on, not from " + in_metri(a);
+        else
+            m += " is never applied, and this row's " + valore_con_unita(v, c) + " holds from " +
+                 in_metri(puntatore * 50) + " (cell " + std::to_string(puntatore) + ") on";
+        avverti(s, in, campi[primo].dove, "position-goes-back", m,
+                {{in.nome_file(), t.riga, 0, "the previous " + nome_riga(d) + " row"}});
+    }
+    if (cella > 0) t.puntatore = std::max(puntatore + 1, cella);
+    t = {true, t.puntatore, a, v, r.dove.riga};
+}
+
+// A quoted field that does not close on its line takes the lines up to its closing quote (or to
+// the end of the file): the rows there are not read.
+void virgolette(scenario& s, const lettore_token& in, const riga_letta& r, const campo_letto& f, const campo_riga& c,
+                const descrizione_riga& d) {
+    std::string_view g = f.grezzo;
+    if (g.empty() || g.front() != '"' || g.find_first_of("\r\n") == std::string_view::npos) return;
+    const bool chiusa = g.size() >= 2 && g.back() == '"';
+    // The end of the last line is not a line of its own.
+    while (!chiusa && !g.empty() && (g.back() == '\n' || g.back() == '\r')) g.remove_suffix(1);
+    int riga = f.dove.riga;
+    std::size_t inizio_riga = 0;
+    std::vector<std::pair<std::string, int>> righe;  // the rows swallowed, by kind
+    for (std::size_t i = 0; i < g.size(); ++i) {
+        if (g[i] != '\n' && g[i] != '\r') continue;
+        if (g[i] == '\r' && i + 1 < g.size() && g[i + 1] == '\n') ++i;
+        ++riga;
+        inizio_riga = i + 1;
+        if (const descrizione_riga* k = riga_della_chiave(r.file, r.generale, primo_campo_della_riga(in, g.substr(i + 1)))) {
+            auto it = std::find_if(righe.begin(), righe.end(), [&](const auto& x) { return x.first == k->canonica; });
+            if (it == righe.end()) righe.emplace_back(k->canonica, 1);
+            else ++it->second;
+        }
+    }
+    std::string m = "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row opens a quote at line " +
+                    std::to_string(f.dove.riga) + ", column " + std::to_string(f.dove.colonna) + " that runs past its line end ";
+    m += chiusa ? "to its closing quote at line " + std::to_string(riga) + ", column " +
+                      std::to_string(g.size() - inizio_riga)
+                : std::string("and is never closed: it runs to the end of the file");
+    m += riga == f.dove.riga + 1 ? ", so line " + std::to_string(riga) + " is part of it"
+                                  : ", so lines " + std::to_string(f.dove.riga + 1) + " to " + std::to_string(riga) +
+                                        " are part of it";
+    if (righe.empty()) {
+        m += " (no row among them)";
+    } else {
+        m += " and their rows are not read (";
+        for (std::size_t i = 0; i < righe.size(); ++i)
+            m += (i ? ", " : "") + std::to_string(righe[i].second) + " '" + righe[i].first + "'";
+        m += ")";
+    }
+    avverti(s, in, f.dove, "quote-spans-lines", m);
 }
 
 // "'curvaz4' is read as a right curve of class 4 ('curvad4')" for each row whose keyword is not
@@ -117,6 +269,37 @@ void chiave(scenario& s, const lettore_token& in, const riga_letta& r, const let
                     nome_riga(*k.righe.front()) + " row");
 }
 
+bool cifra(char c) { return c >= '0' && c <= '9'; }
+
+// A row with values left over that holds "7,5" (a digit, a comma, a digit, no blank): a number
+// written with a decimal comma, which the reader takes as two fields.
+bool virgola_decimale(scenario& s, const lettore_token& in, const std::vector<campo_letto>& campi, luogo resto_dove,
+                      std::string_view resto) {
+    struct pezzo {
+        luogo dove;
+        std::string_view testo;
+    };
+    std::vector<pezzo> pezzi;
+    for (const auto& c : campi)
+        if (c.numerico && c.dove.riga == resto_dove.riga) pezzi.push_back({c.dove, c.grezzo});
+    pezzi.push_back({resto_dove, resto});
+    for (std::size_t i = 0; i + 1 < pezzi.size(); ++i) {
+        const pezzo& a = pezzi[i];
+        const pezzo& b = pezzi[i + 1];
+        if (a.testo.empty() || b.testo.empty() || !cifra(a.testo.back()) || !cifra(b.testo.front())) continue;
+        if (b.dove.colonna != a.dove.colonna + static_cast<int>(a.testo.size()) + 1) continue;
+        std::size_t n = 0;
+        while (n < b.testo.size() && cifra(b.testo[n])) ++n;
+        const std::string numero = std::string(a.testo) + "," + std::string(b.testo.substr(0, n));
+        avverti(s, in, a.dove, "decimal-comma",
+                "'" + numero + "' looks like a number with a decimal comma: fields are separated by commas, so it "
+                "reads as two fields, " + std::string(a.testo) + " and " + std::string(b.testo.substr(0, n)) +
+                    ", and the values after them move one field on ('" + citazione(resto) + "' is left over)");
+        return true;
+    }
+    return false;
+}
+
 void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
                const std::vector<std::pair<const campo_riga*, const descrizione_riga*>>& attesi) {
     const auto& campi = in.campi();
@@ -128,7 +311,17 @@ void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
                         attesi[i].first->nome + "'" + (i + 1 < attesi.size() ? " and those after it are" : " is") +
                         " read from line " + std::to_string(campi[i].dove.riga) + " ('" +
                         citazione(campi[i].grezzo) + "')";
-        avverti(s, in, r.dove, "short-row", m);
+        const int altra = campi[i].dove.riga;
+        const std::string_view chiave = primo_campo_della_riga(in, campi[i].grezzo);
+        std::vector<riga_correlata> correlate;
+        if (const descrizione_riga* k = riga_della_chiave(r.file, r.generale, chiave)) {
+            m += ", so the " + nome_riga(*k) + " row of line " + std::to_string(altra) + " is not read as a row of its own";
+            correlate.push_back({in.nome_file(), altra, campi[i].dove.colonna,
+                                 "the " + nome_riga(*k) + " row whose fields are taken"});
+        } else {
+            correlate.push_back({in.nome_file(), altra, campi[i].dove.colonna, "the line whose fields are taken"});
+        }
+        avverti(s, in, r.dove, "short-row", m, std::move(correlate));
         return;
     }
     if (campi.size() < attesi.size()) return;
@@ -136,6 +329,8 @@ void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
     if (resto.empty() || in.fine()) return;
     const campo_riga& ultimo = *attesi.back().first;
     const luogo dove = in.luogo_del_resto();
+    // Only rows of a few numbers: signal and station rows write some fields without blanks.
+    if (attesi.size() <= 3 && ultimo.tipo != larghezza::testo && virgola_decimale(s, in, campi, dove, resto)) return;
     if (ultimo.tipo == larghezza::testo)
         avverti(s, in, dove, "extra-values",
                 "field '" + std::string(ultimo.nome) + "' of the " + nome_riga(*attesi.back().second) +
@@ -193,23 +388,43 @@ const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, const std::s
 void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi) {
     const lettura_chiave& k = chiavi.di(r.file, r.generale, r.token);
     const auto& righe = k.righe;
+    const bool punti_e_virgola = r.token.find(';') != std::string::npos;
     if (righe.empty()) {
-        if (ignota_da_segnalare(r))
-            avverti(s, in, r.dove, "unknown-keyword",
-                    "'" + citazione(r.token) + "' matches no keyword" + altrove(r) + ": the row is passed over");
+        if (!ignota_da_segnalare(r)) return;
+        if (punti_e_virgola) {
+            avverti(s, in, r.dove, "semicolons",
+                    "'" + citazione(r.token) + "' is written with semicolons: fields are separated by commas, so "
+                    "the line is one keyword that matches no row, and it is passed over");
+            return;
+        }
+        const std::string dove = altrove(r);
+        const std::string forse = dove.empty() ? forse_intendevi(r.file, r.generale, r.token) : std::string();
+        avverti(s, in, r.dove, "unknown-keyword",
+                "'" + citazione(r.token) + "' matches no keyword" + dove + ": the row is passed over" +
+                    (forse.empty() ? "" : "; " + forse));
         return;
     }
+    if (punti_e_virgola)
+        avverti(s, in, r.dove, "semicolons",
+                "'" + citazione(r.token) + "' is written with semicolons: fields are separated by commas, so the "
+                "line is one keyword, read as a " + nome_riga(*righe.front()) +
+                    " row whose fields are taken from the lines after it");
+    else
+        chiave(s, in, r, k);
     // A curve row is passed over when no track plan is built; its fields then count as tokens.
-    chiave(s, in, r, k);
     const auto& attesi = k.attesi;
     const auto& campi = in.campi();
     // Fields taken from a later line belong to other rows: the short row is reported instead.
-    for (std::size_t i = 0; i < campi.size() && i < attesi.size() && campi[i].dove.riga == in.riga_della_chiave(); ++i)
+    for (std::size_t i = 0; i < campi.size() && i < attesi.size() && campi[i].dove.riga == in.riga_della_chiave(); ++i) {
         campo(s, in, campi[i], *attesi[i].first, *attesi[i].second);
+        virgolette(s, in, r, campi[i], *attesi[i].first, *attesi[i].second);
+    }
     std::size_t primo = 0;
     for (const auto* d : righe) {
         if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != in.riga_della_chiave()) break;
         tra_campi(s, in, *d, primo);
+        oltre_la_fine(s, in, *d, primo);
+        ordine(s, in, r, chiavi, *d, primo);
         primo += d->campi.size();
     }
     conteggio(s, in, r, attesi);
@@ -248,6 +463,16 @@ const char* nome_elemento(std::uint8_t tipo) {
 }
 
 }  // namespace
+
+std::optional<riga_correlata> riga_occupante(const scenario& s, std::int64_t k) {
+    if (!esiste_cella(s, k) || cella_a(s, k).tipo == cella_vuota) return std::nullopt;
+    const origine_cella o = static_cast<std::size_t>(k) < s.origini.size() ? s.origini[static_cast<std::size_t>(k)]
+                                                                             : origine_cella{};
+    if (o.file != fonte::linea && o.file != fonte::treno) return std::nullopt;
+    return riga_correlata{s.nomi_sorgenti[o.file == fonte::linea ? 0 : 1], o.riga, 0,
+                          std::string(nome_elemento(cella_a(s, k).tipo)) + " placed by this row stands in cell " +
+                              std::to_string(k)};
+}
 
 std::string occupante(const scenario& s, std::int64_t k) {
     if (!esiste_cella(s, k) || cella_a(s, k).tipo == cella_vuota) return {};

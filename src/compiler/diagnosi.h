@@ -3,6 +3,7 @@
 // Nothing here changes what the readers store.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -35,9 +36,24 @@ struct lettura_chiave {
 // The distinct tokens whose reading is kept; past them each is worked out anew.
 constexpr std::size_t max_chiavi_lette = 1024;
 
+// A stretch row (speed limit or adhesion) as the diagnosis follows the reader's fill: the cell
+// its pointer stands at, and the last row read.
+struct tratto_letto {
+    bool visto = false;
+    std::int64_t puntatore = 0;
+    std::int64_t posizione = 0;
+    std::int64_t valore = 0;
+    int riga = 0;
+};
+
+// What the diagnosis keeps across the rows of one file: the reading of each keyword token, and
+// the stretch rows read so far.
 class chiavi_lette {
 public:
     const lettura_chiave& di(file_righe f, bool generale, const std::string& token);
+
+    tratto_letto velocita;
+    tratto_letto aderenza;
 
 private:
     std::unordered_map<std::string, lettura_chiave> lette_;  // by section and token
@@ -52,6 +68,9 @@ void segna_origine(scenario& s, std::int64_t k, origine_cella o);
 
 // "cell K (M m) already holds the signal of FILE:LINE"; empty when the cell is free or unknown.
 std::string occupante(const scenario& s, std::int64_t k);
+
+// The row that put the feature standing in cell k, when it is known.
+std::optional<riga_correlata> riga_occupante(const scenario& s, std::int64_t k);
 
 // "field 'NAME' of the 'KEYWORD' row" for the field being read when a conversion failed; empty
 // when the row has no such field.

@@ -42,6 +42,8 @@ public:
     luogo ultimo() const { return ultimo_; }
     bool primo_della_riga() const { return primo_della_riga_; }
     const std::string& nome_file() const { return nome_file_; }
+    // The whole text being read, which the fields' text points into.
+    const std::string& tutto() const { return testo_; }
 
     // A token to be tested for a keyword: the fields read after it belong to its row and are
     // expected on its line.

@@ -155,13 +155,17 @@ void lettura_treno::annota_rallentamento(rallentamento_posto& r_posto) {
 void lettura_treno::avverti_fine_coperta(std::int64_t c) {
     if (cella_a(s, c).tipo != cella_fine_rallentamento) return;
     std::string di_chi = "a slowdown";
+    std::vector<riga_correlata> correlate;
     for (const auto& r_posto : s.rallentamenti)
-        if (r_posto.fine == c && r_posto.riga > 0)
+        if (r_posto.fine == c && r_posto.riga > 0) {
             di_chi = "the slowdown of " + r_posto.file + ":" + std::to_string(r_posto.riga);
+            correlate = {{r_posto.file, r_posto.riga, 0, "the slowdown whose end mark is covered"}};
+        }
     diagnostica d = diagnostica_in(in.nome_file(), r.dove,
                                    "the station's stopping point in cell " + std::to_string(c) +
                                        " is written over the end mark of " + di_chi);
     d.tipo = "slowdown-end-covered";
+    d.correlate = std::move(correlate);
     registra_avvertimento(s, std::move(d));
 }
 

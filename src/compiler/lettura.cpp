@@ -51,7 +51,8 @@ void memorizza_dati(scenario& s, const sorgenti& src) {
     const std::string nome_treno = cammino_in_testo(src.treno);
     try {
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(src.linea, ec)) {
+        // A text handed in needs no file (the editor's buffer before it is saved).
+        if (!src.testo_linea && !std::filesystem::is_regular_file(src.linea, ec)) {
             diagnostica d;
             d.codice = 101;
             d.file = nome_linea;

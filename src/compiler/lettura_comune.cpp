@@ -43,7 +43,13 @@ void lettura::segna(std::int64_t k) {
 }
 
 esito lettura::scontro(const esito_memo& m, std::int32_t posizione) {
-    return ferma(m.codice, posizione, occupante(s, m.cella));
+    diagnostica d = diagnostica_in(in.nome_file(), r.dove, occupante(s, m.cella));
+    d.codice = m.codice;
+    d.ha_posizione = true;
+    d.posizione = posizione;
+    if (auto altra = riga_occupante(s, m.cella)) d.correlate.push_back(std::move(*altra));
+    registra_errore(s, d);
+    return esito::ferma;
 }
 
 std::string lettura::token() {

@@ -115,6 +115,15 @@ struct piano_tracciato {
 constexpr int max_montagne = 80;
 constexpr std::int64_t avvertimenti_per_tipo_max = 100;
 
+// Another row a diagnostic concerns: the row a collision met, the row whose fields a short row
+// took, the row before one out of order. Column 0 when only the line is known.
+struct riga_correlata {
+    std::string file;
+    int riga = 0;
+    int colonna = 0;
+    std::string testo;  // what that row has to do with the diagnostic
+};
+
 // One recorded error with the place in the source that caused it.
 struct diagnostica {
     std::int32_t codice = 0;
@@ -126,6 +135,7 @@ struct diagnostica {
     std::string dettaglio;  // extra words on the cause (a host failure's reason)
     std::string significato;  // what went wrong, when this case has words of its own beside the code's
     std::string tipo;       // a warning's stable identifier ("unknown-keyword", "off-grid", ...)
+    std::vector<riga_correlata> correlate;
 };
 
 // A slowdown as the train reader placed it: its own start and end cells and the row it came

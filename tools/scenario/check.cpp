@@ -9,6 +9,7 @@
 #include "comandi.h"
 #include "comune.h"
 #include "compiler/compilatore.h"
+#include "compiler/diagnosi.h"
 #include "compiler/errori.h"
 #include "json.h"
 #include "rapporto.h"
@@ -28,14 +29,9 @@ std::string rapporto_in_json(const std::string& nome_linea, const std::string& n
     j.chiave("fatal");
     e.fatale == errore_fatale::nessuno ? j.nullo() : j.testo(codice_fatale(e.fatale));
     j.chiave("cells_built").logico(!e.senza_celle);
-    j.chiave("errors").lista();
-    for (const auto& r : rapporto)
-        if (r.errore) voce_in_json(j, r);
-    j.fine().chiave("warnings").lista();
-    for (const auto& r : rapporto)
-        if (!r.errore) voce_in_json(j, r);
-    j.fine().chiave("errors_found").intero(errori_trovati(s));
-    j.chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
+    diagnostiche_in_json(j, rapporto);
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    j.chiave("errors_found").intero(c.errori).chiave("warnings_found").intero(c.avvertimenti).fine();
     return j.risultato();
 }
 
@@ -44,14 +40,15 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
     std::ostringstream o;
     for (const auto& r : rapporto) o << r.testo << "\n";
     o << avvertimenti_non_mostrati(s);
-    if (e.senza_celle) o << "scenario: no route cells were built (no route length was read)\n";
+    if (e.senza_celle && !senza_celle_spiegato(s)) o << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno)
         o << "fatal error " << codice_fatale(e.fatale) << ": a reserved slot ("
           << (e.fatale == errore_fatale::slot_1250 ? "valore1 of cell 1 or intero1 of entry 85" : "valore2 of cell 1 or orario of entry 85")
           << ") was already taken" << (e.causa_fatale.empty() ? "" : ": " + e.causa_fatale)
           << "; compile would write no file\n";
-    const std::int64_t avvertimenti = avvertimenti_trovati(s);
-    const std::int64_t errori = errori_trovati(s);
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    const std::int64_t avvertimenti = c.avvertimenti;
+    const std::int64_t errori = c.errori;
     o << errori << (errori == 1 ? " error, " : " errors, ") << avvertimenti
       << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "")
       << "\n";
@@ -59,6 +56,20 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
 }
 
 }  // namespace
+
+bool formato_sarif(const argomenti& a) {
+    const std::string f = a.valore("--format", "text");
+    if (f != "text" && f != "sarif") throw argomenti_errati("--format takes text or sarif");
+    return f == "sarif";
+}
+
+std::string sarif_della_compilazione(const scenario& s, const esito_compilazione& e,
+                                     const std::vector<voce_rapporto>& rapporto) {
+    std::vector<riga_correlata> dove;
+    if (e.fatale != errore_fatale::nessuno)
+        if (auto r = riga_occupante(s, 1)) dove.push_back(*r);
+    return rapporto_in_sarif(rapporto, e.fatale == errore_fatale::nessuno ? "" : codice_fatale(e.fatale), dove);
+}
 
 int comando_check(const std::vector<std::string>& args) {
     argomenti a = analizza(args, "check");
@@ -74,7 +85,11 @@ int comando_check(const std::vector<std::string>& args) {
     const std::string nome_linea = cammino_in_testo(src.linea);
     const std::string nome_treno = cammino_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);
-    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
+    const int stato = stato_verifica(stato_compilazione(s, e), s, severo);
+    if (formato_sarif(a)) {
+        std::cout << sarif_della_compilazione(s, e, rapporto);
+        return stato;
+    }
     std::cout << (a.ha("--json") ? rapporto_in_json(nome_linea, nome_treno, stato, s, e, rapporto)
                                  : rapporto_in_testo(s, e, rapporto, severo));
     return stato;

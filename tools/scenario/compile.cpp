@@ -28,10 +28,10 @@ void stampa_json(const scenario& s, const esito_compilazione& e, const std::vect
     e.fatale == errore_fatale::nessuno ? j.nullo() : j.testo(codice_fatale(e.fatale));
     j.chiave("files").lista();
     for (const auto& f : e.file_scritti) j.testo(cammino_in_testo(f));
-    j.fine().chiave("diagnostics").lista();
-    for (const auto& r : rapporto) voce_in_json(j, r);
-    j.fine().chiave("errors_found").intero(errori_trovati(s));
-    j.chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
+    j.fine();
+    diagnostiche_in_json(j, rapporto);
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    j.chiave("errors_found").intero(c.errori).chiave("warnings_found").intero(c.avvertimenti).fine();
     std::cout << j.risultato();
 }
 
@@ -111,11 +111,12 @@ int comando_compile(const std::vector<std::string>& args) {
     std::cerr << avvertimenti_non_mostrati(s);
     if (e.fatale != errore_fatale::nessuno) std::cerr << " Errore n. " << codice_fatale(e.fatale) << "\n";
     if (!e.causa_fatale.empty()) std::cerr << "scenario: a reserved slot is taken: " << e.causa_fatale << "\n";
-    if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
+    if (e.senza_celle) std::cerr << (senza_celle_spiegato(s) ? "scenario: no file was written\n" : "scenario: no route cells were built; no file was written\n");
     else if (!scrivi && e.fatale == errore_fatale::nessuno)
         std::cerr << "scenario: errors recorded; no file was written (--write-on-error writes them)\n";
-    if (!a.ha("--json") && !a.ha("--quiet") && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
-    if (a.ha("--json")) stampa_json(s, e, rapporto);
+    if (!a.ha("--json") && !a.ha("--quiet") && !formato_sarif(a) && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
+    if (formato_sarif(a)) std::cout << sarif_della_compilazione(s, e, rapporto);
+    else if (a.ha("--json")) stampa_json(s, e, rapporto);
     return stato;
 }
 

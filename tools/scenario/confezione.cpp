@@ -39,11 +39,12 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     for (const auto& r : rapporto_ordinato(s, cammino_in_testo(linea), cammino_in_testo(treno), severo))
         std::cerr << r.testo << "\n";
     std::cerr << avvertimenti_non_mostrati(s);
-    if (e.senza_celle) std::cerr << "scenario: no route cells were built (no route length was read)\n";
+    if (e.senza_celle && !senza_celle_spiegato(s)) std::cerr << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno) std::cerr << "scenario: fatal error " << codice_fatale(e.fatale) << "\n";
-    const int stato = stato_severo(stato_compilazione(s, e), s, severo);
+    const int stato = stato_verifica(stato_compilazione(s, e), s, severo);
     if (stato == uscita_ok) return uscita_ok;
-    std::cerr << "scenario: the sources have " << errori_trovati(s) << " error(s) and " << avvertimenti_trovati(s)
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    std::cerr << "scenario: the sources have " << c.errori << " error(s) and " << c.avvertimenti
               << " warning(s); put them right first (see 'scenario check')\n";
     return stato;
 }

@@ -6,6 +6,7 @@
 #include "aiuto.h"
 #include "argomenti.h"
 #include "comandi.h"
+#include "compiler/suggerimenti.h"
 #include "tabella_comandi.h"
 
 namespace valmarena::strumento {
@@ -47,7 +48,13 @@ int esegui(const std::vector<std::string>& tutti) {
     const std::vector<std::string> args(tutti.begin() + 1, tutti.end());
     const comando* c = trova_comando(nome);
     if (c == nullptr) {
-        std::cerr << "scenario: unknown command '" << nome << "'\n" << aiuto_generale();
+        std::vector<std::string> nomi;
+        for (const auto& k : comandi())
+            if (!k.nascosto) nomi.push_back(k.nome);
+        const std::string forse = piu_vicina(nome, nomi);
+        std::cerr << "scenario: unknown command '" << nome << "'"
+                  << (forse.empty() ? std::string() : "; did you mean '" + forse + "'?") << "\n"
+                  << aiuto_generale();
         return 3;
     }
     try {

@@ -13,6 +13,7 @@
 #endif
 
 #include "argomenti.h"
+#include "compiler/suggerimenti.h"
 #include "comandi.h"
 #include "compiler/formato.h"
 #include "sources/codifica.h"
@@ -286,8 +287,12 @@ int comando_explain(const std::vector<std::string>& args) {
         for (const auto* d : righe_riconosciute(f, generale, chiave))
             testo += std::string(f == file_righe::linea ? "Line file" : "Train file") + " row:\n\n" + riga_in_testo(*d);
     if (testo.empty()) {
-        std::cerr << "scenario explain: no row is read from '" << a.posizionali.front()
-                  << "'; 'scenario explain' lists every row\n";
+        std::vector<std::string> grafie;
+        for (const auto& d : descrizione_righe()) grafie.insert(grafie.end(), d.grafie.begin(), d.grafie.end());
+        const std::string forse = piu_vicina(chiave, grafie);
+        std::cerr << "scenario explain: no row is read from '" << a.posizionali.front() << "'"
+                  << (forse.empty() ? std::string() : "; did you mean '" + da_1252_a_utf8(forse) + "'?")
+                  << "; 'scenario explain' lists every row\n";
         return 3;
     }
     mostra(testo);

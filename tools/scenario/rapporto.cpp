@@ -1,30 +1,40 @@
-// The sorted report shared by compile and check.
+// The report shared by compile and check.
 
 #include "rapporto.h"
 
-#include <algorithm>
-
-#include "compiler/errori.h"
-
 namespace valmarena::strumento {
+
+namespace {
+
+std::string luogo(const std::string& file, int riga, int colonna) {
+    if (file.empty()) return {};
+    std::string m = file;
+    if (riga > 0) m += ":" + std::to_string(riga);
+    if (colonna > 0) m += ":" + std::to_string(colonna);
+    return m + ": ";
+}
+
+std::string riga_di_testo(const segnalazione& x, bool severo) {
+    std::string t = luogo(x.file, x.riga, x.colonna);
+    if (x.codice != 0) {
+        t += "error " + std::to_string(x.codice);
+        if (x.ha_posizione) t += " at " + std::to_string(x.posizione) + " m";
+    } else {
+        t += severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
+    }
+    return t + ": " + x.messaggio;
+}
+
+}  // namespace
 
 std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::string& nome_linea,
                                              const std::string& nome_treno, bool severo) {
-    auto rango = [&](const std::string& f) { return f.empty() ? 2 : f == nome_linea ? 0 : f == nome_treno ? 1 : 2; };
     std::vector<voce_rapporto> rapporto;
-    for (const auto& d : s.diagnostiche)
-        rapporto.push_back({rango(d.file), d.riga, d.colonna, true, messaggio_diagnostica(d), &d});
-    for (const auto& d : s.avvertimenti) {
-        std::string m = messaggio_avvertimento(d);
-        if (severo) m.replace(m.find("warning: "), 9, "error: ");
-        rapporto.push_back({rango(d.file), d.riga, d.colonna, false, m, &d, severo});
+    for (auto& x : elenco_diagnostiche(s, nome_linea, nome_treno)) {
+        const bool come_errore = severo && x.livello == gravita::avvertimento;
+        std::string testo = riga_di_testo(x, severo);
+        rapporto.push_back({std::move(x), come_errore, std::move(testo)});
     }
-    std::stable_sort(rapporto.begin(), rapporto.end(), [](const voce_rapporto& x, const voce_rapporto& y) {
-        if (x.rango_file != y.rango_file) return x.rango_file < y.rango_file;
-        if (x.rango_file == 2) return false;  // route-check errors keep the order they were found in
-        if (x.riga != y.riga) return x.riga < y.riga;
-        return x.colonna < y.colonna;
-    });
     return rapporto;
 }
 
@@ -36,29 +46,117 @@ std::string avvertimenti_non_mostrati(const scenario& s) {
                  std::to_string(codice) + "' errors not shown\n";
     for (const auto& [tipo, quanti] : s.avvertimenti_per_tipo)
         if (quanti > avvertimenti_per_tipo_max)
-            t += "... and " + std::to_string(quanti - avvertimenti_per_tipo_max) + " more '" + tipo +
-                 "' warnings not shown\n";
+            t += "... and " + std::to_string(quanti - avvertimenti_per_tipo_max) + " more '" + tipo + "' " +
+                 nome_gravita(gravita_di(tipo)) + "s not shown\n";
     return t;
 }
 
-std::string identificatore(const voce_rapporto& r) {
-    if (r.errore) return "error-" + std::to_string(r.d->codice);
-    return r.d->tipo.empty() ? std::string("warning") : r.d->tipo;
-}
+std::string identificatore(const voce_rapporto& r) { return r.s.id; }
 
-void voce_in_json(json_scrittore& j, const voce_rapporto& r) {
-    const diagnostica& d = *r.d;
-    j.oggetto().chiave("id").testo(identificatore(r)).chiave("severity").testo(r.errore || r.severo ? "error" : "warning");
-    if (r.errore) {
-        j.chiave("code").intero(d.codice).chiave("position");
-        d.ha_posizione ? j.intero(d.posizione) : j.nullo();
+void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& rapporto) {
+    j.chiave("diagnostics").lista();
+    for (const auto& r : rapporto) {
+        const segnalazione& x = r.s;
+        j.oggetto().chiave("id").testo(x.id).chiave("severity").testo(r.severo ? "error" : nome_gravita(x.livello));
+        if (x.codice != 0) {
+            j.chiave("code").intero(x.codice).chiave("position");
+            x.ha_posizione ? j.intero(x.posizione) : j.nullo();
+        }
+        j.chiave("file").testo(x.file).chiave("line").intero(x.riga).chiave("column").intero(x.colonna);
+        j.chiave("message").testo(x.messaggio).chiave("related").lista();
+        for (const auto& c : x.correlate)
+            j.oggetto().chiave("file").testo(c.file).chiave("line").intero(c.riga).chiave("column").intero(c.colonna)
+                .chiave("message").testo(c.testo).fine();
+        j.fine().fine();
     }
-    j.chiave("file").testo(d.file).chiave("line").intero(d.riga).chiave("column").intero(d.colonna);
-    j.chiave("message").testo(r.testo).fine();
+    j.fine();
 }
 
 int stato_severo(int stato, const scenario& s, bool severo) {
     return severo && stato == 0 && avvertimenti_trovati(s) > 0 ? 1 : stato;
+}
+
+int stato_verifica(int stato, const scenario& s, bool severo) {
+    if (stato != 0) return stato;
+    const conteggio_diagnostiche c = conta_diagnostiche(s);
+    return c.errori > 0 || (severo && c.avvertimenti > 0) ? 1 : stato;
+}
+
+}  // namespace valmarena::strumento
+
+namespace valmarena::strumento {
+
+namespace {
+
+// A file name as a URI reference: forward slashes.
+std::string uri(std::string f) {
+    for (char& c : f)
+        if (c == '\\') c = '/';
+    return f;
+}
+
+void luogo_sarif(json_scrittore& j, const std::string& file, int riga, int colonna) {
+    j.chiave("physicalLocation").oggetto().chiave("artifactLocation").oggetto().chiave("uri").testo(uri(file)).fine();
+    if (riga > 0) {
+        j.chiave("region").oggetto().chiave("startLine").intero(riga);
+        if (colonna > 0) j.chiave("startColumn").intero(colonna);
+        j.fine();
+    }
+    j.fine();
+}
+
+std::size_t indice_regola(const std::string& id) {
+    const auto& r = regole();
+    for (std::size_t i = 0; i < r.size(); ++i)
+        if (r[i].id == id) return i;
+    return 0;
+}
+
+void risultato(json_scrittore& j, const std::string& id, const char* livello, const std::string& messaggio,
+               const std::string& file, int riga, int colonna, const std::vector<riga_correlata>& correlate) {
+    j.oggetto().chiave("ruleId").testo(id).chiave("ruleIndex").intero(static_cast<std::int64_t>(indice_regola(id)));
+    j.chiave("level").testo(livello).chiave("message").oggetto().chiave("text").testo(messaggio).fine();
+    j.chiave("locations").lista();
+    if (!file.empty()) {
+        j.oggetto();
+        luogo_sarif(j, file, riga, colonna);
+        j.fine();
+    }
+    j.fine().chiave("relatedLocations").lista();
+    for (std::size_t i = 0; i < correlate.size(); ++i) {
+        j.oggetto().chiave("id").intero(static_cast<std::int64_t>(i + 1));
+        luogo_sarif(j, correlate[i].file, correlate[i].riga, correlate[i].colonna);
+        j.chiave("message").oggetto().chiave("text").testo(correlate[i].testo).fine().fine();
+    }
+    j.fine().fine();
+}
+
+}  // namespace
+
+std::string rapporto_in_sarif(const std::vector<voce_rapporto>& rapporto, const std::string& fatale,
+                              const std::vector<riga_correlata>& dove_fatale) {
+    json_scrittore j;
+    j.oggetto().chiave("$schema").testo("https://json.schemastore.org/sarif-2.1.0.json");
+    j.chiave("version").testo("2.1.0").chiave("runs").lista().oggetto();
+    j.chiave("tool").oggetto().chiave("driver").oggetto().chiave("name").testo("scenario");
+    j.chiave("version").testo(VALMARENA_VERSIONE).chiave("rules").lista();
+    for (const auto& r : regole()) {
+        j.oggetto().chiave("id").testo(r.id);
+        j.chiave("shortDescription").oggetto().chiave("text").testo(r.descrizione).fine();
+        j.chiave("defaultConfiguration").oggetto().chiave("level").testo(nome_gravita(r.livello)).fine().fine();
+    }
+    j.fine().fine().fine();  // rules, driver, tool
+    j.chiave("results").lista();
+    for (const auto& v : rapporto)
+        risultato(j, v.s.id, v.severo ? "error" : nome_gravita(v.s.livello), v.s.messaggio, v.s.file, v.s.riga,
+                  v.s.colonna, v.s.correlate);
+    if (!fatale.empty()) {
+        const riga_correlata dove = dove_fatale.empty() ? riga_correlata{} : dove_fatale.front();
+        risultato(j, "fatal-" + fatale, "error", "a reserved slot was already taken: no file is written", dove.file,
+                  dove.riga, dove.colonna, dove_fatale);
+    }
+    j.fine().fine().fine().fine();  // results, run, runs, log
+    return j.risultato();
 }
 
 }  // namespace valmarena::strumento

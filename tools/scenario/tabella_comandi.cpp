@@ -21,6 +21,7 @@ const opzione in_json{"--json", nullptr, "print the report as one JSON object"};
 const opzione severo{"--strict", nullptr, "count every warning as an error"};
 const opzione codifica{"--encoding", "utf-8|windows-1252", "the source files' encoding: utf-8 converts them to Windows-1252 first"};
 const opzione silenzioso{"--quiet", nullptr, "do not say what was written"};
+const opzione formato{"--format", "text|sarif", "the report as text (the default) or as a SARIF 2.1.0 log on standard output"};
 
 const std::vector<comando> tabella = {
     {"new", "write a small line and train description to start a scenario from",
@@ -48,7 +49,7 @@ const std::vector<comando> tabella = {
       senza_tracciato, {"--json", nullptr, "print the files written and every diagnostic as one JSON object"},
       {"--dry-run", nullptr, "write nothing and report as check does"},
       {"--write-on-error", nullptr, "write the files even when an error is recorded, as the package does"}, severo,
-      codifica, silenzioso},
+      codifica, formato, silenzioso},
      "Compiles a line description and a train description into DIR as ROUTE_linea.dat (track plan),\n"
      "ROUTE_TRAIN.sim (scenario table) and ROUTE_TRAIN.dat (route cells). The input files are never\n"
      "changed or deleted. ROUTE and TRAIN default to the names of the source files (ROUTE_linea.txt,\n"
@@ -58,12 +59,13 @@ const std::vector<comando> tabella = {
      "3 bad arguments or a file that cannot be read or written.\n"
      "Every error and warning goes to standard error as FILE:LINE:COLUMN (with --json also under\n"
      "\"diagnostics\", each with a stable \"id\"); past 100 warnings of one kind the rest are counted.\n"
-     "--strict makes every warning an error (exit status 1); --encoding utf-8 as for check.\n"
+     "--strict makes every warning an error (exit status 1); --encoding utf-8 as for check;\n"
+     "--format sarif prints a SARIF 2.1.0 log on standard output instead of the summary.\n"
      "With --dry-run nothing is written and --out is not needed: the same as 'scenario check'.\n",
      comando_compile},
     {"check", "compile in memory and report every error and warning; writes nothing",
      {"check --line FILE --train FILE [OPTIONS]", "compile --dry-run ... (the same)"},
-     {linea, treno, percorso, nome_treno, senza_tracciato, in_json, severo, codifica},
+     {linea, treno, percorso, nome_treno, senza_tracciato, in_json, severo, codifica, formato},
      "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
      "reading goes on after a row that fails, so one run lists every fault of the files:\n"
      "  FILE:LINE:COLUMN: error CODE at POS m: what is wrong\n"
@@ -73,7 +75,9 @@ const std::vector<comando> tabella = {
      "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
      "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
      "'scenario explain' describes every row of the two files.\n"
-     "With --json the same report is one JSON object on standard output.\n"
+     "With --format sarif the report is a SARIF 2.1.0 log on standard output.\n"
+     "With --json the same report is one JSON object on standard output, its \"diagnostics\" list\n"
+     "as compile --json prints it: id, severity, file, line, column, message and related rows.\n"
      "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
      "a reserved slot already taken), 3 bad arguments or a file that cannot be read.\n",
      comando_check},
