@@ -60,12 +60,12 @@ void memorizza_dati(scenario& s, const sorgenti& src, const std::function<void()
             return;
         }
         std::string testo = src.testo_linea ? *src.testo_linea : carica(src.linea);
-        bool avanti = leggi_linea(s, testo, nome_linea, tracciato_esteso);
+        bool avanti = leggi_linea(s, testo, nome_linea, tracciato_esteso, src.osservatore);
         if (src.cancella) cancella(src.linea);
         if (!avanti) return;
         if (linea_letta) linea_letta();
         testo = src.testo_treno ? *src.testo_treno : carica(src.treno);
-        leggi_treno(s, testo, nome_treno);
+        leggi_treno(s, testo, nome_treno, src.osservatore);
         if (src.cancella) cancella(src.treno);
     } catch (const guasto_in_riga& g) {
         registra_guasto(s, src, g.what(), g.file, g.dove);
