@@ -1,13 +1,16 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-threads test-clang windows test-windows fuzz bench dist clean
+.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz bench dist clean
 
 build:
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
-run: build
+# Only the two programs, so that the scenario's files appear soon after a fresh clone.
+run:
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target valmarena scenario
 	./build/valmarena
 
 test: build
@@ -17,13 +20,6 @@ test-sanitizers:
 	cmake --preset sanitizers
 	cmake --build --preset sanitizers -j $(JOBS)
 	ctest --preset sanitizers -j $(JOBS)
-
-# Every test under ThreadSanitizer: the package writes its documents and its track plan on a
-# second thread, and the compile draws the plan on two.
-test-threads:
-	cmake --preset threads
-	cmake --build --preset threads -j $(JOBS)
-	ctest --preset threads -j $(JOBS)
 
 test-clang:
 	cmake --preset clang
@@ -53,10 +49,10 @@ fuzz:
 	cmake --build --preset fuzz -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/esegui.sh
 
-# Versioned release archives of the Windows and Linux programs with the README and the format
-# reference, in build/dist/ (tools/dist.sh).
+# Versioned release archives of the Windows and Linux programs with the documents, and a Debian
+# package of the native installation, in build/dist/ (tools/dist.sh).
 dist: build windows
 	bash tools/dist.sh build build-windows
 
 clean:
-	rm -rf build build-sanitizers build-threads build-clang build-release build-windows build-fuzz
+	rm -rf build build-sanitizers build-clang build-release build-windows build-fuzz

@@ -7,7 +7,6 @@
 #include <iterator>
 #include <sstream>
 
-#include "platform/lavoratore.h"
 #include "records/guasti.h"
 #include "sources/contenuto.h"
 #include "sources/emettitori.h"
@@ -78,24 +77,23 @@ TEST(Emettitori, NomiEContenutoIdentico) {
     EXPECT_EQ(prova::leggi(c / "Valmarena_RX 914_scheda_treno.txt"), contenuto::scheda_treno());
 }
 
-TEST(Emettitori, DocumentiScrittiAccanto) {
-    // With a second thread lent, the five files are the same; a file that cannot be written stops
-    // the emitters there as it would one after the other: the files before it are in place, it and
-    // the files after it are not, and no temporary file is left.
+TEST(Emettitori, TestiInOrdineFinoAlPrimoFileImpossibile) {
+    // The five files of a scenario's texts; a file that cannot be written stops the emitters
+    // there: the files before it are in place, it and the files after it are not, and no
+    // temporary file is left.
     const testi_scenario t = testi_incorporati();
     const char* nomi[] = {"Valmarena_linea.txt", "Valmarena_RX 914-.txt", "Valmarena_RX 914_note.txt",
                           "Valmarena_RX 914_rallentamenti.txt", "Valmarena_RX 914_scheda_treno.txt"};
     const std::string_view attesi[] = {t.linea, t.treno, t.note, t.rallentamenti, t.scheda};
-    lavoratore aiuto;
     {
         prova::cartella_temporanea c;
-        emetti_testi(c.cammino(), t, &aiuto);
+        emetti_testi(c.cammino(), t);
         for (int i = 0; i < 5; ++i) EXPECT_EQ(prova::leggi(c / nomi[i]), attesi[i]) << nomi[i];
     }
     for (int guasto = 0; guasto < 5; ++guasto) {
         prova::cartella_temporanea c;
         std::filesystem::create_directory(c / nomi[guasto]);
-        EXPECT_THROW(emetti_testi(c.cammino(), t, &aiuto), errore_file) << nomi[guasto];
+        EXPECT_THROW(emetti_testi(c.cammino(), t), errore_file) << nomi[guasto];
         for (int i = 0; i < 5; ++i) {
             if (i < guasto) {
                 EXPECT_EQ(prova::leggi(c / nomi[i]), attesi[i]) << nomi[guasto] << ": " << nomi[i];

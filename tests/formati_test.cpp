@@ -13,7 +13,7 @@ namespace valmarena {
 namespace {
 
 TEST(Formati, IlRiferimentoComeExplain) {
-    const auto doc = std::filesystem::path(__FILE__).parent_path().parent_path() / "docs" / "formats.md";
+    const auto doc = std::filesystem::path(VALMARENA_SORGENTI) / "docs" / "formats.md";
     if (!std::filesystem::exists(doc)) GTEST_SKIP() << "docs/formats.md not found beside the tests";
     auto r = prova::esegui_strumento({"explain"});
     EXPECT_EQ(r.stato, 0);

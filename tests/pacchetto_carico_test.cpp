@@ -38,7 +38,7 @@ TEST(Carico, AndataERitornoDopoIlProgramma) {
     testi_scenario t = testi_brenta();
     for (bool con_note : {true, false}) {
         t.con_note = con_note;
-        const esito_carico e = decodifica_carico(programma + componi_carico(t));
+        const esito_carico e = decodifica_carico(programma + componi_carico(programma, t));
         ASSERT_EQ(e.st, esito_carico::stato::valido) << e.difetto;
         EXPECT_EQ(e.inizio, programma.size());
         EXPECT_EQ(e.testi.id.nome_percorso, "Brenta");
@@ -69,12 +69,15 @@ void metti_u32(std::string& s, std::size_t da, std::uint32_t v) {
 // The checksum made right again after a change, so that the check behind it is the one that speaks.
 void risomma(std::string& p, std::size_t inizio) {
     const std::size_t coda = p.size() - coda_carico;
-    metti_u32(p, coda + 16, crc32(std::string_view(p).substr(inizio, coda - inizio)));
+    (void)inizio;
+    metti_u32(p, coda + 16, crc32(std::string_view(p).substr(0, coda)));
 }
 
-std::string con_testi(testi_scenario t, const std::function<void(testi_scenario&)>& cambia) {
+// The payload of the changed texts, in place of the one that follows the program's first `inizio` bytes.
+void con_testi(std::string& p, std::size_t inizio, const std::function<void(testi_scenario&)>& cambia) {
+    testi_scenario t = testi_brenta();
     cambia(t);
-    return componi_carico(t);
+    p.replace(inizio, std::string::npos, componi_carico(std::string_view(p).substr(0, inizio), t));
 }
 
 std::string molte_righe(std::size_t n) {
@@ -90,7 +93,8 @@ const std::vector<guasto_carico>& guasti() {
         {"fine tagliata", [](std::string& p, std::size_t) { p.resize(p.size() - 5); }, "truncated"},
         {"coda sola", [](std::string& p, std::size_t) { p.resize(p.size() - coda_carico - 3); }, "truncated"},
         {"corpo tagliato", [](std::string& p, std::size_t i) { p.erase(i + 20, 100); }, "truncated"},
-        {"versione futura", [](std::string& p, std::size_t) { metti_u32(p, p.size() - coda_carico, 2); }, "version 2"},
+        {"versione futura", [](std::string& p, std::size_t) { metti_u32(p, p.size() - coda_carico, 3); }, "version 3"},
+        {"byte del programma cambiato", [](std::string& p, std::size_t i) { p[i / 2] ^= 0x01; }, "bad checksum"},
         {"lunghezza oltre il file",
          [](std::string& p, std::size_t) { metti_u32(p, p.size() - coda_carico + 8, 0x7FFFFFFF); }, "truncated"},
         {"segno sconosciuto", [](std::string& p, std::size_t) { metti_u32(p, p.size() - coda_carico + 4, 6); }, "trailer"},
@@ -102,25 +106,22 @@ const std::vector<guasto_carico>& guasti() {
          "index"},
         {"nome con barra",
          [](std::string& p, std::size_t i) {
-             p.replace(i, std::string::npos,
-                       con_testi(testi_brenta(), [](testi_scenario& t) { t.id.nome_treno = "R/21"; }));
+             con_testi(p, i, [](testi_scenario& t) { t.id.nome_treno = "R/21"; });
          },
          "train name cannot serve: the name holds '/'"},
         {"nome vuoto",
          [](std::string& p, std::size_t i) {
-             p.replace(i, std::string::npos, con_testi(testi_brenta(), [](testi_scenario& t) { t.id.nome_percorso = ""; }));
+             con_testi(p, i, [](testi_scenario& t) { t.id.nome_percorso = ""; });
          },
          "route name cannot serve: the name is empty"},
         {"troppe righe",
          [](std::string& p, std::size_t i) {
-             p.replace(i, std::string::npos,
-                       con_testi(testi_brenta(), [](testi_scenario& t) { t.scheda = molte_righe(1001); }));
+             con_testi(p, i, [](testi_scenario& t) { t.scheda = molte_righe(1001); });
          },
          "1001 lines"},
         {"riga di fine",
          [](std::string& p, std::size_t i) {
-             p.replace(i, std::string::npos,
-                       con_testi(testi_brenta(), [](testi_scenario& t) { t.note = prova::righe({"riferimento fine del file"}); }));
+             con_testi(p, i, [](testi_scenario& t) { t.note = prova::righe({"riferimento fine del file"}); });
          },
          "ends the line table"},
     };
@@ -129,7 +130,7 @@ const std::vector<guasto_carico>& guasti() {
 
 TEST(Carico, OgniGuastoRifiutatoConLaSuaCausa) {
     const std::string programma(4096, '\x7F');
-    const std::string intero = programma + componi_carico(testi_brenta());
+    const std::string intero = programma + componi_carico(programma, testi_brenta());
     for (const auto& g : guasti()) {
         std::string p = intero;
         g.guasta(p, programma.size());
@@ -144,7 +145,7 @@ TEST(Carico, LettoDalFileComeIntero) {
     // mark a block at a time): every case must come out as the whole file decoded at once. A
     // head mark cut in two by the end of a block is found too.
     const std::string programma(200000, '\x7F');
-    const std::string intero = programma + componi_carico(testi_brenta());
+    const std::string intero = programma + componi_carico(programma, testi_brenta());
     std::vector<std::pair<std::string, std::string>> casi{{"senza carico", programma}, {"con carico", intero}};
     for (const auto& g : guasti()) {
         std::string p = intero;
@@ -153,7 +154,7 @@ TEST(Carico, LettoDalFileComeIntero) {
     }
     for (std::size_t taglio : {std::size_t{65536} - 3, std::size_t{65536}, std::size_t{131070}})
         casi.emplace_back("testa senza coda a " + std::to_string(taglio),
-                          programma.substr(0, taglio) + componi_carico(testi_brenta()).substr(0, 50));
+                          programma.substr(0, taglio) + componi_carico(programma, testi_brenta()).substr(0, 50));
     prova::cartella_temporanea c;
     for (const auto& [nome, byte] : casi) {
         prova::scrivi(c / "programma", byte);
@@ -170,24 +171,53 @@ TEST(Carico, LettoDalFileComeIntero) {
 
 TEST(Carico, LettoDopoLImmagineDelProgrammaVero) {
     // The real program: its executable header says where its image ends, and only what follows
-    // is looked at for a payload that lost its end. Each case as the whole file decoded at once.
+    // is looked at for a payload that lost its end. Each case as the whole file decoded at once,
+    // but for what only the header tells: a head mark cut short, a program cut short.
     const std::string stub = prova::leggi(VALMARENA_PROGRAMMA);
-    const std::string carico = componi_carico(testi_brenta());
+    const std::string carico = componi_carico(stub, testi_brenta());
     prova::cartella_temporanea c;
-    const std::pair<std::string, esito_carico::stato> casi[] = {
-        {stub, esito_carico::stato::assente},
-        {stub + carico, esito_carico::stato::valido},
-        {stub + carico.substr(0, 100), esito_carico::stato::guasto},
-        {stub + carico.substr(0, 8), esito_carico::stato::guasto},  // the head mark alone
-        {stub + carico.substr(0, 5), esito_carico::stato::assente},  // part of a head mark is no payload
+    struct caso {
+        std::string byte;
+        esito_carico::stato st;
+        bool come_intero;
     };
-    for (const auto& [byte, stato] : casi) {
-        prova::scrivi(c / "programma", byte);
+    const caso casi[] = {
+        {stub, esito_carico::stato::assente, true},
+        {stub + carico, esito_carico::stato::valido, true},
+        {stub + carico.substr(0, 100), esito_carico::stato::guasto, true},
+        {stub + carico.substr(0, 8), esito_carico::stato::guasto, true},  // the head mark alone
+        {stub + carico.substr(0, 5), esito_carico::stato::guasto, false},  // part of a head mark
+        {stub.substr(0, stub.size() - 1), esito_carico::stato::guasto, false},
+        {stub.substr(0, 63), esito_carico::stato::guasto, false},
+    };
+    for (const auto& k : casi) {
+        const auto dove = std::to_string(k.byte.size()) + " of " + std::to_string(stub.size());
+        prova::scrivi(c / "programma", k.byte);
         const esito_carico letto = carico_del_programma(c / "programma");
-        EXPECT_EQ(letto.st, stato) << byte.size() - stub.size();
-        EXPECT_EQ(letto.difetto, decodifica_carico(byte).difetto) << byte.size() - stub.size();
-        EXPECT_EQ(letto.inizio, decodifica_carico(byte).inizio) << byte.size() - stub.size();
+        EXPECT_EQ(letto.st, k.st) << dove;
+        EXPECT_EQ(letto.danneggiato, k.st == esito_carico::stato::guasto) << dove;
+        if (!k.come_intero) continue;
+        EXPECT_EQ(letto.difetto, decodifica_carico(k.byte).difetto) << dove;
+        EXPECT_EQ(letto.inizio, decodifica_carico(k.byte).inizio) << dove;
     }
+}
+
+TEST(Carico, LaVersionePrecedenteSiLeggeAncora) {
+    // A payload of the first format: its checksum covers head, body and index only, so that
+    // the program before it is not summed.
+    const std::string programma(3000, 'p');
+    std::string p = programma + componi_carico(programma, testi_brenta());
+    const std::size_t coda = p.size() - coda_carico;
+    metti_u32(p, programma.size() + 8, versione_carico_solo_scenario);
+    metti_u32(p, coda, versione_carico_solo_scenario);
+    metti_u32(p, coda + 16, crc32(std::string_view(p).substr(programma.size(), coda - programma.size())));
+    const esito_carico e = decodifica_carico(p);
+    ASSERT_EQ(e.st, esito_carico::stato::valido) << e.difetto;
+    EXPECT_EQ(e.testi.linea, prova::linea_brenta);
+    p[10] ^= 1;  // the program is not covered in that format
+    EXPECT_EQ(decodifica_carico(p).st, esito_carico::stato::valido);
+    p[programma.size() + 20] ^= 1;
+    EXPECT_NE(decodifica_carico(p).difetto.find("bad checksum"), std::string::npos);
 }
 
 #ifndef _WIN32
@@ -218,7 +248,7 @@ std::map<std::string, std::string> file_in(const fs::path& cartella) {
 TEST(PacchettoGuasto, NessunFileEStato3) {
     prova::cartella_temporanea c;
     const std::string stub = prova::leggi(programma);
-    const std::string intero = stub + componi_carico(testi_brenta());
+    const std::string intero = stub + componi_carico(stub, testi_brenta());
     for (const auto& g : guasti()) {
         std::string p = intero;
         g.guasta(p, stub.size());
@@ -230,6 +260,62 @@ TEST(PacchettoGuasto, NessunFileEStato3) {
         EXPECT_EQ(e.stato, 3) << g.nome << ": " << e.errori;
         EXPECT_NE(e.errori.find(g.detto), std::string::npos) << g.nome << ": " << e.errori;
         EXPECT_EQ(file_in(dir).size(), 1u) << g.nome;
+    }
+}
+
+// Where the parts of an ELF program that the host loads end: past them lie sections (debugging
+// information, symbols) and the section table that the program reads only to check its length.
+std::size_t fine_parti_caricate(const std::string& elf) {
+    const std::uint64_t phoff = leggi_le(elf, 0x20, 8), phsize = leggi_le(elf, 0x36, 2), phnum = leggi_le(elf, 0x38, 2);
+    std::uint64_t fine = 0;
+    for (std::uint64_t i = 0; i < phnum; ++i) {
+        const std::size_t h = static_cast<std::size_t>(phoff + i * phsize);
+        if (leggi_le(elf, h, 4) == 1) fine = std::max(fine, leggi_le(elf, h + 0x08, 8) + leggi_le(elf, h + 0x20, 8));
+    }
+    return static_cast<std::size_t>(fine);
+}
+
+TEST(PacchettoGuasto, TagliatoOCambiatoNonScriveNulla) {
+    // A package cut short in its program or in its scenario, or with a byte of its program
+    // changed: it says the file is damaged, writes nothing and ends with status 3. A cut inside
+    // the parts the host loads may stop the program before it runs at all: nothing is written then either.
+    prova::cartella_temporanea c;
+    const std::string stub = prova::leggi(programma);
+    const std::string intero = stub + componi_carico(stub, testi_brenta());
+    const std::size_t caricate = fine_parti_caricate(stub), carico = intero.size() - stub.size();
+    ASSERT_LT(caricate, stub.size());
+    struct caso {
+        std::string nome;
+        std::string byte;
+        bool parla;  // the program runs and must say so itself
+    };
+    std::vector<caso> casi;
+    for (std::size_t k = 0; k < 16; ++k) {
+        const std::size_t taglio = caricate + k * (stub.size() - caricate) / 16;
+        casi.push_back({"program cut at " + std::to_string(taglio), intero.substr(0, taglio), true});
+    }
+    for (std::size_t taglio : {std::size_t{100}, caricate / 3, 2 * caricate / 3, caricate - 1})
+        casi.push_back({"program cut at " + std::to_string(taglio), intero.substr(0, taglio), false});
+    for (std::size_t dentro : {std::size_t{1}, std::size_t{4}, std::size_t{8}, std::size_t{13}, carico / 7, carico / 3,
+                               carico / 2, carico - coda_carico - 1, carico - coda_carico + 9, carico - 1})
+        casi.push_back({"scenario cut at " + std::to_string(dentro), intero.substr(0, stub.size() + dentro), true});
+    for (std::size_t dove : {std::size_t{0x28}, caricate + 1, (caricate + stub.size()) / 2, stub.size() - 100, stub.size() - 1}) {
+        std::string b = intero;
+        b[dove] = static_cast<char>(b[dove] ^ 0x10);
+        casi.push_back({"program byte changed at " + std::to_string(dove), b, true});
+    }
+    for (const auto& k : casi) {
+        const fs::path dir = c / "corsa";
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        prova::scrivi(dir / "pacchetto", k.byte);
+        fs::permissions(dir / "pacchetto", fs::perms::owner_all);
+        const esito_esecuzione e = esegui_in(dir, "pacchetto");
+        EXPECT_EQ(file_in(dir).size(), 1u) << k.nome;
+        if (!k.parla && e.stato != 3) continue;
+        EXPECT_EQ(e.stato, 3) << k.nome << ": " << e.errori;
+        EXPECT_NE(e.errori.find("This program file is damaged"), std::string::npos) << k.nome << ": " << e.errori;
+        EXPECT_NE(e.errori.find("No file was written."), std::string::npos) << k.nome << ": " << e.errori;
     }
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path radice = fs::path(__FILE__).parent_path().parent_path();
+const fs::path radice = VALMARENA_SORGENTI;
 
 struct bersaglio {
     const char* nome;

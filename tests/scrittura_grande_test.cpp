@@ -1,26 +1,20 @@
-// Long outputs and the memory behind them: pieces written straight to the file or through the
-// writer's block keep their order, the track plan and the cells written a piece at a time are the
-// same bytes as laid out whole, the large arrays of the records keep their values as they grow and
-// shrink, and the track plan stops at the cursor limit where it always did.
+// Long outputs: pieces written straight to the file or through the writer's block keep their
+// order, the track plan and the cells written a piece at a time are the same bytes as laid out
+// whole, the whole plan of the longest route is drawn, and the track plan stops at the cursor
+// limit where it always did.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 #include "compiler/binari.h"
 #include "compiler/compilatore.h"
 #include "compiler/linea_elementi.h"
-#include "compiler/stesura.h"
 #include "compiler/tracciato.h"
 #include "platform/file_ospite.h"
-#include "platform/lavoratore.h"
-#include "platform/memoria_grande.h"
 #include "records/guasti.h"
 #include "records/scenario.h"
 #include "supporto.h"
@@ -155,39 +149,10 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
         ASSERT_EQ(letto.size(), atteso.size()) << p->punti;
         EXPECT_TRUE(letto == atteso) << p->punti;
     }
-    // The same plans written on a thread of their own with this one drawing ahead, and in
-    // blocks carried from piece to piece: the same bytes.
-    for (const piano_tracciato* p : {&aperto, &chiuso, &corto}) {
-        prova::cartella_temporanea c;
-        stesura_tracciato stesura(*p, true, c / "linea.dat");
-        stesura.conferma();
-        EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(*p))) << p->punti;
-    }
-    // On a thread lent for it, and with the lent thread busy elsewhere (this thread then does it all).
-    lavoratore aiuto;
-    for (bool occupato : {false, true}) {
-        prova::cartella_temporanea c;
-        std::atomic<bool> libera{false};
-        if (occupato) {
-            ASSERT_TRUE(aiuto.affida([&libera] {
-                while (!libera) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }));
-        }
-        {
-            stesura_tracciato stesura(aperto, true, c / "linea.dat", &aiuto);
-            stesura.conferma();
-        }
-        libera = true;
-        aiuto.aspetta();
-        EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(aperto))) << occupato;
-    }
-    // Not put in place, or not writable: no file and no temporary file are left, and nothing waits
-    // for ever on a writer that has stopped.
+    // Not writable: no file and no temporary file are left.
     prova::cartella_temporanea c;
-    { stesura_tracciato lasciata(aperto, true, c / "lasciata.dat"); }
     std::filesystem::create_directory(c / "cartella.dat");
-    stesura_tracciato impedita(aperto, true, c / "cartella.dat");
-    EXPECT_THROW(impedita.conferma(), errore_file);
+    EXPECT_THROW(scrivi_tracciato(c / "cartella.dat", aperto), errore_file);
     std::vector<std::filesystem::path> rimasti{std::filesystem::directory_iterator(c.cammino()), {}};
     ASSERT_EQ(rimasti.size(), 1u);
     EXPECT_EQ(rimasti[0].filename(), "cartella.dat");
@@ -200,69 +165,10 @@ TEST(ScritturaAPezzi, PianoDisegnatoAPezziUgualeAlTracciatoIntero) {
     EXPECT_EQ(etichetta_punto(t, 3 * P, 0), etichetta::vuoto);
 }
 
-TEST(Lavoratore, UnLavoroAllaVoltaSuUnAltroThread) {
-    // The job runs on the worker's own thread; while it is in hand no other is taken; `aspetta`
-    // returns once it is done; the worker ends only after the job it holds.
-    std::atomic<bool> libera{false}, fatto{false};
-    std::thread::id dove;
-    {
-        lavoratore l;
-        ASSERT_TRUE(l.affida([&] {
-            dove = std::this_thread::get_id();
-            while (!libera) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }));
-        EXPECT_FALSE(l.affida([] {}));
-        libera = true;
-        l.aspetta();
-        EXPECT_NE(dove, std::this_thread::get_id());
-        ASSERT_TRUE(l.affida([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            fatto = true;
-        }));
-    }
-    EXPECT_TRUE(fatto);
-    lavoratore inattivo;
-    inattivo.aspetta();  // nothing in hand: returns at once
-}
-
-TEST(ScritturaAPezzi, PianoPubblicatoAPassiUgualeAlTracciatoIntero) {
-    // A plan handed over as a reader extends it, with pauses in which the writing thread draws
-    // all it may: only the metres before each cursor, a last stretch that grows after it was handed
-    // over included. Finished as the line file leaves it, it is the plan drawn whole; one that ends
-    // short of that does not take the length announced.
-    constexpr std::int64_t P = metri_per_pezzo;
-    piano_tracciato letto;
-    letto.punti = 4 * P + 5;
-    apri_tracciato(letto);
-    prova::cartella_temporanea c;
-    stesura_tracciato stesura(letto, false, c / "linea.dat");
-    const struct {
-        tratto t;
-        bool allunga;  // the same curvature as the last stretch: the reader lengthens it
-    } passi[] = {{{P - 2, 0.0}, false}, {{P + 10, 0.001}, false}, {{2 * P + 5, 0.001}, true},
-                 {{3 * P, -0.002}, false}, {{4 * P + 2, 0.0}, false}};  // to two metres before the end
-    for (const auto& p : passi) {
-        if (p.allunga)
-            letto.tratti.back().fine = p.t.fine;
-        else
-            letto.tratti.push_back(p.t);
-        stesura.pubblica(letto, p.t.fine + 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_TRUE(stesura.completa(letto));
-    stesura.conferma();
-    EXPECT_TRUE(prova::leggi(c / "linea.dat") == tracciato_atteso(disegna_tracciato(letto)));
-
-    piano_tracciato corto = letto;
-    corto.tratti.resize(2);
-    stesura_tracciato fermata(corto, false, c / "corto.dat");
-    EXPECT_FALSE(fermata.completa(corto));
-}
-
-TEST(ScritturaAPezzi, PianoIniziatoDuranteLaLetturaUgualeAlPianoScrittoAllaFine) {
-    // The compile starts the plan's file while the line file is still read: whatever the reading
-    // leaves (finished, or stopped by an error after some curves, or with the curves after other
-    // rows), the three files are those of the plan written at the end, and no temporary file is left.
+TEST(ScritturaAPezzi, FileDellaCompilazioneComeLiLasciaLaLettura) {
+    // Whatever the reading leaves (finished, or stopped by an error after some curves, or with the
+    // curves after other rows), the compile writes the plan, the table and the cells the records
+    // hold, and no temporary file is left.
     const std::string curve = "curvad3,  1000,  30000\r\ncurvas2,  40000,  500\r\ncurvas2,  40500,  500\r\n";
     const struct {
         const char* nome;
@@ -275,27 +181,23 @@ TEST(ScritturaAPezzi, PianoIniziatoDuranteLaLetturaUgualeAlPianoScrittoAllaFine)
         {"curve dopo le pendenze", prova::linea_minima("pendenza,  2000,  5\r\n" + curve, 90000), 0},
     };
     for (const auto& c : casi) {
-        prova::cartella_temporanea a, b;
-        for (const auto* d : {&a, &b}) {
-            prova::scrivi(*d / "l.txt", c.linea);
-            prova::scrivi(*d / "t.txt", prova::treno_minimo(""));
-        }
-        scenario sa, sb;
-        sa.nome_percorso = sb.nome_percorso = "Valmarena";
-        sa.nome_treno = sb.nome_treno = "RX 914";
-        memorizza_percorso(sa, tracciato_si_no::con, {a / "l.txt", a / "t.txt", false}, a.cammino());
-        esito_compilazione eb = compila_in_memoria(sb, tracciato_si_no::con, {b / "l.txt", b / "t.txt", false});
-        scrivi_compilati(sb, eb, b.cammino());
-        EXPECT_EQ(sa.codice_errore, c.codice) << c.nome;
-        EXPECT_EQ(sb.codice_errore, c.codice) << c.nome;
+        prova::cartella_temporanea a;
+        prova::scrivi(a / "l.txt", c.linea);
+        prova::scrivi(a / "t.txt", prova::treno_minimo(""));
+        scenario s;
+        s.nome_percorso = "Valmarena";
+        s.nome_treno = "RX 914";
+        memorizza_percorso(s, tracciato_si_no::con, {a / "l.txt", a / "t.txt", false}, a.cammino());
+        EXPECT_EQ(s.codice_errore, c.codice) << c.nome;
         std::vector<std::string> nomi;
         for (const auto& e : std::filesystem::directory_iterator(a.cammino())) nomi.push_back(e.path().filename().string());
         std::sort(nomi.begin(), nomi.end());
         EXPECT_EQ(nomi, (std::vector<std::string>{"Valmarena_RX 914.dat", "Valmarena_RX 914.sim", "Valmarena_linea.dat",
                                                    "l.txt", "t.txt"}))
             << c.nome;
-        for (const char* f : {"Valmarena_linea.dat", "Valmarena_RX 914.sim", "Valmarena_RX 914.dat"})
-            EXPECT_TRUE(prova::leggi(a / f) == prova::leggi(b / f)) << c.nome << ": " << f;
+        EXPECT_TRUE(prova::leggi(a / "Valmarena_linea.dat") == tracciato_atteso(disegna_tracciato(s.tracciato))) << c.nome;
+        EXPECT_TRUE(prova::leggi(a / "Valmarena_RX 914.sim") == dettaglio::byte_tabella(s)) << c.nome;
+        EXPECT_TRUE(prova::leggi(a / "Valmarena_RX 914.dat") == dettaglio::byte_celle(s)) << c.nome;
     }
 }
 
@@ -325,25 +227,7 @@ TEST(ScritturaAPezzi, CelleDelPercorsoMassimoUgualiAllaCodificaIntera) {
     EXPECT_EQ(static_cast<unsigned char>(cella_17920[14]), (i / 7) & 0xFF);
 }
 
-TEST(MemoriaGrande, ValoriConservatiCrescendoECalando) {
-    // From the heap to a large mapping as it grows past 256 KiB, and back when it shrinks.
-    std::vector<double, memoria_grande<double>> v;
-    for (int i = 0; i < 200000; ++i) v.push_back(i * 0.5);
-    std::vector<double, memoria_grande<double>> copia = v;
-    v.resize(1000);
-    v.shrink_to_fit();
-    for (int i = 0; i < 1000; ++i) ASSERT_EQ(v[static_cast<std::size_t>(i)], i * 0.5);
-    v.resize(300000, -1.0);
-    EXPECT_EQ(v[999], 499.5);
-    EXPECT_EQ(v[1000], -1.0);
-    EXPECT_EQ(v.back(), -1.0);
-    ASSERT_EQ(copia.size(), 200000u);
-    for (int i = 0; i < 200000; i += 997) ASSERT_EQ(copia[static_cast<std::size_t>(i)], i * 0.5);
-    EXPECT_EQ(copia.back(), 199999 * 0.5);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(copia.data()) % alignof(double), 0u);
-}
-
-TEST(MemoriaGrande, TracciatoDelPercorsoMassimo) {
+TEST(Tracciato, InteroDelPercorsoMassimo) {
     scenario s;
     s.genera_tracciato = tracciato_si_no::con;
     alloca_percorso(s, 1000000);

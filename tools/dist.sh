@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Release archives: the Windows programs and the Linux ones with the README and the format
-# reference, versioned, under <native build>/dist/; then the Linux archive is unpacked in a
-# scratch folder and its programs run from there, as a user would, without building anything.
+# Release archives: the Windows programs and the Linux ones with the README and the documents,
+# versioned, under <native build>/dist/, and the Debian package of the native build's
+# installation (CPack's DEB generator); then the Linux archive is unpacked in a scratch folder and
+# its programs run from there, as a user would, without building anything. tools/prova_deb.sh
+# installs the Debian package and runs it.
 # Usage: tools/dist.sh NATIVE_BUILD WINDOWS_BUILD   (make dist passes build and build-windows)
 # The version is $VERSIONE when set, else the project's version that the programs' --version
 # prints, followed by the commit when the tree is a git checkout (1.0.0-197f526).
@@ -15,9 +17,11 @@ versione=${VERSIONE:-$progetto${commit:+-$commit}}
 uscita=$nativa/dist
 rm -rf "$uscita" && mkdir -p "$uscita"
 
-# The README with the picture it shows, and the format reference for authors.
+# The README with the documents it points to and the picture they show.
 documenti=(README.md docs/plot.png)
-[ -f docs/formats.md ] && documenti+=(docs/formats.md) || echo "dist: docs/formats.md is missing; the archives go without it" >&2
+for d in docs/authoring.md docs/cli.md docs/formats.md docs/windows.md docs/architecture.md; do
+  [ -f "$d" ] && documenti+=("$d") || echo "dist: $d is missing; the archives go without it" >&2
+done
 
 # One folder per archive: programs stripped of their debugging symbols, then the documents.
 prepara() {
@@ -52,4 +56,8 @@ tar xzf "$uscita/$nome_lin.tar.gz" -C "$prova"
 "$prova/$nome_lin/valmarena" 2> /dev/null
 n=$(find "$prova/$nome_lin" -maxdepth 1 -name 'Valmarena_*' | wc -l)
 [ "$n" -eq 6 ] || { echo "dist: the unpacked package wrote $n files, not 6" >&2; exit 1; }
+
+# The Debian package: the native build installed under /usr by CPack.
+(cd "$nativa" && cpack -G DEB -B "$PWD/dist" > /dev/null)
+rm -rf "$uscita/_CPack_Packages"
 ls -l "$uscita"

@@ -108,21 +108,15 @@ namespace {
 // for `massimo` bytes each, and returns the byte after them. `lunghezza`, when known (not 0), is
 // the file's whole length, announced before the writes.
 template <typename Metti>
-void scrivi_a_pezzi(file_uscita& f, std::size_t n, std::size_t passo, std::size_t massimo, std::uint64_t lunghezza,
-                    Metti metti) {
+void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_t passo, std::size_t massimo,
+                    std::uint64_t lunghezza, Metti metti) {
+    file_uscita f(file);
     f.prenota(lunghezza);
     std::unique_ptr<char[]> blocco(new char[std::min(n, passo) * massimo]);
     for (std::size_t da = 0; da < n; da += passo) {
         char* fine = metti(blocco.get(), da, std::min(da + passo, n));
         f.scrivi(blocco.get(), static_cast<std::size_t>(fine - blocco.get()));
     }
-}
-
-template <typename Metti>
-void scrivi_a_pezzi(const std::filesystem::path& file, std::size_t n, std::size_t passo, std::size_t massimo,
-                    std::uint64_t lunghezza, Metti metti) {
-    file_uscita f(file);
-    scrivi_a_pezzi(f, n, passo, massimo, lunghezza, metti);
     f.conferma();
 }
 
@@ -142,20 +136,13 @@ void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& 
 
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s) { scrivi_file(file, dettaglio::byte_tabella(s)); }
 
-void scrivi_tabella(file_uscita& f, const scenario& s) { f.scrivi_subito(dettaglio::byte_tabella(s)); }
-
-void scrivi_celle(file_uscita& f, const scenario& s) {
-    // 4480 cells take 65 KiB.
-    scrivi_a_pezzi(f, s.celle.size(), 4480, byte_per_cella, s.celle.size() * byte_per_cella, [&s](char* out, std::size_t da, std::size_t a) {
-        for (std::size_t i = da; i < a; ++i) out = metti_cella(out, s.celle[i]);
-        return out;
-    });
-}
-
 void scrivi_celle(const std::filesystem::path& file, const scenario& s) {
-    file_uscita f(file);
-    scrivi_celle(f, s);
-    f.conferma();
+    // 4480 cells take 65 KiB.
+    scrivi_a_pezzi(file, s.celle.size(), 4480, byte_per_cella, s.celle.size() * byte_per_cella,
+                   [&s](char* out, std::size_t da, std::size_t a) {
+                       for (std::size_t i = da; i < a; ++i) out = metti_cella(out, s.celle[i]);
+                       return out;
+                   });
 }
 
 // Decoding, field by field in the writers' order, little-endian.
@@ -274,41 +261,87 @@ std::vector<cella> decodifica_celle(std::string_view byte) {
     return celle;
 }
 
+lettore_tracciato::lettore_tracciato(std::string_view byte) : byte_(byte), lunghezza_(byte.size()) {}
+
+lettore_tracciato::lettore_tracciato(std::FILE* f, std::uint64_t lunghezza) : f_(f), lunghezza_(lunghezza) {}
+
+void lettore_tracciato::vai(std::uint64_t pos, std::size_t indice) {
+    pos_ = pos;
+    indice_ = indice;
+}
+
+void lettore_tracciato::richiedi(std::size_t n, const char* parte) {
+    auto manca = [&](std::uint64_t restanti) {
+        return formato_errato("value " + std::to_string(indice_) + ": " + parte + " needs " + std::to_string(n) +
+                                  " bytes at byte " + std::to_string(pos_) + " but the file ends after " +
+                                  std::to_string(restanti),
+                              static_cast<std::size_t>(pos_));
+    };
+    const std::uint64_t restanti = lunghezza_ - std::min(pos_, lunghezza_);
+    if (restanti < n) throw manca(restanti);
+    if (f_ && (pos_ < inizio_blocco_ || pos_ + n > inizio_blocco_ + byte_.size())) {
+        // A fresh block from here: the file is read forward, a block at a time.
+        constexpr std::size_t dimensione_blocco = std::size_t{64} << 10;
+        blocco_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(restanti, dimensione_blocco)));
+        std::size_t letti = 0;
+        if (vai_a(f_, pos_)) letti = std::fread(blocco_.data(), 1, blocco_.size(), f_);
+        blocco_.resize(letti);
+        byte_ = blocco_;
+        inizio_blocco_ = pos_;
+    }
+    // A file that got shorter since its length was taken.
+    if (byte_.size() - (pos_ - inizio_blocco_) < n) throw manca(byte_.size() - (pos_ - inizio_blocco_));
+}
+
+template <typename T>
+T lettore_tracciato::numero(const char* parte) {
+    richiedi(sizeof(T), parte);
+    const auto da = static_cast<std::size_t>(pos_ - inizio_blocco_);
+    using U = std::make_unsigned_t<T>;
+    U u = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        u = static_cast<U>(u | static_cast<U>(static_cast<U>(static_cast<unsigned char>(byte_[da + i])) << (8 * i)));
+    pos_ += sizeof(T);
+    return static_cast<T>(u);
+}
+
+valore_tracciato lettore_tracciato::prossimo() {
+    const std::uint64_t dove = pos_;
+    const auto tag = numero<std::uint16_t>("its tag");
+    valore_tracciato v;
+    switch (tag) {
+    case static_cast<std::uint16_t>(etichetta::vuoto): break;
+    case static_cast<std::uint16_t>(etichetta::intero):
+        v.e = etichetta::intero;
+        v.v = numero<std::int16_t>("its integer");
+        break;
+    case static_cast<std::uint16_t>(etichetta::reale): {
+        const auto bit = numero<std::uint64_t>("its real");
+        v.e = etichetta::reale;
+        std::memcpy(&v.v, &bit, sizeof v.v);
+        break;
+    }
+    default:
+        throw formato_errato("value " + std::to_string(indice_) + " at byte " + std::to_string(dove) + " has tag " +
+                                 std::to_string(tag) + ", not 0 (empty), 2 (integer) or 5 (real)",
+                             static_cast<std::size_t>(dove));
+    }
+    ++indice_;
+    return v;
+}
+
 struct tracciato decodifica_tracciato(std::string_view byte) {
     non_vuoto(byte);
-    lettore_byte in(byte);
+    lettore_tracciato in(byte);
     decltype(tracciato::etichette) etichette;
     decltype(tracciato::valori) valori;
     // A real takes 10 bytes, so this many values at least; reserving avoids regrowing.
     etichette.reserve(byte.size() / 10 + 1);
     valori.reserve(byte.size() / 10 + 1);
     while (!in.finito()) {
-        const std::size_t dove = in.pos();
-        const std::size_t i = etichette.size();
-        auto e = [i](const char* parte) { return [i, parte] { return "value " + std::to_string(i) + ": " + parte; }; };
-        auto tag = in.numero<std::uint16_t>(e("its tag"));
-        switch (tag) {
-        case static_cast<std::uint16_t>(etichetta::vuoto):
-            etichette.push_back(etichetta::vuoto);
-            valori.push_back(0.0);
-            break;
-        case static_cast<std::uint16_t>(etichetta::intero):
-            etichette.push_back(etichetta::intero);
-            valori.push_back(in.numero<std::int16_t>(e("its integer")));
-            break;
-        case static_cast<std::uint16_t>(etichetta::reale): {
-            auto bit = in.numero<std::uint64_t>(e("its real"));
-            double d = 0.0;
-            std::memcpy(&d, &bit, sizeof d);
-            etichette.push_back(etichetta::reale);
-            valori.push_back(d);
-            break;
-        }
-        default:
-            throw formato_errato("value " + std::to_string(i) + " at byte " + std::to_string(dove) + " has tag " + std::to_string(tag) +
-                                     ", not 0 (empty), 2 (integer) or 5 (real)",
-                                 dove);
-        }
+        const valore_tracciato v = in.prossimo();
+        etichette.push_back(v.e);
+        valori.push_back(v.v);
     }
     if (etichette.size() % 2 != 0)
         throw formato_errato("the file holds " + std::to_string(etichette.size()) +

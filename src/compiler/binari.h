@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "../platform/file_ospite.h"
 #include "../records/scenario.h"
 
 namespace valmarena {
@@ -21,9 +20,6 @@ void scrivi_tracciato(const std::filesystem::path& file, const struct tracciato&
 void scrivi_tracciato(const std::filesystem::path& file, const piano_tracciato& p);
 void scrivi_tabella(const std::filesystem::path& file, const scenario& s);
 void scrivi_celle(const std::filesystem::path& file, const scenario& s);
-// The same bytes into a file opened already, which the caller puts in place (`conferma`).
-void scrivi_tabella(file_uscita& f, const scenario& s);
-void scrivi_celle(file_uscita& f, const scenario& s);
 
 // The writers' bytes held in memory, for the tests and the fuzz targets to compare with.
 namespace dettaglio {
@@ -54,5 +50,44 @@ std::vector<cella> decodifica_celle(std::string_view byte);
 // The track-plan file: tagged values (tag 0 empty, 2 integer, 5 real), the x half then the y
 // half, so an even number of values, at least two.
 struct tracciato decodifica_tracciato(std::string_view byte);
+
+// One tagged value of a track-plan file.
+struct valore_tracciato {
+    etichetta e = etichetta::vuoto;
+    double v = 0.0;
+};
+
+// The values of a track-plan file one at a time, from its bytes in memory or from an open file
+// a block at a time, so that a file of any length is read in little memory. The decoding of
+// `decodifica_tracciato`, which is built on it, with the same complaints.
+class lettore_tracciato {
+public:
+    explicit lettore_tracciato(std::string_view byte);
+    // The file `f`, `lunghezza` bytes long, from its start. More than one reader may share it.
+    lettore_tracciato(std::FILE* f, std::uint64_t lunghezza);
+
+    bool finito() const { return pos_ >= lunghezza_; }
+    std::uint64_t pos() const { return pos_; }      // the byte where the next value starts
+    std::size_t indice() const { return indice_; }  // the number of the next value
+
+    // The next value; throws `formato_errato` when it does not fit the layout.
+    valore_tracciato prossimo();
+
+    // Moves to byte `pos`, where value `indice` starts (as `pos` and `indice` told before).
+    void vai(std::uint64_t pos, std::size_t indice);
+
+private:
+    template <typename T>
+    T numero(const char* parte);
+    void richiedi(std::size_t n, const char* parte);
+
+    std::FILE* f_ = nullptr;
+    std::string blocco_;       // for a file: the bytes read from `inizio_blocco_` on
+    std::string_view byte_;    // the bytes at hand: the whole file in memory, or `blocco_`
+    std::uint64_t inizio_blocco_ = 0;
+    std::uint64_t lunghezza_ = 0;
+    std::uint64_t pos_ = 0;
+    std::size_t indice_ = 0;
+};
 
 }  // namespace valmarena

@@ -16,8 +16,6 @@
 
 namespace valmarena {
 
-class lavoratore;
-
 // Exit statuses of a run, shared by the package and the authoring tool.
 enum stato_uscita : int {
     uscita_ok = 0,
@@ -40,24 +38,23 @@ esito_compilazione compila_in_memoria(scenario& s, tracciato_si_no j, const sorg
 // 2 after a fatal error, 1 when an error was recorded or no cell was built, else 0.
 stato_uscita stato_compilazione(const scenario& s, const esito_compilazione& e);
 
-// Writes the three files of what `compila_in_memoria` left in the records into `cartella`, adding
-// each to `esito.file_scritti`; nothing after a fatal error or without cells. Failures throw `errore_file`.
+// Writes the three files of what `compila_in_memoria` left in the records into `cartella`, one
+// after the other (the track plan, the table, the cells), each put in place before the next is
+// begun, adding each to `esito.file_scritti`; nothing after a fatal error or without cells.
+// Failures throw `errore_file`: the files after the failing one are not touched.
 void scrivi_compilati(const scenario& s, esito_compilazione& esito, const std::filesystem::path& cartella);
 
 // Whether the files of a compile are written, decided once the sources are read and checked.
 using da_scrivere = std::function<bool(const scenario&, const esito_compilazione&)>;
 
-// The compiler's whole run into `cartella`, writing the files only when `scrivere` agrees: the
-// same as `compila_in_memoria` and then `scrivi_compilati`, with the track plan drawn and written
-// into its temporary file while the sources are read, and removed when the files are not written.
-// The plan is written on `aiuto` when a thread is lent, else on one started for it.
+// The compiler's whole run into `cartella`: `compila_in_memoria`, then `scrivi_compilati` only
+// when `scrivere` agrees. Nothing is created in the folder before that.
 esito_compilazione compila_e_scrivi(scenario& s, tracciato_si_no j, const sorgenti& src,
-                                    const std::filesystem::path& cartella, const da_scrivere& scrivere,
-                                    lavoratore* aiuto = nullptr);
+                                    const std::filesystem::path& cartella, const da_scrivere& scrivere);
 
 // The compiler's whole run: reset, read, check, claim the slots, write the files into `cartella`.
 // Without the track plan none is built or written. File-system failures throw `errore_file`.
 esito_compilazione memorizza_percorso(scenario& s, tracciato_si_no j, const sorgenti& src,
-                                      const std::filesystem::path& cartella, lavoratore* aiuto = nullptr);
+                                      const std::filesystem::path& cartella);
 
 }  // namespace valmarena

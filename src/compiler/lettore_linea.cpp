@@ -20,13 +20,8 @@ struct lettura_linea : lettura {
     std::int64_t indice_pendenza = 0;
     std::int32_t pendenza_precedente = 0;
     std::int64_t cursore = 2;
-    std::function<void(std::int64_t)> esteso;  // told of the cursor each time the plan grows
 
     using lettura::lettura;
-
-    void annuncia() {
-        if (esteso) esteso(cursore);
-    }
 
     // Route guard on a row's position: code 15 and the end of the line file when it fails.
     bool guardia(std::int32_t p) { return dentro(p, 100); }
@@ -156,7 +151,6 @@ esito lettura_linea::curva(const std::string& t) {
         !estendi_tracciato(s.tracciato, cursore, fine_curva, kappa, limite_cursore)) {
         return ferma(103, std::nullopt, "track plan past 1000000 m");
     }
-    annuncia();
     return esito::avanti;
 }
 
@@ -210,21 +204,17 @@ void lettura_linea::chiusura() {
         cella_a(s, indice_pendenza).pendenza = bassi_8(std::int64_t{pendenza_precedente} + 100);
         ++indice_pendenza;
     } while (indice_pendenza < std::int64_t{s.ultima_cella} - 2);
-    if (s.genera_tracciato == tracciato_si_no::con) {
+    if (s.genera_tracciato == tracciato_si_no::con)
         // The straight run to the end knows no cursor limit: only curve rows are held to 1000000 m.
         estendi_tracciato(s.tracciato, cursore, std::int64_t{s.fine_tracciato} - 2, 0.0, INT64_MAX);
-        annuncia();
-    }
 }
 
 bool leggi(lettura_linea& l);
 
 }  // namespace
 
-bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file,
-                 const std::function<void(std::int64_t)>& esteso, osservatore_righe* osservatore) {
+bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file, osservatore_righe* osservatore) {
     lettura_linea l(s, testo, nome_file, file_righe::linea);
-    l.esteso = esteso;
     l.osservatore = osservatore;
     try {
         return leggi(l) || s.continua_dopo_errori;
@@ -259,10 +249,7 @@ bool leggi(lettura_linea& l) {
     progressive_ordina(s);
     s.n_montagne = 0;
     s.prossimo_cartello = prima_voce_cartelli;
-    if (s.genera_tracciato == tracciato_si_no::con) {
-        apri_tracciato(s.tracciato);
-        l.annuncia();
-    }
+    if (s.genera_tracciato == tracciato_si_no::con) apri_tracciato(s.tracciato);
     // The rest of the file: every row recognised by its keyword alone.
     if (l.scorri_righe([&l](const std::string& t) { return l.riga_elemento(t); }) == esito::ferma) return false;
     l.chiusura();

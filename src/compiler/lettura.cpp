@@ -44,8 +44,7 @@ void registra_guasto(scenario& s, const sorgenti& src, const std::string& cosa, 
 
 }  // namespace
 
-void memorizza_dati(scenario& s, const sorgenti& src, const std::function<void()>& linea_letta,
-                    const std::function<void(std::int64_t)>& tracciato_esteso) {
+void memorizza_dati(scenario& s, const sorgenti& src) {
     s.tabella[voce_percorso].nome = s.nome_percorso;
     s.tabella[voce_treno].nome = s.nome_treno;
     const std::string nome_linea = cammino_in_testo(src.linea);
@@ -60,10 +59,9 @@ void memorizza_dati(scenario& s, const sorgenti& src, const std::function<void()
             return;
         }
         std::string testo = src.testo_linea ? *src.testo_linea : carica(src.linea);
-        bool avanti = leggi_linea(s, testo, nome_linea, tracciato_esteso, src.osservatore);
+        bool avanti = leggi_linea(s, testo, nome_linea, src.osservatore);
         if (src.cancella) cancella(src.linea);
         if (!avanti) return;
-        if (linea_letta) linea_letta();
         testo = src.testo_treno ? *src.testo_treno : carica(src.treno);
         leggi_treno(s, testo, nome_treno, src.osservatore);
         if (src.cancella) cancella(src.treno);

@@ -2,9 +2,7 @@
 // train half, under one failure handler.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,10 +25,6 @@ struct sorgenti {
 };
 
 // Reads both source files into the records (line half, then train half), with the failure handler.
-// `linea_letta`, when given, is called once the line file has been read whole and the reading
-// goes on to the train file: the track plan is complete from then on. `tracciato_esteso`, when
-// given, is called as the track plan grows during the line file (as `leggi_linea` says).
-void memorizza_dati(scenario& s, const sorgenti& src, const std::function<void()>& linea_letta = {},
-                    const std::function<void(std::int64_t)>& tracciato_esteso = {});
+void memorizza_dati(scenario& s, const sorgenti& src);
 
 }  // namespace valmarena

@@ -1,10 +1,15 @@
 // The track plan: the reader's stretches, each step the previous one turned by the curvature,
-// and the whole plan drawn from them.
+// the pen that draws their points as on disk, and the whole plan drawn from them.
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "../records/guasti.h"
+#include "binari.h"
 #include "tracciato.h"
 
 namespace valmarena {
@@ -95,30 +100,6 @@ void penna_tracciato::percorri(std::size_t a, Origine origine, Tratto tratto, Vu
     for (; metro_ < a; ++metro_) vuoto(metro_);
 }
 
-void penna_tracciato::avanza(std::size_t a, etichetta* e, double* x, double* y) {
-    const std::size_t da = metro_;
-    percorri(
-        a,
-        [&](std::size_t m) {
-            e[m - da] = p_.origine ? etichetta::intero : etichetta::vuoto;
-            x[m - da] = 0.0;
-            y[m - da] = p_.origine ? static_cast<double>(m) : 0.0;
-        },
-        [&](std::size_t n, double kappa) {
-            const std::size_t i = metro_ - da;
-            stato_ = disegna(stato_, kappa, n, [e, x, y, i](std::size_t j, double nx, double ny) {
-                e[i + j] = etichetta::reale;
-                x[i + j] = nx;
-                y[i + j] = ny;
-            });
-        },
-        [&](std::size_t m) {
-            e[m - da] = etichetta::vuoto;
-            x[m - da] = 0.0;
-            y[m - da] = 0.0;
-        });
-}
-
 penna_tracciato::estremi penna_tracciato::metti(std::size_t a, char* x, char* y) {
     percorri(
         a,
@@ -159,10 +140,27 @@ struct tracciato disegna_tracciato(const piano_tracciato& p) {
     t.punti = p.punti;
     t.etichette.assign(2 * p.punti, etichetta::vuoto);
     t.valori.assign(2 * p.punti, 0.0);
-    etichetta* e = t.etichette.data();
-    double* v = t.valori.data();
-    penna_tracciato(p).avanza(p.punti, e, v, v + p.punti);
-    std::copy(e, e + p.punti, e + p.punti);
+    const std::size_t per_meta = std::min(p.punti, metri_per_pezzo) * massimo_per_punto;
+    std::string byte(2 * per_meta, '\0');
+    penna_tracciato penna(p);
+    for (std::size_t da = 0; da < p.punti;) {
+        const std::size_t a = std::min(da + metri_per_pezzo, p.punti);
+        char* const x = byte.data();
+        const auto fine = penna.metti(a, x, x + per_meta);
+        // The piece's y values moved up to its x values: the bytes of a plan of the piece's metres.
+        const auto n_x = static_cast<std::size_t>(fine.x - x), n_y = static_cast<std::size_t>(fine.y - (x + per_meta));
+        std::memmove(x + n_x, x + per_meta, n_y);
+        const struct tracciato pezzo = decodifica_tracciato(std::string_view(x, n_x + n_y));
+        if (pezzo.punti != a - da) throw std::logic_error("a piece of the track plan read back with other metres");
+        for (std::size_t asse = 0; asse < 2; ++asse) {
+            const std::size_t dal = asse * pezzo.punti, al = asse * p.punti + da;
+            std::copy_n(pezzo.etichette.begin() + static_cast<std::ptrdiff_t>(dal), a - da,
+                        t.etichette.begin() + static_cast<std::ptrdiff_t>(al));
+            std::copy_n(pezzo.valori.begin() + static_cast<std::ptrdiff_t>(dal), a - da,
+                        t.valori.begin() + static_cast<std::ptrdiff_t>(al));
+        }
+        da = a;
+    }
     return t;
 }
 

@@ -23,13 +23,10 @@ class penna_tracciato {
 public:
     explicit penna_tracciato(const piano_tracciato& p);
 
-    // Draws the metres from where the pen stands up to `a` (excluded) into e[i], x[i], y[i] for i from 0:
+    // Draws the metres from where the pen stands up to `a` (excluded) as on disk, their x values
+    // at `x` and their y values at `y`, each with room for `massimo_per_punto` bytes a metre:
     // metres 0 and 1 are the plan's origin, then each stretch's points, then empty metres (tag
-    // empty, values 0).
-    void avanza(std::size_t a, etichetta* e, double* x, double* y);
-
-    // The same metres laid out as on disk, their x values at `x` and their y values at `y`,
-    // each with room for `massimo_per_punto` bytes a metre. Returns the bytes after them.
+    // empty). Returns the bytes after them.
     struct estremi {
         char* x;
         char* y;
@@ -59,7 +56,8 @@ private:
     passi stato_;
 };
 
-// Every point of the plan in memory at once: for the tools and the tests, not for writing.
+// Every point of the plan in memory at once, drawn by the pen a piece at a time as the writer
+// draws it and read back from its bytes: for the tools and the tests, not for writing.
 struct tracciato disegna_tracciato(const piano_tracciato& p);
 
 }  // namespace valmarena

@@ -16,10 +16,8 @@ struct Form1 {
 // Names the scenario, shows the window, writes the text files, compiles them into the folder,
 // tells the user of any error and returns the exit status. Only the host layer ends the process.
 int esegui_scenario(Form1& form, const std::filesystem::path& cartella);
-// The same run over another scenario's texts and names, with a second thread lent for the
-// documents and the track plan when `aiuto` is given.
-int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi,
-                    lavoratore* aiuto = nullptr);
+// The same run over another scenario's texts and names.
+int esegui_scenario(Form1& form, const std::filesystem::path& cartella, const testi_scenario& testi);
 
 // The load handler: runs the scenario in the program's folder, then ends the process. A damaged
 // payload appended to the program is reported and ends the run with status 3, writing nothing.

@@ -7,5 +7,6 @@
 int main(int argc, char** argv) {
     if (valmarena::risponde_a_opzioni(argc, argv)) return 0;
     valmarena::ignora_limite_file();
+    valmarena::rimuovi_temporanei_ai_segnali();
     valmarena::Form_Load(argv[0]);
 }

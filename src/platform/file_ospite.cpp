@@ -3,6 +3,7 @@
 
 #include "file_ospite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <random>
 #include <system_error>
 
@@ -22,10 +22,145 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
 namespace valmarena {
+
+// ---- the temporary files a signal removes ----
+//
+// The names of the temporary files open at this moment, in a fixed table set up before any
+// signal can come: the handler reads it and removes the files, which is all it may safely do.
+// A place is taken by writing the name, then marking it in use; the handler reads only places
+// in use. Around the creation of a file and its renaming the signals are held back (on Windows the
+// console's handler, which runs on a thread of the system's, is held back by a lock), so that a
+// file always has its place by the time the handler can run, and loses it only once renamed.
+namespace {
+
+constexpr std::size_t posti_temporanei = 16;
+constexpr std::size_t lunghezza_posto = 4096;  // characters of a name, its end included
+
+struct posto_temporaneo {
+    volatile std::sig_atomic_t in_uso = 0;
+    std::filesystem::path::value_type nome[lunghezza_posto] = {};
+};
+
+posto_temporaneo posti[posti_temporanei];
+
+// Removes every temporary file in the table; from the handler, with nothing but the host's call.
+void rimuovi_registrati() noexcept {
+    for (auto& p : posti) {
+        if (p.in_uso != 1) continue;
+#ifdef _WIN32
+        DeleteFileW(p.nome);
+#else
+        ::unlink(p.nome);
+#endif
+    }
+}
+
+// A place for `nome`, or -1 when the table is full or the name too long: that file is then not
+// removed by a signal, only by the next run's look for leftovers.
+int registra(const std::filesystem::path& nome) noexcept {
+    const auto& testo = nome.native();
+    if (testo.size() >= lunghezza_posto) return -1;
+    for (std::size_t i = 0; i < posti_temporanei; ++i) {
+        if (posti[i].in_uso != 0) continue;
+        std::copy(testo.begin(), testo.end(), posti[i].nome);
+        posti[i].nome[testo.size()] = 0;
+        posti[i].in_uso = 1;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void libera(int& posto) noexcept {
+    if (posto >= 0) posti[static_cast<std::size_t>(posto)].in_uso = 0;
+    posto = -1;
+}
+
+#ifdef _WIN32
+// The console's handler runs on a thread of its own: it takes this lock and keeps it, so that no
+// file is created or renamed between its clean-up and the end of the process.
+CRITICAL_SECTION* chiave_segnali() {
+    struct chiave {
+        CRITICAL_SECTION c;
+        chiave() { InitializeCriticalSection(&c); }
+    };
+    static chiave k;
+    return &k.c;
+}
+
+BOOL WINAPI alla_console(DWORD evento) {
+    if (evento != CTRL_C_EVENT && evento != CTRL_BREAK_EVENT && evento != CTRL_CLOSE_EVENT) return FALSE;
+    EnterCriticalSection(chiave_segnali());
+    rimuovi_registrati();
+    return FALSE;  // the system's own handler then ends the process as it always does
+}
+
+// Holds back the console's handler while a temporary file is created or renamed.
+class segnali_trattenuti {
+public:
+    segnali_trattenuti() { EnterCriticalSection(chiave_segnali()); }
+    ~segnali_trattenuti() { LeaveCriticalSection(chiave_segnali()); }
+    segnali_trattenuti(const segnali_trattenuti&) = delete;
+    segnali_trattenuti& operator=(const segnali_trattenuti&) = delete;
+};
+#else
+constexpr int segnali_di_fine[] = {SIGTERM, SIGINT, SIGHUP};
+
+extern "C" void al_segnale(int segnale) {
+    rimuovi_registrati();
+    // Then the signal's own action, which ends the process with the status it always gives.
+    struct sigaction predefinita {};
+    predefinita.sa_handler = SIG_DFL;
+    sigemptyset(&predefinita.sa_mask);
+    ::sigaction(segnale, &predefinita, nullptr);
+    sigset_t questo;
+    sigemptyset(&questo);
+    sigaddset(&questo, segnale);
+    ::sigprocmask(SIG_UNBLOCK, &questo, nullptr);
+    ::raise(segnale);
+}
+
+// Holds back the signals of the end while a temporary file is created or renamed.
+class segnali_trattenuti {
+public:
+    segnali_trattenuti() {
+        sigset_t s;
+        sigemptyset(&s);
+        for (int n : segnali_di_fine) sigaddset(&s, n);
+        ::sigprocmask(SIG_BLOCK, &s, &prima_);
+    }
+    ~segnali_trattenuti() {
+        ::sigprocmask(SIG_SETMASK, &prima_, nullptr);
+    }
+    segnali_trattenuti(const segnali_trattenuti&) = delete;
+    segnali_trattenuti& operator=(const segnali_trattenuti&) = delete;
+
+private:
+    sigset_t prima_;
+};
+#endif
+
+}  // namespace
+
+void rimuovi_temporanei_ai_segnali() {
+#ifdef _WIN32
+    (void)chiave_segnali();
+    SetConsoleCtrlHandler(alla_console, TRUE);
+#else
+    for (int n : segnali_di_fine) {
+        struct sigaction nuova {}, vecchia {};
+        nuova.sa_handler = al_segnale;
+        sigemptyset(&nuova.sa_mask);
+        for (int m : segnali_di_fine) sigaddset(&nuova.sa_mask, m);
+        if (::sigaction(n, nullptr, &vecchia) == 0 && vecchia.sa_handler == SIG_IGN) continue;
+        ::sigaction(n, &nuova, nullptr);
+    }
+#endif
+}
 
 void ignora_limite_file() {
 #ifdef SIGXFSZ
@@ -56,7 +191,8 @@ std::FILE* apri_file(const std::filesystem::path& p, const char* modo, std::stri
 std::FILE* crea_file_nuovo(const std::filesystem::path& p, std::string& causa, bool& occupato) {
     occupato = false;
     // CREATE_NEW fails on any entry of that name; a reparse point there is not followed.
-    HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // Shared for deletion only, so that the console's handler can remove it while it is open.
+    HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD codice = GetLastError();
@@ -157,11 +293,7 @@ constexpr std::size_t dimensione_blocco = 64u << 10;
 // already stands beside the destination, which only a deliberate flood of names could repeat.
 constexpr int tentativi_temporaneo = 64;
 
-// Names are drawn from one generator for the whole process, under a lock: files are written from
-// more than one thread.
 std::uint32_t suffisso_casuale() {
-    static std::mutex chiave;
-    const std::lock_guard<std::mutex> l(chiave);
     static std::mt19937 generatore = [] {
         std::random_device dispositivo;
         const auto tempo = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -183,7 +315,42 @@ std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione)
     return t;
 }
 
+bool temporaneo_di(const std::filesystem::path& nome, const std::filesystem::path& destinazione) {
+    using car = std::filesystem::path::value_type;
+    const auto n = nome.filename().native();
+    const auto d = destinazione.filename().native();
+    const std::size_t coda = 14;  // ".XXXXXXXX.~tmp"
+    if (n.size() != d.size() + coda || n.compare(0, d.size(), d) != 0) return false;
+    const car* resto = n.c_str() + d.size();
+    if (resto[0] != car('.')) return false;
+    for (std::size_t i = 1; i <= 8; ++i) {
+        const car c = resto[i];
+        if (!((c >= car('0') && c <= car('9')) || (c >= car('a') && c <= car('f')))) return false;
+    }
+    const car fine[] = {car('.'), car('~'), car('t'), car('m'), car('p')};
+    return std::equal(std::begin(fine), std::end(fine), resto + 9);
+}
+
 }  // namespace dettaglio
+
+void rimuovi_temporanei_rimasti(const std::vector<std::filesystem::path>& destinazioni) {
+    std::vector<std::filesystem::path> cartelle;
+    for (const auto& d : destinazioni)
+        if (std::find(cartelle.begin(), cartelle.end(), d.parent_path()) == cartelle.end()) cartelle.push_back(d.parent_path());
+    for (const auto& c : cartelle) {
+        std::error_code ec;
+        for (std::filesystem::directory_iterator i(c.empty() ? std::filesystem::path(".") : c, ec), fine; !ec && i != fine;
+             i.increment(ec)) {
+            const auto& nome = i->path();
+            const bool nostro = std::any_of(destinazioni.begin(), destinazioni.end(), [&](const auto& d) {
+                return d.parent_path() == c && dettaglio::temporaneo_di(nome, d);
+            });
+            // Only a plain file: a folder or a link of that name is someone else's.
+            std::error_code e2;
+            if (nostro && i->symlink_status(e2).type() == std::filesystem::file_type::regular) std::filesystem::remove(nome, e2);
+        }
+    }
+}
 
 file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std::move(destinazione)) {
     std::error_code ec;
@@ -195,7 +362,9 @@ file_uscita::file_uscita(std::filesystem::path destinazione) : destinazione_(std
     for (int i = 0; i < tentativi_temporaneo && !f_; ++i) {
         temporaneo_ = dettaglio::nome_temporaneo(destinazione_);
         bool occupato = false;
+        const segnali_trattenuti trattenuti;
         f_ = crea_file_nuovo(temporaneo_, causa, occupato);
+        if (f_) posto_ = registra(temporaneo_);
         if (!f_ && !occupato) throw errore_file(cammino_in_testo(destinazione_), "cannot create the file: " + causa);
     }
     if (!f_) throw errore_file(cammino_in_testo(destinazione_), "no free temporary name beside it: " + causa);
@@ -212,6 +381,7 @@ void file_uscita::abbandona() noexcept {
         f_ = nullptr;
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
+        libera(posto_);
     }
 }
 
@@ -294,14 +464,18 @@ void file_uscita::conferma() {
         if (causa.empty()) causa = causa_errno();
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
+        libera(posto_);
         throw errore_file(cammino_in_testo(destinazione_), "write failed: " + causa);
     }
     std::string causa_rinomina;
-    if (!sostituisci_file(temporaneo_, destinazione_, causa_rinomina)) {
+    const segnali_trattenuti trattenuti;
+    const bool rinominato = sostituisci_file(temporaneo_, destinazione_, causa_rinomina);
+    if (!rinominato) {
         std::error_code ec;
         std::filesystem::remove(temporaneo_, ec);
-        throw errore_file(cammino_in_testo(destinazione_), "cannot replace the file: " + causa_rinomina);
     }
+    libera(posto_);
+    if (!rinominato) throw errore_file(cammino_in_testo(destinazione_), "cannot replace the file: " + causa_rinomina);
 }
 
 void scrivi_file(const std::filesystem::path& destinazione, std::string_view contenuto) {

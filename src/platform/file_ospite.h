@@ -38,6 +38,17 @@ std::string cammino_in_testo(const std::filesystem::path& p);
 // process, so that the temporary file is removed and the cause reported. Nothing where no such limit exists.
 void ignora_limite_file();
 
+// From now on SIGTERM, SIGINT and SIGHUP (on Windows the console's Ctrl-C, Ctrl-Break and close)
+// remove the temporary files this run has open before the process ends as the signal would
+// have ended it. A signal that was ignored when the process started stays ignored.
+void rimuovi_temporanei_ai_segnali();
+
+// Removes the temporary files a killed run left beside the files `destinazioni`: regular files
+// named like one of them followed by a dot, eight hexadecimal digits and ".~tmp". Nothing else is
+// touched. Run it while holding the folder (see cartella_esclusiva.h), so no living run's files
+// are among them.
+void rimuovi_temporanei_rimasti(const std::vector<std::filesystem::path>& destinazioni);
+
 // An output file written whole: a fresh temporary file beside the destination, renamed over it
 // on `conferma`, so a failure never leaves a half-written or missing file.
 class file_uscita {
@@ -77,6 +88,7 @@ private:
     std::filesystem::path destinazione_;
     std::filesystem::path temporaneo_;
     std::FILE* f_ = nullptr;
+    int posto_ = -1;  // where the temporary file's name is kept for the signals' clean-up; -1 none
     std::vector<char> blocco_;
     std::uint64_t posizione_ = 0;  // where the next byte written lands
 };
@@ -88,6 +100,9 @@ namespace dettaglio {
 // A temporary name beside `destinazione`, different on every call: its name, a dot, eight
 // hexadecimal digits, then ".~tmp". Used by `file_uscita`; open for the tests of its names.
 std::filesystem::path nome_temporaneo(const std::filesystem::path& destinazione);
+// Whether `nome` is the name of a temporary file of `destinazione` (its name, a dot, eight
+// lower-case hexadecimal digits, ".~tmp"), as `nome_temporaneo` makes them.
+bool temporaneo_di(const std::filesystem::path& nome, const std::filesystem::path& destinazione);
 }  // namespace dettaglio
 
 }  // namespace valmarena

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "../platform/memoria_grande.h"
 
 namespace valmarena {
 
@@ -92,8 +91,8 @@ enum class etichetta : std::uint8_t { vuoto = 0, intero = 2, reale = 5 };
 // file holds, and what `disegna_tracciato` draws from a plan.
 struct tracciato {
     std::size_t punti = 0;  // fine_tracciato + 1, or 0 when not built
-    std::vector<etichetta, memoria_grande<etichetta>> etichette;
-    std::vector<double, memoria_grande<double>> valori;
+    std::vector<etichetta> etichette;
+    std::vector<double> valori;
 };
 
 // One stretch of the track plan: the metres after the previous stretch up to `fine`, each step

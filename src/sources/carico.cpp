@@ -35,6 +35,13 @@ esito_carico guasto(std::string difetto, std::size_t inizio = 0) {
     return e;
 }
 
+// A payload whose bytes were cut or changed, as opposed to one that holds what cannot be used.
+esito_carico danno(std::string difetto, std::size_t inizio = 0) {
+    esito_carico e = guasto(std::move(difetto), inizio);
+    e.danneggiato = true;
+    return e;
+}
+
 // The texts of the body in payload order, as pointers into the scenario's texts.
 std::array<std::string*, voci_carico> voci(testi_scenario& t) {
     return {&t.id.nome_percorso, &t.id.nome_treno, &t.linea, &t.treno, &t.note, &t.rallentamenti, &t.scheda};
@@ -55,7 +62,7 @@ std::size_t ultima_occorrenza(std::string_view file, std::string_view segno) {
 esito_carico senza_coda(std::string_view file) {
     const std::size_t h = ultima_occorrenza(file, segno_inizio_carico());
     if (h == std::string_view::npos) return {};
-    return guasto("the scenario it carries is truncated (its end is missing)", h);
+    return danno("the scenario it carries is truncated (its end is missing)", h);
 }
 
 // Splits the checked body into the texts and checks each of them.
@@ -66,11 +73,11 @@ esito_carico leggi_corpo(std::string_view corpo, std::string_view indice, std::u
     std::size_t pos = 0;
     for (std::size_t i = 0; i < voci_carico; ++i) {
         const std::uint32_t n = u32(indice, 4 * i);
-        if (n > corpo.size() - pos) return guasto("its index does not match its body", inizio);
+        if (n > corpo.size() - pos) return danno("its index does not match its body", inizio);
         dove[i]->assign(corpo.substr(pos, n));
         pos += n;
     }
-    if (pos != corpo.size()) return guasto("its index does not match its body", inizio);
+    if (pos != corpo.size()) return danno("its index does not match its body", inizio);
     for (std::size_t i = 0; i < 2; ++i)
         if (auto d = difetto_nome(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " cannot serve: " + *d, inizio);
     for (std::size_t i = 2; i < voci_carico; ++i)
@@ -115,19 +122,19 @@ constexpr std::array<std::uint32_t, 256> crc32_byte = tavola_crc32();
 
 }  // namespace
 
-std::uint32_t crc32(std::string_view dati) {
-    std::uint32_t c = 0xFFFFFFFFu;
+std::uint32_t crc32(std::string_view dati, std::uint32_t precedente) {
+    std::uint32_t c = ~precedente;
     for (unsigned char b : dati) c = (c >> 8) ^ crc32_byte[(c ^ b) & 0xFFu];
     return ~c;
 }
 
-std::string componi_carico(const testi_scenario& testi) {
+std::string componi_carico(std::string_view stub, const testi_scenario& testi) {
     testi_scenario t = testi;
     std::string p = segno_inizio_carico();
     metti_u32(p, versione_carico);
     for (const std::string* v : voci(t)) p += *v;
     for (const std::string* v : voci(t)) metti_u32(p, static_cast<std::uint32_t>(v->size()));
-    const std::uint32_t somma = crc32(p);
+    const std::uint32_t somma = crc32(p, crc32(stub));
     const std::uint64_t lunghezza = p.size();
     metti_u32(p, versione_carico);
     metti_u32(p, t.con_note ? carico_con_note : 0u);
@@ -144,7 +151,7 @@ std::optional<std::uint64_t> lunghezza_da_coda(std::string_view ultimi) {
     return leggi_le(ultimi, ultimi.size() - coda_carico + 8, 8);
 }
 
-esito_carico decodifica_carico(std::string_view file) {
+esito_carico decodifica_carico(std::string_view file, std::uint32_t crc_prima) {
     const std::optional<std::uint64_t> dichiarata = lunghezza_da_coda(file);
     if (!dichiarata) return senza_coda(file);
     const std::size_t coda = file.size() - coda_carico;
@@ -152,18 +159,20 @@ esito_carico decodifica_carico(std::string_view file) {
     const std::uint32_t segni = u32(file, coda + 4);
     const std::uint64_t lunghezza = *dichiarata;
     const std::uint32_t somma = u32(file, coda + 16);
-    if (versione != versione_carico)
-        return guasto("it carries a scenario in format version " + std::to_string(versione) + ", this program reads version " +
-                      std::to_string(versione_carico));
-    if (lunghezza > coda) return guasto("the scenario it carries is truncated (it needs " + std::to_string(lunghezza) +
-                                        " bytes before its trailer, the file holds " + std::to_string(coda) + ")");
+    if (versione != versione_carico && versione != versione_carico_solo_scenario)
+        return guasto("it carries a scenario in format version " + std::to_string(versione) + ", this program reads versions " +
+                      std::to_string(versione_carico_solo_scenario) + " and " + std::to_string(versione_carico));
+    if (lunghezza > coda) return danno("the scenario it carries is truncated (it needs " + std::to_string(lunghezza) +
+                                       " bytes before its trailer, the file holds " + std::to_string(coda) + ")");
     const std::size_t inizio = coda - static_cast<std::size_t>(lunghezza);
     if (lunghezza < testa_carico + 4 * voci_carico || (segni & ~carico_con_note) != 0 || u32(file, coda + 20) != 0)
-        return guasto("the trailer of the scenario it carries is damaged", inizio);
+        return danno("the trailer of the scenario it carries is damaged", inizio);
     const std::string_view dati = file.substr(inizio, static_cast<std::size_t>(lunghezza));
-    if (dati.substr(0, 8) != segno_inizio_carico() || u32(dati, 8) != versione_carico)
-        return guasto("the scenario it carries is truncated or damaged (no head where its trailer puts it)", inizio);
-    if (crc32(dati) != somma) return guasto("the scenario it carries is damaged (bad checksum)", inizio);
+    if (dati.substr(0, 8) != segno_inizio_carico() || u32(dati, 8) != versione)
+        return danno("the scenario it carries is truncated or damaged (no head where its trailer puts it)", inizio);
+    // Version 2 sums the program too: every byte before the trailer.
+    const std::uint32_t calcolata = versione == versione_carico ? crc32(file.substr(0, coda), crc_prima) : crc32(dati);
+    if (calcolata != somma) return danno("the program file or the scenario it carries is damaged (bad checksum)", inizio);
     const std::size_t fine_corpo = dati.size() - 4 * voci_carico;
     return leggi_corpo(dati.substr(testa_carico, fine_corpo - testa_carico), dati.substr(fine_corpo), segni, inizio);
 }

@@ -2,17 +2,11 @@
 
 #include "emettitori.h"
 
-#include <array>
-#include <atomic>
-#include <exception>
-#include <optional>
 #include <stdexcept>
-#include <utility>
 
 #include "contenuto.h"
 #include "nomi.h"
 #include "../platform/file_ospite.h"
-#include "../platform/lavoratore.h"
 
 namespace valmarena {
 
@@ -54,52 +48,6 @@ std::string testo_emesso(std::string_view contenuto) {
     return righe_emesse(righe);
 }
 
-// A document written into its temporary file, to be put in place after the files before it.
-struct documento {
-    std::filesystem::path file;
-    std::string_view contenuto;
-    std::optional<file_uscita> uscita;
-    std::exception_ptr guasto;
-
-    void scrivi() noexcept {
-        try {
-            uscita.emplace(file);
-            uscita->scrivi_subito(testo_emesso(contenuto));
-        } catch (...) {
-            uscita.reset();
-            guasto = std::current_exception();
-        }
-    }
-};
-
-// The documents, taken one at a time by whichever thread comes first.
-class documenti {
-public:
-    void aggiungi(std::filesystem::path file, std::string_view contenuto) {
-        auto& d = d_.at(n_++);
-        d.file = std::move(file);
-        d.contenuto = contenuto;
-    }
-    // Writes the documents nobody has taken yet.
-    void prendi() noexcept {
-        for (std::size_t i; (i = prossimo_++) < n_;) d_[i].scrivi();
-    }
-    // Leaves the documents nobody has taken yet unwritten.
-    void lascia() noexcept { prossimo_ = n_; }
-    // Puts the written documents in place in order, up to the first that failed, which throws.
-    void conferma() {
-        for (std::size_t i = 0; i < n_; ++i) {
-            if (d_[i].guasto) std::rethrow_exception(d_[i].guasto);
-            d_[i].uscita->conferma();
-        }
-    }
-
-private:
-    std::array<documento, 3> d_;
-    std::size_t n_ = 0;
-    std::atomic<std::size_t> prossimo_{0};
-};
-
 }  // namespace
 
 void emetti_righe(const std::filesystem::path& file, const tabella_righe& righe) {
@@ -125,26 +73,14 @@ testi_scenario testi_incorporati() {
     return t;
 }
 
-void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& t, lavoratore* aiuto) {
+void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& t) {
     const identita& id = t.id;
-    documenti doc;
-    if (t.con_note) doc.aggiungi(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "note")), t.note);
-    doc.aggiungi(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "rallentamenti")),
+    emetti_testo(in_cartella(cartella, nome_linea_txt(id.nome_percorso)), t.linea);
+    emetti_testo(in_cartella(cartella, nome_treno_txt(id.nome_percorso, id.nome_treno)), t.treno);
+    if (t.con_note) emetti_testo(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "note")), t.note);
+    emetti_testo(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "rallentamenti")),
                  t.rallentamenti);
-    doc.aggiungi(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "scheda_treno")), t.scheda);
-    const bool affidati = aiuto && aiuto->affida([&doc] { doc.prendi(); });
-    try {
-        emetti_testo(in_cartella(cartella, nome_linea_txt(id.nome_percorso)), t.linea);
-        emetti_testo(in_cartella(cartella, nome_treno_txt(id.nome_percorso, id.nome_treno)), t.treno);
-    } catch (...) {
-        // The documents come after these files: none is put in place.
-        doc.lascia();
-        if (affidati) aiuto->aspetta();
-        throw;
-    }
-    doc.prendi();
-    if (affidati) aiuto->aspetta();
-    doc.conferma();
+    emetti_testo(in_cartella(cartella, nome_documento(id.nome_percorso, id.nome_treno, "scheda_treno")), t.scheda);
 }
 
 void dati_linea(const std::filesystem::path& cartella, const identita& id) {

@@ -9,8 +9,6 @@
 
 namespace valmarena {
 
-class lavoratore;
-
 // The line table of an emitter: slots 0..1000, the lines from slot 0, the sentinel after them.
 // The slots look into the content they were filled from, which must outlive the table.
 constexpr int slot_tabella_righe = 1001;
@@ -43,11 +41,10 @@ struct testi_scenario {
 // The scenario built into the program.
 testi_scenario testi_incorporati();
 
-// The five emitters over `testi`, in the run's order: line, train, notes, slowdown order, train card.
-// With `aiuto` lent, the documents are written into their temporary files on it while the line and
-// train files are written here, and put in place after them in order: what is left after a failure
-// is what the emitters one after the other leave.
-void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& testi, lavoratore* aiuto = nullptr);
+// The five emitters over `testi`, in the run's order: line, train, notes, slowdown order, train card,
+// each file put in place before the next is begun. A file that cannot be written throws
+// `errore_file`: the files before it are in place, the files after it are not touched.
+void emetti_testi(const std::filesystem::path& cartella, const testi_scenario& testi);
 
 // One text written as an emitter writes it, through the line table.
 void emetti_testo(const std::filesystem::path& file, std::string_view contenuto);

@@ -6,8 +6,9 @@
 #      program leaves in its own fresh folder, byte for byte, and nothing else;
 #   2b. a package of a small scenario made by scenario.exe (the stub valmarena.exe beside it),
 #      run twice in a fresh folder: its six files, the binaries equal to scenario.exe compile's
-#      and the generated documents equal to the native tool's; the same package with a byte
-#      changed writes nothing and ends with status 3;
+#      and the generated documents equal to the native tool's; the same package cut short at
+#      points of its program and of its scenario, or with a byte changed, writes nothing and
+#      ends with status 3 (or, cut inside what the loader maps, is refused by the loader);
 #   3. the window Form1: finestra_prova.exe shows it through the host layer and reports its
 #      geometry and font; a screenshot of the screen must hold dark text inside the label on the
 #      light face of the form and nothing dark elsewhere in the client area. At 96 DPI while
@@ -94,7 +95,7 @@ uguale "files left in the folder it was started from" "$(ls -A "$lavoro/altrove"
 echo "-- 2b. A package of another scenario made and run under wine"
 errori_prima=$errori
 conf="$lavoro/confezione"
-mkdir -p "$conf/strumento" "$conf/sorgenti" "$conf/corsa" "$conf/compilati" "$conf/documenti" "$conf/guasto"
+mkdir -p "$conf/strumento" "$conf/sorgenti" "$conf/corsa" "$conf/compilati" "$conf/documenti" "$conf/guasti"
 cp "$win/scenario.exe" "$win/valmarena.exe" "$conf/strumento/"
 printf '%s\r\n' "[generale]" "lunghezza percorso,    12000" \
     "progressiva chilometrica uno,    6000,    -6000,    0" "progressiva chilometrica due,    9000,    52000,    1" \
@@ -135,32 +136,73 @@ for f in "Brenta_R 21_rallentamenti.txt" "Brenta_R 21_scheda_treno.txt"; do
     cmp -s "$conf/documenti/$f" "$conf/corsa/$f" || sbaglio "'$f' of the package differs from the generated one"
 done
 cmp -s "$conf/sorgenti/note.txt" "$conf/corsa/Brenta_R 21_note.txt" || sbaglio "the notes are not the author's"
-python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[-300] ^= 1; open(sys.argv[2], "wb").write(b)' \
-    "$conf/strumento/brenta.exe" "$conf/guasto/brenta.exe"
-# It says so in a message box titled "brenta"; xdotool presses its OK button, when it is installed.
-if command -v xdotool >/dev/null; then
-    setsid bash -c 'cd "$1" && exec wine "$2" </dev/null >/dev/null 2>&1' _ "$lavoro/altrove" "$conf/guasto/brenta.exe" &
-    pid=$!
-    for _ in $(seq 100); do
+# Damaged copies: cut at points of the program and of the scenario, or with a byte changed in
+# either. Each one runs in a folder of its own. A case marked "dice" runs and must say so itself
+# in a message box titled "brenta" (xdotool presses its OK button), then end with status 3; a cut
+# inside the sections the loader maps may instead be refused by the loader. None writes a file.
+python3 - "$conf/strumento/valmarena.exe" "$conf/strumento/brenta.exe" "$conf/guasti" <<'PY'
+import os, struct, sys
+stub = os.path.getsize(sys.argv[1])
+intero = open(sys.argv[2], "rb").read()
+pe = struct.unpack_from("<I", intero, 0x3C)[0]
+sezioni, opzionale = struct.unpack_from("<H", intero, pe + 6)[0], struct.unpack_from("<H", intero, pe + 20)[0]
+tabella = pe + 24 + opzionale
+caricate = max(struct.unpack_from("<I", intero, tabella + 40 * i + 20)[0] +
+               struct.unpack_from("<I", intero, tabella + 40 * i + 16)[0] for i in range(sezioni))
+carico = len(intero) - stub
+casi = []
+if caricate < stub:
+    casi += [("dice", "program cut at %d" % t, intero[:t]) for t in
+             (caricate + k * (stub - caricate) // 16 for k in range(16))]
+    casi += [("tace", "program cut at %d" % t, intero[:t]) for t in (200, caricate // 3, 2 * caricate // 3, caricate - 1)]
+else:
+    casi += [("tace", "program cut at %d" % t, intero[:t]) for t in (200 + k * (stub - 200) // 20 for k in range(20))]
+casi += [("dice", "scenario cut at %d" % d, intero[:stub + d]) for d in
+         (1, 4, 8, 13, carico // 7, carico // 3, carico // 2, carico - 33, carico - 23, carico - 1)]
+for dove in (stub // 2, stub - 1, len(intero) - 300):
+    b = bytearray(intero)
+    b[dove] ^= 0x10
+    casi.append(("dice", "byte changed at %d" % dove, bytes(b)))
+for n, (modo, nome, byte) in enumerate(casi):
+    cartella = os.path.join(sys.argv[3], "%02d" % n)
+    os.makedirs(cartella)
+    open(os.path.join(cartella, "brenta.exe"), "wb").write(byte)
+    open(os.path.join(cartella, "caso"), "w").write(modo + " " + nome + "\n")
+PY
+# Runs the damaged copy in folder $1 and checks what it does.
+guasto_rifiutato() {
+    local dir=$1 modo nome stato=0 scatola=
+    read -r modo nome <"$dir/caso"
+    rm "$dir/caso"
+    setsid bash -c 'cd "$1" && exec wine "$2" </dev/null >/dev/null 2>&1' _ "$lavoro/altrove" "$dir/brenta.exe" &
+    local pid=$!
+    for _ in $(seq 150); do
         scatola=$(xdotool search --name '^brenta$' 2>/dev/null | head -1) && [ -n "$scatola" ] && break
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.2
     done
-    uguale "files left by a damaged package while its message shows" "$(ls -A "$conf/guasto")" "brenta.exe"
-    stato=0
-    if [ -n "${scatola:-}" ]; then
+    uguale "files left by a damaged package ($nome) while it runs" "$(ls -A "$dir")" "brenta.exe"
+    if [ -n "$scatola" ]; then
         xdotool windowactivate --sync "$scatola" key Return 2>/dev/null || xdotool key --window "$scatola" Return
         wait "$pid" || stato=$?
-    else
-        sbaglio "a damaged package showed no message box"
+        uguale "exit status of a damaged package ($nome)" "$stato" 3
+    elif kill -0 "$pid" 2>/dev/null; then
+        sbaglio "a damaged package ($nome) neither ended nor showed a message box"
         kill -- -"$pid" 2>/dev/null || true
         wait "$pid" || true
+    else
+        wait "$pid" || stato=$?
+        [ "$modo" = tace ] && [ "$stato" -ne 0 ] ||
+            sbaglio "a damaged package ($nome) ended with status $stato and showed no message box"
     fi
-    uguale "exit status of a damaged package" "$stato" 3
-    uguale "files left by a damaged package" "$(ls -A "$conf/guasto")" "brenta.exe"
+    uguale "files left by a damaged package ($nome)" "$(ls -A "$dir")" "brenta.exe"
+}
+if command -v xdotool >/dev/null; then
+    for dir in "$conf/guasti"/*; do guasto_rifiutato "$dir"; done
 else
-    echo "   (xdotool is not installed: the damaged package's message box is not tried)"
+    echo "   (xdotool is not installed: the damaged packages' message boxes are not tried)"
 fi
-[ "$errori" -eq "$errori_prima" ] && echo "   package of another scenario: six files twice, binaries as compile's, damaged one refused"
+[ "$errori" -eq "$errori_prima" ] && echo "   package of another scenario: six files twice, binaries as compile's, damaged ones refused"
 
 echo "-- 3. The window Form1 on the screen"
 px() { echo $((($1 * $2 + 720) / 1440)); }  # twips to pixels, rounded as MulDiv does

@@ -1,11 +1,13 @@
-// Command-line options of the authoring tool: "--name value" pairs and "--flag" switches,
-// with a clear complaint about anything unknown or missing.
+// Command-line options of the authoring tool: "--name value" (or "--name=value") pairs and
+// "--flag" switches, as the command table declares them, with a clear complaint about anything
+// unknown or missing.
 #pragma once
 
 #include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace valmarena::strumento {
@@ -25,7 +27,11 @@ struct argomenti {
     std::string richiesto(const std::string& nome) const;
 };
 
-// Parses `args` knowing which options take a value and which are switches.
+// Parses `args` with the options that the command table gives `comando` (--help included).
+argomenti analizza(const std::vector<std::string>& args, std::string_view comando);
+
+// Parses `args` knowing which options take a value and which are switches: for a command not yet
+// in the table.
 argomenti analizza(const std::vector<std::string>& args, const std::set<std::string>& con_valore,
                    const std::set<std::string>& interruttori);
 

@@ -18,23 +18,6 @@ namespace valmarena::strumento {
 
 namespace {
 
-const char* aiuto =
-    "usage: scenario check --line FILE --train FILE [--route NAME] [--train-name NAME]\n"
-    "                      [--no-track-plan] [--json] [--strict] [--encoding utf-8]\n"
-    "       scenario compile --dry-run ... (the same)\n"
-    "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
-    "reading goes on after a row that fails, so one run lists every fault of the files:\n"
-    "  FILE:LINE:COLUMN: error CODE at POS m: what is wrong\n"
-    "  FILE:LINE:COLUMN: warning: a row passed over, a value field holding text, ...\n"
-    "sorted by file and line; errors found by the route checks after the reading come last.\n"
-    "Past 100 warnings of one kind the rest are only counted. With --strict every warning is an\n"
-    "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
-    "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
-    "'scenario explain' describes every row of the two files.\n"
-    "With --json the same report is one JSON object on standard output.\n"
-    "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
-    "a reserved slot already taken), 3 bad arguments or a file that cannot be read.\n";
-
 std::string rapporto_in_json(const std::string& nome_linea, const std::string& nome_treno, int stato,
                              const scenario& s, const esito_compilazione& e,
                              const std::vector<voce_rapporto>& rapporto) {
@@ -78,12 +61,7 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
 }  // namespace
 
 int comando_check(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--encoding"},
-                           {"--no-track-plan", "--json", "--help", "--strict"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "check");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;

@@ -1,4 +1,4 @@
-// The authoring tool's commands. Each takes the arguments after its name and returns the exit
+// The authoring tool's commands (their names, options and help are in tabella_comandi.cpp). Each takes the arguments after its name and returns the exit
 // status: 0 no error, 1 a recorded error, 2 a fatal error, 3 bad arguments or an unusable file.
 // Bad arguments throw `argomenti_errati`; `esegui` turns that into a message and status 3.
 #pragma once
@@ -18,6 +18,9 @@ int comando_package(const std::vector<std::string>& args);
 int comando_documents(const std::vector<std::string>& args);
 int comando_explain(const std::vector<std::string>& args);
 int comando_rows(const std::vector<std::string>& args);
+int comando_help(const std::vector<std::string>& args);
+// The build's own: the manual page, a completion script or docs/cli.md on standard output.
+int comando_riferimento(const std::vector<std::string>& args);
 
 // The format reference of the line and train files, as `explain` prints it (Markdown).
 std::string riferimento_formati();

@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
+#include "sources/nomi.h"
 #include "comandi.h"
 #include "comune.h"
 #include "compiler/compilatore.h"
@@ -18,22 +20,6 @@
 namespace valmarena::strumento {
 
 namespace {
-
-const char* aiuto =
-    "usage: scenario compile --line FILE --train FILE --out DIR [--route NAME] [--train-name NAME]\n"
-    "                        [--no-track-plan] [--json] [--dry-run] [--write-on-error] [--strict]\n"
-    "                        [--encoding utf-8]\n"
-    "Compiles a line description and a train description into DIR as ROUTE_linea.dat (track plan),\n"
-    "ROUTE_TRAIN.sim (scenario table) and ROUTE_TRAIN.dat (route cells). The input files are never\n"
-    "changed or deleted. ROUTE and TRAIN default to the names of the source files (ROUTE_linea.txt,\n"
-    "ROUTE_TRAIN-.txt). When an error is recorded nothing is written and the files of an earlier\n"
-    "compile stay as they were; --write-on-error writes them all the same, as the package does.\n"
-    "Exit status: 0 no error, 1 recorded errors, 2 fatal error (no file written),\n"
-    "3 bad arguments or a file that cannot be read or written.\n"
-    "Every error and warning goes to standard error as FILE:LINE:COLUMN (with --json also under\n"
-    "\"diagnostics\", each with a stable \"id\"); past 100 warnings of one kind the rest are counted.\n"
-    "--strict makes every warning an error (exit status 1); --encoding utf-8 as for check.\n"
-    "With --dry-run nothing is written and --out is not needed: the same as 'scenario check'.\n";
 
 void stampa_json(const scenario& s, const esito_compilazione& e, const std::vector<voce_rapporto>& rapporto) {
     json_scrittore j;
@@ -69,17 +55,14 @@ std::string riepilogo(const scenario& s, const esito_compilazione& e) {
 }  // namespace
 
 int comando_compile(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--out", "--encoding"},
-                           {"--no-track-plan", "--json", "--help", "--dry-run", "--strict", "--write-on-error"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "compile");
     if (a.ha("--dry-run")) {
-        // The check takes the same options but --out: nothing is written.
+        // The check takes the same options but those about writing: nothing is written.
         std::vector<std::string> resto;
         for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--dry-run" || args[i] == "--write-on-error") continue;
+            if (args[i] == "--dry-run" || args[i] == "--write-on-error" || args[i] == "--quiet" ||
+                args[i].rfind("--out=", 0) == 0)
+                continue;
             if (args[i] == "--out") {
                 ++i;
                 continue;
@@ -104,6 +87,10 @@ int comando_compile(const std::vector<std::string>& args) {
     }
 
     scenario& s = *nominato;
+    const auto blocco = prendi_uscita(out, {in_cartella(out, nome_tracciato_dat(s.nome_percorso)),
+                                            in_cartella(out, nome_tabella_sim(s.nome_percorso, s.nome_treno)),
+                                            in_cartella(out, nome_celle_dat(s.nome_percorso, s.nome_treno))});
+    if (!blocco) return 3;
     // Under --strict a warning is an error too: nothing is written then either.
     const bool scrivi_comunque = a.ha("--write-on-error");
     bool scrivi = false;
@@ -127,7 +114,7 @@ int comando_compile(const std::vector<std::string>& args) {
     if (e.senza_celle) std::cerr << "scenario: no route cells were built; no file was written\n";
     else if (!scrivi && e.fatale == errore_fatale::nessuno)
         std::cerr << "scenario: errors recorded; no file was written (--write-on-error writes them)\n";
-    if (!a.ha("--json") && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
+    if (!a.ha("--json") && !a.ha("--quiet") && !e.file_scritti.empty()) std::cout << riepilogo(s, e);
     if (a.ha("--json")) stampa_json(s, e, rapporto);
     return stato;
 }

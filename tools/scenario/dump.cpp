@@ -7,6 +7,8 @@
 #include <iostream>
 #include <limits>
 #include <map>
+#include <memory>
+#include <utility>
 #include <sstream>
 
 #include "argomenti.h"
@@ -20,21 +22,6 @@
 namespace valmarena::strumento {
 
 namespace {
-
-const char* aiuto =
-    "usage: scenario dump FILE [--json] [--kind track|table|cells] [--table FILE] [--step METRES]\n"
-    "Decodes a compiled file into a readable listing (or JSON with --json):\n"
-    "  ROUTE_linea.dat   track plan: length, extent, value tags and a sample of points\n"
-    "  ROUTE_TRAIN.sim   scenario table: every entry that holds something, with every field,\n"
-    "                    and the reserved entries 81..86 by name\n"
-    "  ROUTE_TRAIN.dat   route cells: every cell that carries a feature, its position and its\n"
-    "                    decoded values, the slowdowns, the reserved marks of cell 1 and counts\n"
-    "The kind is taken from the name, or else from the size and content; --kind forces it.\n"
-    "A cell file takes its station names and signboard texts from the table file beside it\n"
-    "(same name ending in .sim), or from --table FILE. --step sets the spacing of the track\n"
-    "plan's sample (default 10000 m).\n"
-    "Exit status: 0 decoded, 3 bad arguments, a file that cannot be read, or bytes that do not\n"
-    "fit the file's layout.\n";
 
 enum class genere { tracciato, tabella, celle };
 
@@ -394,49 +381,76 @@ long long passo_campione(const argomenti& a) {
 }
 
 // What the listing and the JSON of a track plan show: the count of each tag per axis, the
-// extent of the values that are set, the length drawn and the metres of the sample.
+// extent of the values that are set and the length drawn. The file is read as it is decoded,
+// never whole: the listing of a plan of any length takes little memory.
 struct vista_tracciato {
     std::size_t n = 0;
+    std::uint64_t meta = 0;        // the byte where the y half starts
     std::size_t conta[2][3] = {};  // [asse][vuoto, intero, reale]
     double minimo[2] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     double massimo[2] = {-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
     double lunghezza = 0.0;
     long long passo = 0;
-    std::vector<std::size_t> campioni;
     bool ha_estensione = false;
 };
 
-vista_tracciato guarda_tracciato(const struct tracciato& t, long long passo) {
+// The file's values counted, every one decoded: throws `formato_errato` as the whole decoding
+// does. Then the x half and the y half read side by side for the figures.
+vista_tracciato guarda_tracciato(std::FILE* f, std::uint64_t byte) {
+    if (byte == 0) throw formato_errato("the file is empty", 0);
+    lettore_tracciato tutti(f, byte);
+    while (!tutti.finito()) tutti.prossimo();
+    if (tutti.indice() % 2 != 0)
+        throw formato_errato("the file holds " + std::to_string(tutti.indice()) +
+                                 " values, an odd number: the x half and the y half must be of equal length",
+                             static_cast<std::size_t>(byte));
     vista_tracciato v;
-    const std::size_t n = v.n = t.punti;
-    v.passo = passo;
-    for (int asse = 0; asse < 2; ++asse) {
-        for (std::size_t m = 0; m < n; ++m) {
-            std::size_t i = asse * n + m;
-            etichetta e = t.etichette[i];
+    const std::size_t n = v.n = tutti.indice() / 2;
+    lettore_tracciato x(f, byte);
+    for (std::size_t m = 0; m < n; ++m) x.prossimo();
+    v.meta = x.pos();
+    lettore_tracciato y(f, byte);
+    y.vai(v.meta, n);
+    x.vai(0, 0);
+    valore_tracciato prima[2];
+    for (std::size_t m = 0; m < n; ++m) {
+        const valore_tracciato p[2] = {x.prossimo(), y.prossimo()};
+        for (int asse = 0; asse < 2; ++asse) {
+            const etichetta e = p[asse].e;
             ++v.conta[asse][e == etichetta::vuoto ? 0 : e == etichetta::intero ? 1 : 2];
             if (e != etichetta::vuoto) {
-                v.minimo[asse] = std::min(v.minimo[asse], t.valori[i]);
-                v.massimo[asse] = std::max(v.massimo[asse], t.valori[i]);
+                v.minimo[asse] = std::min(v.minimo[asse], p[asse].v);
+                v.massimo[asse] = std::max(v.massimo[asse], p[asse].v);
             }
         }
+        auto pieno = [](const valore_tracciato (&q)[2]) { return q[0].e != etichetta::vuoto && q[1].e != etichetta::vuoto; };
+        if (m > 0 && pieno(p) && pieno(prima)) v.lunghezza += std::hypot(p[0].v - prima[0].v, p[1].v - prima[1].v);
+        prima[0] = p[0];
+        prima[1] = p[1];
     }
-    auto pieno = [&](std::size_t m) {
-        return t.etichette[m] != etichetta::vuoto && t.etichette[n + m] != etichetta::vuoto;
-    };
-    for (std::size_t m = 1; m < n; ++m)
-        if (pieno(m) && pieno(m - 1))
-            v.lunghezza += std::hypot(t.valori[m] - t.valori[m - 1], t.valori[n + m] - t.valori[n + m - 1]);
-    for (std::size_t m = 0; m < n; m += static_cast<std::size_t>(passo)) v.campioni.push_back(m);
-    if (n > 0 && v.campioni.back() != n - 1) v.campioni.push_back(n - 1);
     v.ha_estensione = v.conta[0][1] + v.conta[0][2] > 0 && v.conta[1][1] + v.conta[1][2] > 0;
     return v;
 }
 
+// Calls `campione(m, x, y)` for every metre of the sample, in order: every `passo` metres from
+// 0, and the last metre.
+template <typename F>
+void per_ogni_campione(std::FILE* f, std::uint64_t byte, const vista_tracciato& v, F&& campione) {
+    lettore_tracciato x(f, byte), y(f, byte);
+    y.vai(v.meta, v.n);
+    const auto passo = static_cast<std::size_t>(v.passo);
+    for (std::size_t m = 0; m < v.n; ++m) {
+        const valore_tracciato a = x.prossimo(), b = y.prossimo();
+        if (m % passo == 0 || m == v.n - 1) campione(m, a, b);
+    }
+}
+
 const char* const assi[2] = {"x", "y"};
 
-std::string tracciato_in_json(const std::string& nome, std::size_t byte, const struct tracciato& t,
-                              const vista_tracciato& v) {
+// Written out a piece at a time, each piece when it reaches this length.
+constexpr std::size_t pezzo_uscita = std::size_t{64} << 10;
+
+void tracciato_in_json(const std::string& nome, std::uint64_t byte, std::FILE* f, const vista_tracciato& v) {
     json_scrittore j;
     j.oggetto().chiave("file").testo(nome).chiave("kind").testo("track_plan");
     j.chiave("bytes").intero(static_cast<std::int64_t>(byte));
@@ -461,21 +475,23 @@ std::string tracciato_in_json(const std::string& nome, std::size_t byte, const s
     j.chiave("drawn_length").reale(v.lunghezza, 3);
     j.chiave("sample_step").intero(v.passo);
     j.chiave("sample").lista();
-    for (auto m : v.campioni) {
+    std::string uscita;
+    per_ogni_campione(f, byte, v, [&](std::size_t m, const valore_tracciato& x, const valore_tracciato& y) {
         j.oggetto().chiave("metre").intero(static_cast<std::int64_t>(m));
+        const valore_tracciato* p[2] = {&x, &y};
         for (int asse = 0; asse < 2; ++asse) {
             j.chiave(assi[asse]);
-            std::size_t i = asse * v.n + m;
-            t.etichette[i] == etichetta::vuoto ? j.nullo() : j.reale(t.valori[i], 3);
+            p[asse]->e == etichetta::vuoto ? j.nullo() : j.reale(p[asse]->v, 3);
         }
         j.fine();
-    }
+        uscita += j.pezzo();
+        if (uscita.size() >= pezzo_uscita) std::cout << std::exchange(uscita, std::string());
+    });
     j.fine().fine();
-    return j.risultato();
+    std::cout << uscita << j.risultato();
 }
 
-std::string tracciato_in_testo(const std::string& nome, std::size_t byte, const struct tracciato& t,
-                               const vista_tracciato& v) {
+void tracciato_in_testo(const std::string& nome, std::uint64_t byte, std::FILE* f, const vista_tracciato& v) {
     const std::size_t n = v.n;
     std::ostringstream o;
     o << nome << ": track plan, " << n << " metres (0.." << n - 1 << "), " << 2 * n << " values, " << byte
@@ -492,34 +508,46 @@ std::string tracciato_in_testo(const std::string& nome, std::size_t byte, const 
     o << "\nsample, every " << v.passo << " m:\n";
     char riga[128];
     std::snprintf(riga, sizeof riga, "%8s %14s %14s\n", "metre", "x", "y");
-    o << riga;
-    for (auto m : v.campioni) {
-        std::string x[2];
-        for (int asse = 0; asse < 2; ++asse) {
-            std::size_t i = asse * n + m;
-            x[asse] = t.etichette[i] == etichetta::vuoto ? "empty" : reale(t.valori[i], 3);
-        }
-        std::snprintf(riga, sizeof riga, "%8zu %14s %14s\n", m, x[0].c_str(), x[1].c_str());
-        o << riga;
-    }
-    return o.str();
+    std::string uscita = o.str() + riga;
+    per_ogni_campione(f, byte, v, [&](std::size_t m, const valore_tracciato& a, const valore_tracciato& b) {
+        const std::string x = a.e == etichetta::vuoto ? "empty" : reale(a.v, 3);
+        const std::string y = b.e == etichetta::vuoto ? "empty" : reale(b.v, 3);
+        std::snprintf(riga, sizeof riga, "%8zu %14s %14s\n", m, x.c_str(), y.c_str());
+        uscita += riga;
+        if (uscita.size() >= pezzo_uscita) std::cout << std::exchange(uscita, std::string());
+    });
+    std::cout << uscita;
 }
 
-int dump_tracciato(const std::string& nome, std::string_view byte, const argomenti& a) {
-    const struct tracciato t = decodifica_tracciato(byte);
-    const vista_tracciato v = guarda_tracciato(t, passo_campione(a));
-    std::cout << (a.ha("--json") ? tracciato_in_json(nome, byte.size(), t, v) : tracciato_in_testo(nome, byte.size(), t, v));
+// The track plan read from its file as it is listed.
+int dump_tracciato(const std::string& nome, const std::filesystem::path& file, const argomenti& a) {
+    std::string causa;
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) {
+        std::cerr << "scenario dump: cannot read " << nome << ": it is a folder\n";
+        return 3;
+    }
+    std::FILE* f = apri_file(file, "rb", causa);
+    const std::uint64_t byte = f ? std::filesystem::file_size(file, ec) : 0;
+    if (!f || ec) {
+        if (f) std::fclose(f);
+        std::cerr << "scenario dump: cannot read " << nome << ": " << (ec ? ec.message() : causa) << "\n";
+        return 3;
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> chiudi(f, std::fclose);
+    vista_tracciato v = guarda_tracciato(f, byte);
+    v.passo = passo_campione(a);
+    if (a.ha("--json"))
+        tracciato_in_json(nome, byte, f, v);
+    else
+        tracciato_in_testo(nome, byte, f, v);
     return 0;
 }
 
 }  // namespace
 
 int comando_dump(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--kind", "--table", "--step"}, {"--json", "--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "dump");
     if (a.posizionali.empty()) throw argomenti_errati("missing FILE");
     if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
     std::optional<genere> forzato;
@@ -532,17 +560,25 @@ int comando_dump(const std::vector<std::string>& args) {
     }
     const std::filesystem::path file = a.posizionali.front();
     const std::string nome = cammino_in_testo(file);
+    std::optional<genere> g = forzato ? forzato : genere_da_nome(file);
+    if (g == genere::tracciato) {
+        try {
+            return dump_tracciato(nome, file, a);
+        } catch (const formato_errato& e) {
+            std::cerr << "scenario dump: " << nome << ": not a valid track plan file: " << e.what() << "\n";
+            return 3;
+        }
+    }
     std::string causa;
     auto byte = carica_file(file, causa);
     if (!byte) {
         std::cerr << "scenario dump: cannot read " << nome << ": " << causa << "\n";
         return 3;
     }
-    std::optional<genere> g = forzato ? forzato : genere_da_nome(file);
     try {
         if (!g) g = genere_da_contenuto(*byte);
         switch (*g) {
-        case genere::tracciato: return dump_tracciato(nome, *byte, a);
+        case genere::tracciato: return dump_tracciato(nome, file, a);
         case genere::tabella: return dump_tabella(nome, *byte, a);
         case genere::celle: return dump_celle(nome, *byte, a);
         }

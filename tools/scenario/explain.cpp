@@ -1,8 +1,16 @@
 // `scenario explain [KEYWORD]`: the format reference of the line and train files, written from
 // the row description the readers use; docs/formats.md is the same text.
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "argomenti.h"
 #include "comandi.h"
@@ -12,13 +20,6 @@
 namespace valmarena::strumento {
 
 namespace {
-
-const char* aiuto =
-    "usage: scenario explain [KEYWORD]\n"
-    "Prints the reference of the line and train description files: every row with its fields,\n"
-    "units, ranges and grid, the code tables, the encoding and how the reader cuts the text.\n"
-    "With a KEYWORD (a row's keyword as you would write it, such as segnale or curvad4), prints\n"
-    "only the rows the reader takes it for. docs/formats.md holds the same text.\n";
 
 const char* introduzione =
     "# Source file formats\n"
@@ -231,6 +232,33 @@ std::string righe_del_file(file_righe f) {
     return o.str();
 }
 
+// The text on standard output; on a terminal through $PAGER (less when it is not set), as long as
+// the pager can be started.
+void mostra(const std::string& testo) {
+#if !defined(_WIN32)
+    if (isatty(STDOUT_FILENO)) {
+        const char* pager = std::getenv("PAGER");
+        const std::string comando = pager && *pager ? pager : "less";
+        if (comando != "cat") {
+            // less shows the text at once, keeps its colours and leaves a short text on the screen.
+            setenv("LESS", "FRX", 0);
+            std::cout.flush();
+            // A pager left before the end closes the pipe: the rest is dropped, the tool goes on.
+            auto* prima = std::signal(SIGPIPE, SIG_IGN);
+            int stato = -1;
+            if (FILE* p = popen(comando.c_str(), "w")) {
+                std::fwrite(testo.data(), 1, testo.size(), p);
+                stato = pclose(p);
+            }
+            std::signal(SIGPIPE, prima);
+            // A pager that could not be started (127 from the shell): the text goes out as it is.
+            if (stato != -1 && !(WIFEXITED(stato) && WEXITSTATUS(stato) == 127)) return;
+        }
+    }
+#endif
+    std::cout << testo;
+}
+
 }  // namespace
 
 std::string riferimento_formati() {
@@ -245,13 +273,9 @@ std::string sorgente_di_esempio(bool linea) {
 }
 
 int comando_explain(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {}, {"--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "explain");
     if (a.posizionali.empty()) {
-        std::cout << riferimento_formati();
+        mostra(riferimento_formati());
         return 0;
     }
     if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
@@ -266,7 +290,7 @@ int comando_explain(const std::vector<std::string>& args) {
                   << "'; 'scenario explain' lists every row\n";
         return 3;
     }
-    std::cout << testo;
+    mostra(testo);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace valmarena::strumento {
@@ -27,6 +28,10 @@ public:
 
     // The document, ended by a newline.
     std::string risultato() const { return out_ + "\n"; }
+
+    // The text written since the last call, taken away: a long document can be sent on as it
+    // is made, and `risultato` then gives only the rest.
+    std::string pezzo() { return std::exchange(out_, std::string()); }
 
 private:
     void prima_del_valore();

@@ -9,5 +9,6 @@
 
 int main(int argc, char** argv) {
     valmarena::ignora_limite_file();
+    valmarena::rimuovi_temporanei_ai_segnali();
     return valmarena::strumento::esegui(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
 #include "comune.h"
 #include "platform/file_ospite.h"
@@ -16,15 +17,6 @@
 namespace valmarena::strumento {
 
 namespace {
-
-const char* aiuto =
-    "usage: scenario new ROUTE TRAIN --out DIR [--force]\n"
-    "Writes DIR/ROUTE_linea.txt and DIR/ROUTE_TRAIN-.txt: a line of 10 km with every kind of line\n"
-    "row once (kilometric references with a restart, backgrounds, signal repetition, a curve, a\n"
-    "gradient, a mountain stretch, a speed-indicator board, a signboard) and a train with three\n"
-    "stations, signals, a slowdown and a code abatement point. They compile with no error and no\n"
-    "warning; change them from there. Existing files are not replaced unless --force is given.\n"
-    "Exit status: 0 written, 3 bad arguments, a file already there or a file that cannot be written.\n";
 
 // The line: 10 000 m; the kilometric count starts at km 12 and restarts at km 30 at 6000 m.
 const std::vector<std::string> righe_linea = {
@@ -86,11 +78,7 @@ std::string testo_sorgente(const std::vector<std::string>& righe) {
 }  // namespace
 
 int comando_new(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--out"}, {"--help", "--force"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "new");
     if (a.posizionali.size() < 2) throw argomenti_errati("missing " + std::string(a.posizionali.empty() ? "ROUTE" : "TRAIN"));
     if (a.posizionali.size() > 2) throw argomenti_errati("unexpected argument " + a.posizionali[2]);
     const std::filesystem::path out = a.richiesto("--out");
@@ -112,6 +100,8 @@ int comando_new(const std::vector<std::string>& args) {
         std::cerr << "scenario new: cannot create " << cammino_in_testo(out) << ": " << ec.message() << "\n";
         return 3;
     }
+    const auto blocco = prendi_uscita(out, {linea, file_treno});
+    if (!blocco) return 3;
     try {
         scrivi_file(linea, testo_sorgente(righe_linea));
         scrivi_file(file_treno, testo_sorgente(righe_treno));
@@ -119,7 +109,7 @@ int comando_new(const std::vector<std::string>& args) {
         std::cerr << "scenario new: cannot write " << e.file << ": " << e.causa << "\n";
         return 3;
     }
-    std::cout << "wrote " << cammino_in_testo(linea) << " and " << cammino_in_testo(file_treno) << "\n";
+    if (!a.ha("--quiet")) std::cout << "wrote " << cammino_in_testo(linea) << " and " << cammino_in_testo(file_treno) << "\n";
     return 0;
 }
 

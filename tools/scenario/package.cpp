@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
 #include "comune.h"
 #include "confezione.h"
@@ -18,27 +19,19 @@ namespace valmarena::strumento {
 
 namespace {
 
-const char* aiuto =
-    "usage: scenario package --line FILE --train FILE --out PACKAGE [--card FILE] [--slowdowns FILE]\n"
-    "                        [--notes FILE] [--route NAME] [--train-name NAME] [--stub PROGRAM]\n"
-    "Makes PACKAGE, a copy of the package program that writes and compiles this scenario instead\n"
-    "of its own: run in a folder, it leaves the train card, the slowdown order, the notes (when\n"
-    "given) and the three compiled files there. The sources must pass 'scenario check' with no\n"
-    "error and no warning. A card or slowdown order not given is generated from the sources\n"
-    "(see 'scenario documents'); notes are only ever the author's.\n"
-    "The names come from --route and --train-name, else from a train file named ROUTE_TRAIN-.txt.\n"
-    "The program copied is --stub, by default the valmarena program beside this tool\n"
-    "(valmarena.exe when PACKAGE ends in .exe).\n"
-    "Exit status: 0 written, 1 the sources have errors or warnings, 2 fatal error, 3 bad arguments\n"
-    "or a file that cannot be read or written.\n";
-
 std::filesystem::path stub_predefinito([[maybe_unused]] const std::filesystem::path& out) {
 #ifdef _WIN32
     const bool per_windows = true;
 #else
     const bool per_windows = out.extension() == ".exe";
 #endif
-    return programma_in_esecuzione(nullptr).parent_path() / (per_windows ? "valmarena.exe" : "valmarena");
+    const std::filesystem::path qui = programma_in_esecuzione(nullptr).parent_path();
+    const std::filesystem::path accanto = qui / (per_windows ? "valmarena.exe" : "valmarena");
+    // In a source tree the Windows program is built into build-windows, beside the native build.
+    std::error_code ec;
+    const std::filesystem::path costruito = qui.parent_path() / "build-windows" / "valmarena.exe";
+    if (per_windows && !std::filesystem::exists(accanto, ec) && std::filesystem::exists(costruito, ec)) return costruito;
+    return accanto;
 }
 
 // The stub's bytes without any scenario it already carries; nothing when it cannot be used.
@@ -79,6 +72,8 @@ bool testi_adatti(const testi_scenario& t) {
 bool scrivi_pacchetto(const std::filesystem::path& out, const std::filesystem::path& stub, const std::string& byte) {
     std::error_code ec;
     if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), ec);
+    const auto blocco = prendi_uscita(out.parent_path(), {out});
+    if (!blocco) return false;
     try {
         scrivi_file(out, byte);
     } catch (const errore_file& e) {
@@ -93,14 +88,7 @@ bool scrivi_pacchetto(const std::filesystem::path& out, const std::filesystem::p
 }  // namespace
 
 int comando_package(const std::vector<std::string>& args) {
-    argomenti a = analizza(args,
-                           {"--line", "--train", "--card", "--slowdowns", "--notes", "--route", "--train-name", "--stub",
-                            "--out"},
-                           {"--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "package");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     const std::filesystem::path linea = a.richiesto("--line"), treno = a.richiesto("--train"), out = a.richiesto("--out");
     const std::filesystem::path stub = a.ha("--stub") ? std::filesystem::path(a.valore("--stub")) : stub_predefinito(out);
@@ -123,9 +111,9 @@ int comando_package(const std::vector<std::string>& args) {
     if (!testi_adatti(t)) return 3;
     auto byte = leggi_stub(stub);
     if (!byte) return 3;
-    *byte += componi_carico(t);
+    *byte += componi_carico(*byte, t);
     if (!scrivi_pacchetto(out, stub, *byte)) return 3;
-    std::cout << "scenario: wrote " << cammino_in_testo(out) << "\n";
+    if (!a.ha("--quiet")) std::cout << "scenario: wrote " << cammino_in_testo(out) << "\n";
     return 0;
 }
 

@@ -19,20 +19,6 @@ namespace valmarena::strumento {
 
 namespace {
 
-const char* aiuto =
-    "usage: scenario plot DIR --out FILE.svg [--route NAME] [--train-name NAME]\n"
-    "       scenario plot --line FILE --train FILE --out FILE.svg [--route NAME] [--train-name NAME]\n"
-    "Draws the compiled scenario in DIR (ROUTE_linea.dat, ROUTE_TRAIN.sim, ROUTE_TRAIN.dat) as an\n"
-    "SVG picture: the line in plan view with stations, signals, slowdowns and signboards, and\n"
-    "the gradient, speed-limit and adhesion profiles along the route with the stations marked.\n"
-    "ROUTE and TRAIN default to Valmarena and \"RX 914\"; when DIR holds a single other scenario\n"
-    "and no name is given, that one is drawn. Only the cell file is required: without the track\n"
-    "plan or the table the picture says what is missing. The same files give the same bytes.\n"
-    "With --line and --train the sources are compiled in memory and drawn, curves included; recorded\n"
-    "errors are said in the picture ('scenario check' lists them). The folder of FILE.svg is created.\n"
-    "Exit status: 0 written, 1 no route cells could be built from the sources, 3 bad arguments, a missing or undecodable cell file, or an output\n"
-    "that cannot be written.\n";
-
 // The sources compiled in memory, as the picture needs them; status 0, or the reason it cannot draw.
 int leggi_sorgenti(const argomenti& a, scenario_letto& letto) {
     const sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
@@ -104,8 +90,8 @@ nomi_file trova_file(const std::filesystem::path& cartella, const argomenti& a) 
 }
 
 
-// Writes the picture, creating its folder; status 0 or 3.
-int scrivi_svg(const std::filesystem::path& uscita, const scenario_letto& s) {
+// Writes the picture, creating its folder, and says so unless `zitto`; status 0 or 3.
+int scrivi_svg(const std::filesystem::path& uscita, const scenario_letto& s, bool zitto) {
     std::error_code ec;
     if (uscita.has_parent_path()) std::filesystem::create_directories(uscita.parent_path(), ec);
     if (ec) {
@@ -119,23 +105,20 @@ int scrivi_svg(const std::filesystem::path& uscita, const scenario_letto& s) {
         std::cerr << "scenario plot: cannot write " << e.file << ": " << e.causa << "\n";
         return 3;
     }
+    if (!zitto) std::cout << "wrote " << cammino_in_testo(uscita) << "\n";
     return 0;
 }
 
 }  // namespace
 
 int comando_plot(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--out", "--route", "--train-name", "--line", "--train"}, {"--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "plot");
     const std::filesystem::path uscita = a.richiesto("--out");
     if (a.ha("--line") || a.ha("--train")) {
         if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
         scenario_letto s;
         if (int stato = leggi_sorgenti(a, s); stato != 0) return stato;
-        return scrivi_svg(uscita, s);
+        return scrivi_svg(uscita, s, a.ha("--quiet"));
     }
     if (a.posizionali.empty()) throw argomenti_errati("missing DIR (or --line and --train)");
     if (a.posizionali.size() > 1) throw argomenti_errati("unexpected argument " + a.posizionali[1]);
@@ -183,7 +166,7 @@ int comando_plot(const std::vector<std::string>& args) {
         if (!(*s.tabella)[voce_percorso].nome.empty()) s.percorso = da_1252_a_utf8((*s.tabella)[voce_percorso].nome);
         if (!(*s.tabella)[voce_treno].nome.empty()) s.treno = da_1252_a_utf8((*s.tabella)[voce_treno].nome);
     }
-    return scrivi_svg(uscita, s);
+    return scrivi_svg(uscita, s, a.ha("--quiet"));
 }
 
 }  // namespace valmarena::strumento

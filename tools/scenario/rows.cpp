@@ -22,17 +22,6 @@ namespace valmarena::strumento {
 
 namespace {
 
-const char* aiuto =
-    "usage: scenario rows --line FILE --train FILE [--json] [--route NAME] [--train-name NAME]\n"
-    "         [--encoding utf-8|windows-1252]\n"
-    "Reads the two files as compile does and prints, for every token the reader tested for a\n"
-    "keyword, in file order: where it stands, the kind of row it was read as (or why it was passed\n"
-    "over), each field read for it with its name, text and the value taken, the lines the row took\n"
-    "its fields from, and for a position its metres, route cell and kilometre post. A row that\n"
-    "takes fields from the lines after its own shows it here. Writes nothing.\n"
-    "Exit status: as check: 0 no error, 1 recorded errors, 2 fatal error, 3 bad arguments or a\n"
-    "file that cannot be read.\n";
-
 const char* perche(riga_saltata r) {
     switch (r) {
     case riga_saltata::prima_di_generale: return "before the rows: the reading starts after [generale]";
@@ -175,11 +164,7 @@ private:
 }  // namespace
 
 int comando_rows(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--encoding"}, {"--json", "--help"});
-    if (a.ha("--help")) {
-        std::cout << aiuto;
-        return 0;
-    }
+    argomenti a = analizza(args, "rows");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;

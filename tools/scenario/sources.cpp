@@ -4,7 +4,9 @@
 #include <iostream>
 
 #include "argomenti.h"
+#include "cartella_uscita.h"
 #include "comandi.h"
+#include "platform/file_ospite.h"
 #include "records/guasti.h"
 #include "sources/emettitori.h"
 #include "sources/nomi.h"
@@ -12,14 +14,7 @@
 namespace valmarena::strumento {
 
 int comando_sources(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--out"}, {"--help"});
-    if (a.ha("--help")) {
-        std::cout << "usage: scenario sources --out DIR\n"
-                     "Writes the package's embedded text files (line and train descriptions, notes,\n"
-                     "slowdown order, train card) into DIR, byte for byte as the package does.\n"
-                     "Exit status: 0 written, 3 bad arguments or a file that cannot be written.\n";
-        return 0;
-    }
+    argomenti a = analizza(args, "sources");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     std::filesystem::path out = a.richiesto("--out");
     std::error_code ec;
@@ -29,6 +24,13 @@ int comando_sources(const std::vector<std::string>& args) {
         return 3;
     }
     const identita id{percorso_pacchetto, treno_pacchetto};
+    const std::string& r = id.nome_percorso;
+    const std::string& t = id.nome_treno;
+    const auto blocco = prendi_uscita(out, {in_cartella(out, nome_linea_txt(r)), in_cartella(out, nome_treno_txt(r, t)),
+                                            in_cartella(out, nome_documento(r, t, "note")),
+                                            in_cartella(out, nome_documento(r, t, "rallentamenti")),
+                                            in_cartella(out, nome_documento(r, t, "scheda_treno"))});
+    if (!blocco) return 3;
     try {
         dati_linea(out, id);
         dati_treno(out, id);
@@ -39,6 +41,9 @@ int comando_sources(const std::vector<std::string>& args) {
         std::cerr << "scenario: cannot write " << e.file << ": " << e.causa << "\n";
         return 3;
     }
+    if (!a.ha("--quiet"))
+        std::cout << "wrote 5 files into " << cammino_in_testo(out)
+                  << ": the line and train descriptions, the notes, the slowdown order and the train card\n";
     return 0;
 }
 
