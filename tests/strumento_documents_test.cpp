@@ -6,6 +6,11 @@
 
 #include <regex>
 
+#include "comandi.h"
+#include "confezione.h"
+#include "compiler/compilatore.h"
+#include "records/arrotonda.h"
+
 #include "contenuto.h"
 #include "scenario_di_prova.h"
 #include "strumento_supporto.h"
@@ -168,6 +173,58 @@ TEST(DocumentiGenerati, SorgentiConErroriNessunFile) {
     documenti_generati g(src.linea, src.treno, "Brenta_R 21");
     EXPECT_EQ(g.esito.stato, 1);
     EXPECT_TRUE(std::filesystem::is_empty(g.dir.cammino()));
+}
+
+// The forms take the rows as the compiler reads them: on every test scenario the stations and
+// slowdowns that `documents` shows are those `compile` stores, also where a quote left open
+// swallows the rest of the train file (the compile then holds one station and no slowdown).
+TEST(DocumentiGenerati, GliStessiFattiDellaCompilazione) {
+    std::string treno_aperto = prova::treno_brenta;
+    treno_aperto.replace(treno_aperto.find("Pieve"), 5, "\"Pieve");
+    struct caso {
+        const char* nome;
+        std::string linea, treno;
+        std::size_t stazioni, rallentamenti;
+    } casi[] = {
+        {"package", std::string(contenuto::linea()), std::string(contenuto::treno()), 47, 4},
+        {"brenta", prova::linea_brenta, prova::treno_brenta, 3, 1},
+        {"reference example", strumento::sorgente_di_esempio(true), strumento::sorgente_di_esempio(false), 2, 1},
+        {"new", {}, {}, 3, 1},
+        {"quote left open", prova::linea_brenta, treno_aperto, 2, 0},
+    };
+    for (auto& c : casi) {
+        prova::cartella_temporanea dir;
+        const auto linea = dir / "S_linea.txt", treno = dir / "S_T-.txt";
+        if (c.linea.empty()) {
+            ASSERT_EQ(prova::esegui_strumento({"new", "S", "T", "--out", dir.cammino().string()}).stato, 0);
+        } else {
+            prova::scrivi(linea, c.linea);
+            prova::scrivi(treno, c.treno);
+        }
+        strumento::dati_documenti d;
+        ASSERT_EQ(strumento::verifica_rigorosa(linea, treno, {"S", "T"}, true, &d), 0) << c.nome;
+        scenario s;
+        s.nome_percorso = "S";
+        s.nome_treno = "T";
+        const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, sorgenti{linea, treno, false});
+        ASSERT_EQ(stato_compilazione(s, e), uscita_ok) << c.nome;
+
+        EXPECT_EQ(d.stazioni.size(), c.stazioni) << c.nome;
+        for (std::size_t i = 0; i < d.stazioni.size(); ++i) {
+            const voce& v = s.tabella[i + 1];
+            EXPECT_EQ(d.stazioni[i].posizione, v.progressiva) << c.nome << " station " << i;
+            EXPECT_EQ(d.stazioni[i].nome, v.nome) << c.nome << " station " << i;
+            EXPECT_EQ(d.stazioni[i].orario, v.orario) << c.nome << " station " << i;
+        }
+        EXPECT_EQ(s.tabella[d.stazioni.size() + 1], voce{}) << c.nome << ": a station the forms do not show";
+        ASSERT_EQ(d.rallentamenti.size(), s.rallentamenti.size()) << c.nome;
+        EXPECT_EQ(d.rallentamenti.size(), c.rallentamenti) << c.nome;
+        for (std::size_t i = 0; i < d.rallentamenti.size(); ++i) {
+            const auto& r = d.rallentamenti[i];
+            EXPECT_EQ(cella_di_metri(r.x), s.rallentamenti[i].inizio) << c.nome << " slowdown " << i;
+            EXPECT_EQ(cella_di_metri(static_cast<double>(r.x) + r.l), s.rallentamenti[i].fine) << c.nome << " slowdown " << i;
+        }
+    }
 }
 
 }  // namespace

@@ -42,8 +42,14 @@ esito lettura_linea::leggi_generale() {
     for (;;) {
         if (in.fine()) return esito::avanti;
         std::string t = token();
-        if (in.fine()) return esito::avanti;
-        for (int i = 0; i < 10 && contiene(t, "-"); ++i) t = token();
+        if (in.fine()) {
+            passa(t, riga_saltata::ultima_del_file);
+            return esito::avanti;
+        }
+        for (int i = 0; i < 10 && contiene(t, "-"); ++i) {
+            passa(t, riga_saltata::trattino);
+            t = token();
+        }
         esito e = esegui(t, [this](const std::string& k) { return riga_generale(k); });
         if (e != esito::avanti && !s.continua_dopo_errori) return e;
         if (!comincia_con(t, "-") && contiene(t, "[") && contiene(t, "]")) return esito::avanti;
@@ -207,8 +213,9 @@ bool leggi(lettura_linea& l);
 
 }  // namespace
 
-bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file) {
+bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file, osservatore_righe* osservatore) {
     lettura_linea l(s, testo, nome_file, file_righe::linea);
+    l.osservatore = osservatore;
     try {
         return leggi(l) || s.continua_dopo_errori;
     } catch (const guasto_in_riga&) {
@@ -227,6 +234,7 @@ bool leggi(lettura_linea& l) {
             return false;
         }
         std::string t = l.token();
+        l.passa(t, riga_saltata::prima_di_generale);
         if (l.in.fine()) {
             errore_riga(s, l.r, 102, std::nullopt);
             return false;

@@ -7,8 +7,14 @@
 #include "../records/scenario.h"
 
 namespace valmarena {
+class osservatore_righe;
+}
 
-// The line half; returns false when the reading must end without the train half.
-bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file);
+namespace valmarena {
+
+// The line half; returns false when the reading must end without the train half. `osservatore`,
+// when given, is handed every row as read.
+bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file,
+                 osservatore_righe* osservatore = nullptr);
 
 }  // namespace valmarena

@@ -299,11 +299,14 @@ void lettura_treno::fine_normale() {
 
 }  // namespace
 
-void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file) {
+void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file, osservatore_righe* osservatore) {
     lettura_treno l(s, testo, nome_file, file_righe::treno);
+    l.osservatore = osservatore;
     try {
         while (!l.in.fine()) {
-            if (contiene(l.token(), "[generale]")) break;
+            const std::string t = l.token();
+            l.passa(t, riga_saltata::prima_di_generale);
+            if (contiene(t, "[generale]")) break;
         }
         if (l.scorri_righe([&l](const std::string& t) { return l.riga(t); }) == esito::fine_file) l.fine_normale();
     } catch (const guasto_in_riga&) {

@@ -7,8 +7,14 @@
 #include "../records/scenario.h"
 
 namespace valmarena {
+class osservatore_righe;
+}
+
+namespace valmarena {
 
 // The train half, from the opening of the train file's text to its normal end or a stop.
-void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file);
+// `osservatore`, when given, is handed every row as read.
+void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file,
+                 osservatore_righe* osservatore = nullptr);
 
 }  // namespace valmarena

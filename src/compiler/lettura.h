@@ -10,6 +10,8 @@
 
 namespace valmarena {
 
+class osservatore_righe;
+
 struct sorgenti {
     std::filesystem::path linea;   // line description file
     std::filesystem::path treno;   // train description file
@@ -18,6 +20,8 @@ struct sorgenti {
     // from the paths otherwise.
     std::optional<std::string> testo_linea = std::nullopt;
     std::optional<std::string> testo_treno = std::nullopt;
+    // Handed every row of both files as read, beside the records; none for a plain compile.
+    osservatore_righe* osservatore = nullptr;
 };
 
 // Reads both source files into the records (line half, then train half), with the failure handler.

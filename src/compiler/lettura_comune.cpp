@@ -68,6 +68,7 @@ esito lettura::esegui(const std::string& t, const std::function<esito(const std:
         e = riga(t);
     } catch (const guasto_in_riga& g) {
         diagnosi_riga(letta);
+        if (osservatore) osserva(t, riga_saltata::no, fine_riga::guasto, g.what());
         if (!s.continua_dopo_errori) throw;
         registra_errore(s, [&] {
             diagnostica d = diagnostica_in(g.file, g.dove, g.what());
@@ -80,12 +81,37 @@ esito lettura::esegui(const std::string& t, const std::function<esito(const std:
         const std::string campo = campo_in_lettura(in, letta);
         if (!campo.empty()) cosa += " (" + campo + ")";
         diagnosi_riga(letta);
+        if (osservatore) osserva(t, riga_saltata::no, fine_riga::guasto, cosa);
         if (!s.continua_dopo_errori) throw guasto_in_riga(cosa, in.nome_file(), in.ultimo());
         errore_riga(s, r, 25, std::nullopt, cosa);
         return esito::avanti;
     }
     diagnosi_riga(letta);
+    if (osservatore) osserva(t, riga_saltata::no, e == esito::avanti ? fine_riga::avanti : fine_riga::arresto, {});
     return e;
+}
+
+namespace {
+
+// The last line a field was taken from: a quoted field may run over line ends.
+int ultima_riga_di(const campo_letto& c) {
+    int riga = c.dove.riga;
+    for (std::size_t i = 0; i < c.grezzo.size(); ++i)
+        if (c.grezzo[i] == '\n' || (c.grezzo[i] == '\r' && (i + 1 >= c.grezzo.size() || c.grezzo[i + 1] != '\n'))) ++riga;
+    return riga;
+}
+
+}  // namespace
+
+void lettura::osserva(const std::string& t, riga_saltata perche, fine_riga fine, std::string_view guasto) {
+    riga_osservata o{file, generale, t, r.dove, perche, {}, {}, fine, guasto, r.dove.riga};
+    if (perche == riga_saltata::no) {
+        o.campi = in.campi();
+        for (const descrizione_riga* d : righe_riconosciute(file, generale, t))
+            if (d->tipo != tipo_riga::curva || s.genera_tracciato == tracciato_si_no::con) o.tipi.push_back(d);
+        for (const campo_letto& c : o.campi) o.ultima_riga = std::max(o.ultima_riga, ultima_riga_di(c));
+    }
+    osservatore->riga(o);
 }
 
 bool lettura::dentro(std::int64_t p, int margine) {
@@ -108,10 +134,17 @@ esito lettura::scorri_righe(const std::function<esito(const std::string&)>& riga
     for (;;) {
         if (in.fine()) return esito::fine_file;
         std::string t = token();
-        if (in.fine()) return esito::fine_file;
+        if (in.fine()) {
+            passa(t, riga_saltata::ultima_del_file);
+            return esito::fine_file;
+        }
         for (int i = 0; i < 2 && contiene(t, "-"); ++i) {
+            passa(t, riga_saltata::trattino);
             t = token();
-            if (in.fine()) return esito::fine_file;
+            if (in.fine()) {
+                passa(t, riga_saltata::ultima_del_file);
+                return esito::fine_file;
+            }
         }
         esito e = esegui(t, riga);
         if (e == esito::ferma && s.continua_dopo_errori) e = esito::avanti;

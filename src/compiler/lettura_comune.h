@@ -13,6 +13,7 @@
 #include "diagnosi.h"
 #include "formato.h"
 #include "lettore_token.h"
+#include "righe.h"
 
 namespace valmarena {
 
@@ -49,6 +50,7 @@ struct lettura {
     std::unordered_map<std::string, std::uint32_t> tipi_letti;
     std::string token_dei_tipi;       // the token last asked about, and its kinds
     std::uint32_t tipi_del_token = 0;
+    osservatore_righe* osservatore = nullptr;  // handed each row as read, when there is one
 
     lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f);
     lettura(const lettura&) = delete;
@@ -74,6 +76,11 @@ struct lettura {
     esito esegui(const std::string& t, const std::function<esito(const std::string&)>& riga);
     // Holds the row just read against its description, when the authors' diagnosis is on.
     void diagnosi_riga(const riga_letta& letta);
+    // Hands the token just read to the observer, when there is one: passed over for `perche`.
+    void passa(const std::string& t, riga_saltata perche) {
+        if (osservatore) osserva(t, perche, fine_riga::avanti, {});
+    }
+    void osserva(const std::string& t, riga_saltata perche, fine_riga fine, std::string_view guasto);
     // The row loop: each token, after up to two hyphen replacements, goes to `riga` until the end
     // of the file or a row that ends the reading. An author's check reads on after a failing row.
     esito scorri_righe(const std::function<esito(const std::string&)>& riga);

@@ -18,6 +18,7 @@ int comando_view(const std::vector<std::string>& args);
 int comando_package(const std::vector<std::string>& args);
 int comando_documents(const std::vector<std::string>& args);
 int comando_explain(const std::vector<std::string>& args);
+int comando_rows(const std::vector<std::string>& args);
 int comando_help(const std::vector<std::string>& args);
 // The build's own: the manual page, a completion script or docs/cli.md on standard output.
 int comando_riferimento(const std::vector<std::string>& args);

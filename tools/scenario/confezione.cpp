@@ -3,6 +3,7 @@
 #include "confezione.h"
 
 #include <iostream>
+#include <optional>
 
 #include "comune.h"
 #include "rapporto.h"
@@ -27,13 +28,20 @@ identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno) {
 }
 
 int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem::path& treno, const identita& id,
-                      bool avvertimenti_ammessi) {
+                      bool avvertimenti_ammessi, dati_documenti* documenti) {
     if (!leggibile(linea) || !leggibile(treno)) return uscita_errore_file;
     scenario s;
     s.nome_percorso = id.nome_percorso;
     s.nome_treno = id.nome_treno;
     s.continua_dopo_errori = true;
-    const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, sorgenti{linea, treno, false});
+    sorgenti src{linea, treno, false};
+    std::optional<raccolta_documenti> raccolta;
+    if (documenti) {
+        documenti->nome_treno = id.nome_treno;
+        src.osservatore = &raccolta.emplace(*documenti);
+    }
+    const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, src);
+    if (documenti) documenti->km = chilometri(s.tabella);
     // The same report and exit status as `check`, under --strict unless warnings are allowed.
     const bool severo = !avvertimenti_ammessi;
     for (const auto& r : rapporto_ordinato(s, cammino_in_testo(linea), cammino_in_testo(treno), severo))

@@ -6,98 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "sources/codifica.h"
 
 namespace valmarena::strumento {
 
 namespace {
-
-// ---- reading the rows ----
-
-std::vector<std::string> righe_di(std::string_view testo) {
-    std::vector<std::string> righe;
-    std::size_t inizio = 0;
-    while (inizio < testo.size()) {
-        std::size_t fine = testo.find('\n', inizio);
-        if (fine == std::string_view::npos) fine = testo.size();
-        std::string r(testo.substr(inizio, fine - inizio));
-        if (!r.empty() && r.back() == '\r') r.pop_back();
-        righe.push_back(std::move(r));
-        inizio = fine + 1;
-    }
-    return righe;
-}
-
-std::vector<std::string> campi_di(const std::string& riga) {
-    std::vector<std::string> campi;
-    std::size_t inizio = 0;
-    for (;;) {
-        std::size_t virgola = riga.find(',', inizio);
-        campi.push_back(riga.substr(inizio, virgola == std::string::npos ? std::string::npos : virgola - inizio));
-        if (virgola == std::string::npos) return campi;
-        inizio = virgola + 1;
-    }
-}
-
-bool contiene(const std::string& t, const char* parola) { return t.find(parola) != std::string::npos; }
-
-// Value field i of a row (1 = the first after the keyword), 0 when missing; the field is read
-// as the compiler reads a number, up to the first character that is not part of it.
-std::int32_t valore(const std::vector<std::string>& campi, std::size_t i) {
-    if (i >= campi.size()) return 0;
-    return static_cast<std::int32_t>(std::strtol(campi[i].c_str(), nullptr, 10));
-}
-
-// The station name: the rest of the line after its 17th comma, without the blanks around it.
-std::string nome_stazione(const std::string& riga) {
-    std::size_t pos = 0;
-    for (int i = 0; i < 17 && pos != std::string::npos; ++i) {
-        pos = riga.find(',', pos);
-        if (pos != std::string::npos) ++pos;
-    }
-    if (pos == std::string::npos) return {};
-    std::string nome = riga.substr(pos);
-    nome.erase(0, nome.find_first_not_of(' '));
-    while (!nome.empty() && nome.back() == ' ') nome.pop_back();
-    return nome;
-}
-
-void leggi_linea(std::string_view linea, dati_documenti& d) {
-    for (const std::string& riga : righe_di(linea)) {
-        const auto campi = campi_di(riga);
-        const std::string& k = campi[0];  // the kilometric references compare in exact case
-        const std::string km = in_minuscolo(k);
-        if (k.find('-') != std::string::npos) continue;
-        if (contiene(km, "lunghezza") && contiene(km, "percorso")) d.lunghezza = valore(campi, 1);
-        if (contiene(k, "progressiva") && (contiene(k, "uno") || contiene(k, "due") || contiene(k, "tre"))) {
-            dati_documenti::riferimento r{valore(campi, 1), valore(campi, 2), valore(campi, 3)};
-            if (r.p != 0 || r.k != 0 || r.f != 0) d.riferimenti.push_back(r);
-        }
-        if (contiene(k, "ripetizione") && contiene(k, "segnali")) {
-            d.ripetizione_inizio = valore(campi, 1);
-            d.ripetizione_fine = valore(campi, 2);
-        }
-    }
-    std::stable_sort(d.riferimenti.begin(), d.riferimenti.end(),
-                     [](const auto& a, const auto& b) { return a.p < b.p; });
-}
-
-void leggi_treno(std::string_view treno, dati_documenti& d) {
-    for (const std::string& riga : righe_di(treno)) {
-        const auto campi = campi_di(riga);
-        const std::string k = in_minuscolo(campi[0]);
-        if (k.find('-') != std::string::npos) continue;
-        if (contiene(k, "frenata") && contiene(k, "massa")) d.massa_frenata = valore(campi, 1);
-        if (contiene(k, "velocit")) d.limiti.push_back({valore(campi, 1), valore(campi, 2)});
-        if (contiene(k, "stazione")) {
-            const std::int32_t orario = (valore(campi, 14) * 60 + valore(campi, 15)) * 60 + valore(campi, 16);
-            d.stazioni.push_back({valore(campi, 1), nome_stazione(riga), orario});
-        }
-        if (contiene(k, "rallentamento"))
-            d.rallentamenti.push_back({valore(campi, 1), valore(campi, 2), valore(campi, 3), valore(campi, 4)});
-    }
-}
 
 // ---- text pieces ----
 
@@ -118,11 +33,7 @@ std::string centrato(std::string t, std::size_t larghezza, char riempi = ' ') {
     return std::string(sinistra, riempi) + t + std::string(larghezza - t.size() - sinistra, riempi);
 }
 
-std::string km_testo(std::int32_t metri) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.3f", metri / 1000.0);
-    return buf;
-}
+std::string km_testo(std::int64_t metri) { return km_decimale(metri); }
 
 // hh.mm, a half minute and more rounded up.
 std::string ora_testo(std::int32_t secondi) {
@@ -161,15 +72,6 @@ struct riga_scheda {
 
 constexpr std::size_t righe_per_pagina = 31;
 
-std::int32_t km_con(const std::vector<dati_documenti::riferimento>& rif, std::int32_t posizione, bool anche_qui) {
-    std::int32_t km = posizione;
-    for (const auto& r : rif) {
-        if (r.p > posizione || (r.p == posizione && !anche_qui)) break;
-        km = r.f != 0 ? r.k + (posizione - r.p) : posizione + r.k;
-    }
-    return km;
-}
-
 std::int32_t limite_in(const dati_documenti& d, std::int32_t posizione) {
     std::int32_t v = 0;
     for (const auto& l : d.limiti)
@@ -177,25 +79,42 @@ std::int32_t limite_in(const dati_documenti& d, std::int32_t posizione) {
     return v;
 }
 
-riga_scheda& riga_in(std::vector<riga_scheda>& righe, std::int32_t posizione) {
-    for (auto& r : righe)
-        if (r.posizione == posizione) return r;
-    righe.push_back({posizione, {}, {}, ' ', 0, 0, false});
-    return righe.back();
-}
-
 // Stations, the limits where they change and the changes of reckoning, in route order.
 std::vector<riga_scheda> righe_della_scheda(const dati_documenti& d) {
     std::vector<riga_scheda> righe;
     for (const auto& s : d.stazioni) righe.push_back({s.posizione, s.nome, {}, ' ', 0, s.orario, true});
-    for (const auto& l : d.limiti) riga_in(righe, l.posizione).velocita = l.velocita;
-    for (const auto& r : d.riferimenti) riga_in(righe, r.p).binario = '-';
+    // The limit that starts at a position: of several rows there, the last one read.
+    std::vector<dati_documenti::limite> limiti = d.limiti;
+    std::stable_sort(limiti.begin(), limiti.end(), [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
+    std::vector<std::int32_t> cambi;
+    for (const riferimento_km& r : d.km.riferimenti()) cambi.push_back(r.p);
+    std::sort(cambi.begin(), cambi.end());
+    // A position makes one row: a limit or a change of reckoning there joins its station, else
+    // the row made for that position (limits and changes are taken in position order).
+    const std::size_t n_stazioni = righe.size();
+    auto riga_in = [&righe, n_stazioni](std::int32_t posizione) -> riga_scheda& {
+        for (std::size_t i = 0; i < n_stazioni; ++i)
+            if (righe[i].posizione == posizione) return righe[i];
+        if (righe.size() > n_stazioni && righe.back().posizione == posizione) return righe.back();
+        righe.push_back({posizione, {}, {}, ' ', 0, 0, false});
+        return righe.back();
+    };
+    std::size_t l = 0, c = 0;
+    while (l < limiti.size() || c < cambi.size()) {
+        if (c == cambi.size() || (l < limiti.size() && limiti[l].posizione <= cambi[c])) {
+            riga_in(limiti[l].posizione).velocita = limiti[l].velocita;
+            ++l;
+        } else {
+            riga_in(cambi[c]).binario = '-';
+            ++c;
+        }
+    }
     std::stable_sort(righe.begin(), righe.end(), [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
     std::vector<riga_scheda> tutte;
     for (auto& r : righe) {
         const bool cambio = r.binario == '-';
-        const std::int32_t km = chilometrica(d, r.posizione);
-        const std::int32_t prima = km_con(d.riferimenti, r.posizione, false);
+        const std::int64_t km = d.km.progressiva(r.posizione);
+        const std::int64_t prima = d.km.progressiva_prima(r.posizione);
         r.km = cambio ? a_destra(km_testo(prima), 8) + "/" : a_destra(km_testo(km), 8) + " ";
         if (r.nome.empty()) r.nome = "Cippo Km " + km_testo(cambio ? prima : km);
         tutte.push_back(r);
@@ -270,7 +189,7 @@ std::vector<std::size_t> inizi_pagine(std::size_t righe) {
 // The row that opens a page after the first: a kilometre post at the place of the row that
 // closed the page before, so that a station and its time appear once.
 riga_scheda cippo_di_ripresa(const dati_documenti& d, const riga_scheda& r) {
-    const std::int32_t km = chilometrica(d, r.posizione);
+    const std::int64_t km = d.km.progressiva(r.posizione);
     return {r.posizione, "Cippo Km " + km_testo(km), a_destra(km_testo(km), 8) + " ", ' ', 0, 0, false};
 }
 
@@ -327,16 +246,61 @@ void aggiungi_separatore(std::vector<std::string>& testo, std::size_t p, bool ul
 
 }  // namespace
 
-dati_documenti leggi_dati_documenti(std::string_view linea, std::string_view treno, const std::string& nome_treno) {
-    dati_documenti d;
-    d.nome_treno = nome_treno;
-    leggi_linea(linea, d);
-    leggi_treno(treno, d);
-    return d;
+namespace {
+
+// The values a kind's fields gave, when every one of them was read: numbers as taken, the text
+// of a text field in `testo`.
+struct valori_tipo {
+    std::vector<std::int64_t> numeri;
+    std::string testo;
+};
+
+std::optional<valori_tipo> valori_di(const riga_osservata& r, const descrizione_riga* tipo) {
+    valori_tipo v;
+    std::size_t letti = 0;
+    const auto descritti = campi_descritti(r);
+    for (std::size_t i = 0; i < descritti.size(); ++i) {
+        const auto [campo, di] = descritti[i];
+        if (di != tipo) continue;
+        ++letti;
+        if (campo->tipo == larghezza::testo) {
+            v.testo = std::string(testo_preso(r.campi[i]));
+            v.numeri.push_back(0);
+        } else if (auto n = valore_preso(r.campi[i], campo->tipo)) {
+            v.numeri.push_back(*n);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (letti != tipo->campi.size()) return std::nullopt;
+    return v;
 }
 
-std::int32_t chilometrica(const dati_documenti& d, std::int32_t posizione) {
-    return km_con(d.riferimenti, posizione, true);
+std::int32_t l32(std::int64_t v) { return static_cast<std::int32_t>(v); }
+
+}  // namespace
+
+void raccolta_documenti::riga(const riga_osservata& r) {
+    if (r.saltata != riga_saltata::no || r.fine == fine_riga::guasto) return;
+    for (const descrizione_riga* t : r.tipi) {
+        const auto v = valori_di(r, t);
+        if (!v) continue;
+        const auto& n = v->numeri;
+        switch (t->tipo) {
+        case tipo_riga::lunghezza: d_.lunghezza = l32(n[0]); break;
+        case tipo_riga::ripetizione:
+            d_.ripetizione_inizio = l32(n[0]);
+            d_.ripetizione_fine = l32(n[1]);
+            break;
+        case tipo_riga::frenata: d_.massa_frenata = l32(n[0]); break;
+        case tipo_riga::velocita: d_.limiti.push_back({l32(n[0]), l32(n[1])}); break;
+        case tipo_riga::stazione:
+            d_.stazioni.push_back({l32(n[0]), v->testo, l32((n[13] * 60 + n[14]) * 60 + n[15])});
+            break;
+        case tipo_riga::rallentamento: d_.rallentamenti.push_back({l32(n[0]), l32(n[1]), l32(n[2]), l32(n[3])}); break;
+        default: break;
+        }
+    }
 }
 
 std::string scheda_generata(const dati_documenti& d) {
@@ -378,8 +342,8 @@ std::string rallentamenti_generati(const dati_documenti& d) {
             if (s.posizione > r.x && dopo.empty()) dopo = s.nome;
         }
         const std::string fra = prima.empty() ? dopo : dopo.empty() ? prima : prima + " - " + dopo;
-        const std::int32_t km = chilometrica(d, r.x);
-        const std::int32_t cippo = (km >= 0 ? km / 1000 : (km - 999) / 1000) * 1000;
+        const std::int64_t km = d.km.progressiva(r.x);
+        const std::int64_t cippo = (km >= 0 ? km / 1000 : (km - 999) / 1000) * 1000;
         t.push_back(" |" + centrato(std::to_string(++n), 3) + "|" + a_sinistra(fra, 28) + "|" +
                     a_sinistra(km_testo(cippo), 12) + "|   " + a_sinistra(std::to_string(r.v), 7) + "| " +
                     a_sinistra(std::to_string(r.l), 8) + "|" + (r.f_tt == 1 ? "     A      " : std::string(12, ' ')) + "|");

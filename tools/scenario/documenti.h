@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "compiler/chilometri.h"
+#include "compiler/righe.h"
 
 namespace valmarena::strumento {
 
-// What the two forms show, as the line and train files give it.
+// What the two forms show, as the compiler's reader takes it from the line and train files.
 struct dati_documenti {
     struct stazione {
         std::int32_t posizione = 0;
@@ -23,24 +25,26 @@ struct dati_documenti {
     struct rallentamento {
         std::int32_t x = 0, v = 0, l = 0, f_tt = 0;
     };
-    struct riferimento {  // kilometric reference: position, value, flag
-        std::int32_t p = 0, k = 0, f = 0;
-    };
     std::string nome_treno;
     std::int32_t lunghezza = 0;
     std::int32_t ripetizione_inizio = 0, ripetizione_fine = 0;
     std::int32_t massa_frenata = 0;
-    std::vector<riferimento> riferimenti;  // in use, by position
+    chilometri km;  // the kilometre posts, from the references the compile keeps
     std::vector<stazione> stazioni;
-    std::vector<limite> limiti;
+    std::vector<limite> limiti;  // in file order
     std::vector<rallentamento> rallentamenti;
 };
 
-// Reads the rows the forms need from the two source texts, by the same keywords as the compiler.
-dati_documenti leggi_dati_documenti(std::string_view linea, std::string_view treno, const std::string& nome_treno);
+// Takes the rows the forms need as the reader hands them over, with the values the reader took
+// from their fields: the forms hold the author's exact numbers, where the records keep cells.
+class raccolta_documenti : public osservatore_righe {
+public:
+    explicit raccolta_documenti(dati_documenti& d) : d_(d) {}
+    void riga(const riga_osservata& r) override;
 
-// The kilometre post of a route position in metres, by the kilometric reference in force there.
-std::int32_t chilometrica(const dati_documenti& d, std::int32_t posizione);
+private:
+    dati_documenti& d_;
+};
 
 // The forms' texts, each line ended by CR LF.
 std::string scheda_generata(const dati_documenti& d);

@@ -25,11 +25,8 @@ int comando_documents(const std::vector<std::string>& args) {
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     const std::filesystem::path linea = a.richiesto("--line"), treno = a.richiesto("--train"), out = a.richiesto("--out");
     const identita id = nomi_scenario(a, treno);
-    if (int stato = verifica_rigorosa(linea, treno, id, true)) return stato;
-    const auto testo_linea = leggi_sorgente(linea);
-    const auto testo_treno = leggi_sorgente(treno);
-    if (!testo_linea || !testo_treno) return 3;
-    const dati_documenti d = leggi_dati_documenti(*testo_linea, *testo_treno, id.nome_treno);
+    dati_documenti d;
+    if (int stato = verifica_rigorosa(linea, treno, id, true, &d)) return stato;
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
     if (ec) {

@@ -94,12 +94,12 @@ int comando_package(const std::vector<std::string>& args) {
     const std::filesystem::path stub = a.ha("--stub") ? std::filesystem::path(a.valore("--stub")) : stub_predefinito(out);
     testi_scenario t;
     t.id = nomi_scenario(a, treno);
-    if (int stato = verifica_rigorosa(linea, treno, t.id)) return stato;
+    dati_documenti d;
+    if (int stato = verifica_rigorosa(linea, treno, t.id, false, &d)) return stato;
     auto testo_linea = leggi_sorgente(linea), testo_treno = leggi_sorgente(treno);
     if (!testo_linea || !testo_treno) return 3;
     t.linea = *testo_linea;
     t.treno = *testo_treno;
-    const dati_documenti d = leggi_dati_documenti(t.linea, t.treno, t.id.nome_treno);
     auto scheda = documento(a, "--card", scheda_generata(d));
     auto rallentamenti = documento(a, "--slowdowns", rallentamenti_generati(d));
     auto note = a.ha("--notes") ? leggi_sorgente(a.valore("--notes")) : std::optional<std::string>("");

@@ -183,6 +183,16 @@ const std::vector<comando> tabella = {
      "the text goes through $PAGER (less when it is not set).\n"
      "Exit status: 0 printed, 3 bad arguments or a KEYWORD that no row is read from.\n",
      comando_explain, parole_libere::altro},
+    {"rows", "show row by row what the reader understood of a line and a train file",
+     {"rows --line FILE --train FILE [OPTIONS]"},
+     {linea, treno, percorso, nome_treno, in_json, codifica},
+     "Reads the two files as compile does and prints, for every token the reader tested for a\n"
+     "keyword, in file order: where it stands, the kind of row it was read as (or why it was passed\n"
+     "over), each field read for it with its name, text and the value taken, the lines the row took\n"
+     "its fields from, and for a position its metres, route cell and kilometre post. Writes nothing.\n"
+     "Exit status: as check: 0 no error, 1 recorded errors, 2 fatal error, 3 bad arguments or a\n"
+     "file that cannot be read.\n",
+     comando_rows},
     {"help", "print the list of commands, or the help of one COMMAND",
      {"help [COMMAND]"},
      {},
