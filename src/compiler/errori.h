@@ -18,4 +18,7 @@ std::string messaggio_diagnostica(const diagnostica& d);
 // "FILE:LINE:COLUMN: warning: what was passed over", for the reader's notes to authors.
 std::string messaggio_avvertimento(const diagnostica& d);
 
+// "FILE:LINE:COLUMN: note: what is worth a look", for the notes that are never a fault.
+std::string messaggio_nota(const diagnostica& d);
+
 }  // namespace valmarena

@@ -14,6 +14,8 @@ void inizializza_tabella(scenario& s) {
     s.codice_errore = 0;
     s.diagnostiche.clear();
     s.avvertimenti.clear();
+    s.note.clear();
+    s.righe_stazioni.clear();
     s.avvertimenti_per_tipo.clear();
     s.errori_per_codice.clear();
 }
@@ -82,6 +84,12 @@ std::int64_t errori_trovati(const scenario& s) {
 
 void registra_avvertimento(scenario& s, diagnostica d) {
     if (++s.avvertimenti_per_tipo[d.tipo] <= avvertimenti_per_tipo_max) s.avvertimenti.push_back(std::move(d));
+}
+
+void registra_nota(scenario& s, diagnostica d) {
+    std::size_t stessi = 0;
+    for (const auto& n : s.note) stessi += n.tipo == d.tipo;
+    if (stessi < avvertimenti_per_tipo_max) s.note.push_back(std::move(d));
 }
 
 std::int64_t avvertimenti_trovati(const scenario& s) {

@@ -138,6 +138,13 @@ struct rallentamento_posto {
     std::int64_t fine = 0;
     std::string file;
     int riga = 0;
+    std::int32_t velocita = 0;  // km/h
+};
+
+// Where a station's row stands in the train file, for the messages about its timetable.
+struct riga_stazione {
+    int riga = 0;
+    int colonna = 0;
 };
 
 // What a placing routine reports: 0, or the code of what went wrong and the cell it concerns.
@@ -164,6 +171,7 @@ struct scenario {
     // Route cells 0..ultima_cella; empty until the route length is read.
     std::vector<cella> celle;
     std::vector<rallentamento_posto> rallentamenti;  // in the order they were placed
+    std::vector<riga_stazione> righe_stazioni;       // one per station stored, entry 1 first
     std::array<voce, voci_tabella> tabella{};
     piano_tracciato tracciato;
 
@@ -187,6 +195,8 @@ struct scenario {
     // For authors: what the reader passed over silently (code 0), and whether it goes on reading
     // after a row that would stop it, so that one pass finds every fault of a file.
     std::vector<diagnostica> avvertimenti;
+    // Notes for authors: worth a look, never a fault (--strict lets them pass).
+    std::vector<diagnostica> note;
     bool continua_dopo_errori = false;
     // Whether the rows are held against their description for authors' warnings. The package
     // shows no warning and leaves it off; the reading and the compiled bytes are the same.
@@ -246,5 +256,8 @@ void registra_avvertimento(scenario& s, diagnostica d);
 
 // Every warning found, shown or only counted.
 std::int64_t avvertimenti_trovati(const scenario& s);
+
+// Records a note to authors under its kind `d.tipo`; past the limit of its kind it is dropped.
+void registra_nota(scenario& s, diagnostica d);
 
 }  // namespace valmarena

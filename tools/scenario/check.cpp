@@ -10,6 +10,7 @@
 #include "comune.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
+#include "compiler/orario.h"
 #include "json.h"
 #include "rapporto.h"
 #include "platform/file_ospite.h"
@@ -21,6 +22,7 @@ namespace {
 const char* aiuto =
     "usage: scenario check --line FILE --train FILE [--route NAME] [--train-name NAME]\n"
     "                      [--no-track-plan] [--json] [--strict] [--encoding utf-8]\n"
+    "                      [--acceleration M/S2] [--braking M/S2]\n"
     "       scenario compile --dry-run ... (the same)\n"
     "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
     "reading goes on after a row that fails, so one run lists every fault of the files:\n"
@@ -30,6 +32,10 @@ const char* aiuto =
     "Past 100 warnings of one kind the rest are only counted. With --strict every warning is an\n"
     "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
     "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
+    "The stations' times are held against the line: a time shorter than the stretch takes at the\n"
+    "speed limits is a warning, one shorter than the running model needs (accelerating at 0.5 m/s2\n"
+    "and braking at 0.7 m/s2 unless --acceleration and --braking say otherwise) is a note:\n"
+    "  FILE:LINE:COLUMN: note: ... (never an error, not even under --strict)\n"
     "'scenario explain' describes every row of the two files.\n"
     "With --json the same report is one JSON object on standard output.\n"
     "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
@@ -50,7 +56,10 @@ std::string rapporto_in_json(const std::string& nome_linea, const std::string& n
         if (r.errore) voce_in_json(j, r);
     j.fine().chiave("warnings").lista();
     for (const auto& r : rapporto)
-        if (!r.errore) voce_in_json(j, r);
+        if (!r.errore && !r.nota) voce_in_json(j, r);
+    j.fine().chiave("notes").lista();
+    for (const auto& r : rapporto)
+        if (r.nota) voce_in_json(j, r);
     j.fine().chiave("errors_found").intero(errori_trovati(s));
     j.chiave("warnings_found").intero(avvertimenti_trovati(s)).fine();
     return j.risultato();
@@ -70,15 +79,16 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
     const std::int64_t avvertimenti = avvertimenti_trovati(s);
     const std::int64_t errori = errori_trovati(s);
     o << errori << (errori == 1 ? " error, " : " errors, ") << avvertimenti
-      << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "")
-      << "\n";
+      << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "");
+    if (!s.note.empty()) o << ", " << s.note.size() << (s.note.size() == 1 ? " note" : " notes");
+    o << "\n";
     return o.str();
 }
 
 }  // namespace
 
 int comando_check(const std::vector<std::string>& args) {
-    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--encoding"},
+    argomenti a = analizza(args, {"--line", "--train", "--route", "--train-name", "--encoding", "--acceleration", "--braking"},
                            {"--no-track-plan", "--json", "--help", "--strict"});
     if (a.ha("--help")) {
         std::cout << aiuto;
@@ -93,6 +103,7 @@ int comando_check(const std::vector<std::string>& args) {
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src);
+    diagnostica_orario(s, parametri_di_marcia(a));
     const std::string nome_linea = cammino_in_testo(src.linea);
     const std::string nome_treno = cammino_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);

@@ -34,6 +34,7 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     s.nome_treno = id.nome_treno;
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, sorgenti{linea, treno, false});
+    diagnostica_orario(s, parametri_marcia{});
     // The same report and exit status as `check`, under --strict unless warnings are allowed.
     const bool severo = !avvertimenti_ammessi;
     for (const auto& r : rapporto_ordinato(s, cammino_in_testo(linea), cammino_in_testo(treno), severo))

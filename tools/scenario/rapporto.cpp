@@ -19,6 +19,7 @@ std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::strin
         if (severo) m.replace(m.find("warning: "), 9, "error: ");
         rapporto.push_back({rango(d.file), d.riga, d.colonna, false, m, &d, severo});
     }
+    for (const auto& d : s.note) rapporto.push_back({rango(d.file), d.riga, d.colonna, false, messaggio_nota(d), &d, false, true});
     std::stable_sort(rapporto.begin(), rapporto.end(), [](const voce_rapporto& x, const voce_rapporto& y) {
         if (x.rango_file != y.rango_file) return x.rango_file < y.rango_file;
         if (x.rango_file == 2) return false;  // route-check errors keep the order they were found in
@@ -48,7 +49,7 @@ std::string identificatore(const voce_rapporto& r) {
 
 void voce_in_json(json_scrittore& j, const voce_rapporto& r) {
     const diagnostica& d = *r.d;
-    j.oggetto().chiave("id").testo(identificatore(r)).chiave("severity").testo(r.errore || r.severo ? "error" : "warning");
+    j.oggetto().chiave("id").testo(identificatore(r)).chiave("severity").testo(r.errore || r.severo ? "error" : r.nota ? "note" : "warning");
     if (r.errore) {
         j.chiave("code").intero(d.codice).chiave("position");
         d.ha_posizione ? j.intero(d.posizione) : j.nullo();

@@ -19,6 +19,7 @@ struct voce_rapporto {
     std::string testo;  // the whole report line, UTF-8
     const diagnostica* d = nullptr;
     bool severo = false;  // a warning taken as an error under --strict
+    bool nota = false;    // a note: never an error, not even under --strict
 };
 
 // Every error and warning, sorted by file (line file, train file, then the route checks in the
