@@ -116,7 +116,8 @@ TEST(Check, SorgentiPulitiComeCompile) {
     EXPECT_EQ(a["errors"].size(), 0u);
     EXPECT_TRUE(a["cells_built"].b);
     auto testo = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string()});
-    EXPECT_EQ(testo.out, "0 errors, 0 warnings\n");
+    // Three times are tighter than the running model's: notes, never a fault.
+    EXPECT_NE(testo.out.find("0 errors, 0 warnings, 3 notes\n"), std::string::npos) << testo.out;
     EXPECT_TRUE(std::filesystem::exists(v.linea));
 }
 
