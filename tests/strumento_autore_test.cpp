@@ -173,7 +173,13 @@ TEST(Plot, DalleSorgentiConINomiInOgniResa) {
     for (const char* nome : {">Origine<", ">Mezzavia<", ">Capolinea<"}) EXPECT_NE(testo.find(nome), std::string::npos) << nome;
     EXPECT_NE(testo.find("gradient (\u2030"), std::string::npos);
     EXPECT_NE(testo.find(">kind 2<"), std::string::npos);
-    EXPECT_NE(testo.find(">km 30+000<"), std::string::npos);
+    // The restart is labelled with the post the generated train card prints there: position + K.
+    EXPECT_NE(testo.find(">km 36+000<"), std::string::npos);
+    EXPECT_NE(testo.find(">km 12+000<"), std::string::npos);
+    auto d = esegui_strumento({"documents", "--line", n.linea.string(), "--train", n.treno.string(), "--out",
+                               (n.dir / "doc").string()});
+    ASSERT_EQ(d.stato, 0) << d.err;
+    EXPECT_NE(prova::leggi(n.dir / "doc" / "Colle_R 7_scheda_treno.txt").find("| (36.000)|"), std::string::npos);
     EXPECT_EQ(testo.find("drawn from the sources only"), std::string::npos);
     EXPECT_EQ(testo.find("transform="), std::string::npos);  // no rotated text
 

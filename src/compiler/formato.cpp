@@ -49,10 +49,11 @@ std::vector<descrizione_riga> costruisci() {
     auto progressiva = [&d](T t, const char* nome, const char* parola, const char* quale) {
         d.push_back({t, L, true, nome, {nome}, {{parola, true}, {"progressiva", true}},
                      quale,
-                     "a kilometric reference: from the given position on, the line's kilometres count from the given value",
-                     {riferimento("position", "where the reference applies; a multiple of 50 (error 2 otherwise)"),
-                      riferimento("value", "the kilometric value there, metres; a multiple of 50 (error 2 otherwise)"),
-                      numero("flag", "1: the reference's end is moved 100 m on", "", lg, 0, 1)},
+                     "a kilometric reference: where the kilometre posts start or restart (see Kilometre posts)",
+                     {riferimento("position", "P, where the reference applies; a multiple of 50 (error 2 otherwise)"),
+                      riferimento("value", "K, metres: the post is position + K (flag 0), or K at P counting on (flag 1); "
+                                           "a multiple of 50 (error 2 otherwise)"),
+                      numero("flag", "F, how K counts (0 or 1); with 1 the compile carries K + 100", "", lg, 0, 1)},
                      nullptr});
     };
     d.push_back({T::lunghezza, L, true, "lunghezza percorso", {"lunghezza percorso"},

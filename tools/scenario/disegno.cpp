@@ -9,6 +9,7 @@
 #include <set>
 
 #include "comune.h"
+#include "compiler/chilometri.h"
 #include "descrizione.h"
 #include "disegno.h"
 #include "sources/codifica.h"
@@ -406,14 +407,6 @@ void pannello(svg& o, const rettangolo& r, const asse_km& a, const std::vector<i
     o.testo(r.x + 8, r.y + 15, titolo, "class=\"titolo\"");
 }
 
-// A kilometric value in metres as the boards write it: km 12+050.
-std::string chilometrica(std::int64_t metri) {
-    const std::int64_t m = metri < 0 ? -metri : metri;
-    char resto[8];
-    std::snprintf(resto, sizeof resto, "%03d", static_cast<int>(m % 1000));
-    return std::string(metri < 0 ? "km -" : "km ") + std::to_string(m / 1000) + "+" + resto;
-}
-
 // The line's stretches under the profiles: mountain stretches with their kind, the signal
 // repetition, the kilometric references where the count starts or restarts, and the curves
 // when the picture is drawn from the sources.
@@ -454,12 +447,12 @@ void disegna_fascia_linea(svg& o, const scenario_letto& s, const asse_km& a, con
             double x1 = tratto(t.inizio, t.fine, r2, "#5b8def");
             o.testo(std::min(x1 + 2, a.x1 - 60), r2 + 4, std::to_string(t.progressiva) + " codes", "class=\"asse\"");
         }
-        for (int i : {voce_progressiva_uno, voce_progressiva_due, voce_progressiva_tre}) {
-            const voce& v = (*s.tabella)[static_cast<std::size_t>(i)];
-            if (v.inizio == 0 && v.fine == 0) continue;
-            const double x = a.x(static_cast<double>(v.inizio));
+        // Each reference where it starts the count, labelled with the post it starts at.
+        const chilometri km(*s.tabella);
+        for (const riferimento_km& r : km.riferimenti()) {
+            const double x = a.x(static_cast<double>(r.p));
             o.linea(x, r3 - 5, x, r3 + 5, "stroke=\"#202020\" stroke-width=\"1.5\"");
-            o.testo(x + 3, r3 + 4, chilometrica(v.fine), "class=\"asse\"");
+            o.testo(x + 3, r3 + 4, km_cippo(km.progressiva(r.p)), "class=\"asse\"");
         }
     }
     for (const auto& k : s.curve) {
@@ -549,7 +542,7 @@ void disegna_profili(svg& o, const scenario_letto& s, const elementi_disegno& e,
     double passo = passo_tondo(0, static_cast<double>(e.lunghezza) / 1000.0, 8);
     for (double km = 0; km * 1000.0 <= static_cast<double>(e.lunghezza) + 1e-6; km += passo)
         o.testo(a.x(km * 1000.0), y + 16, reale(km, 0), "class=\"asse\" text-anchor=\"middle\"");
-    o.testo(a.x1, y + 16 + 14, "km along the route", "class=\"asse\" text-anchor=\"end\"");
+    o.testo(a.x1, y + 16 + 14, "km along the route (kilometre posts: km refs)", "class=\"asse\" text-anchor=\"end\"");
 }
 
 }  // namespace

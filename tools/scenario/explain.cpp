@@ -94,6 +94,26 @@ const char* introduzione =
     "  passed as fast as the limits allow. A time shorter than the model's is the note\n"
     "  `timetable-tight`, with the margin: a note is never an error, not even under `--strict`.\n";
 
+const char* chilometri_testo =
+    "## Kilometre posts\n"
+    "\n"
+    "Positions in both files are metres from the route's start. The kilometre post, the figure a\n"
+    "driver reads on the line, comes from the three rows `progressiva chilometrica uno`, `due` and\n"
+    "`tre`, each a reference P, K, F:\n"
+    "\n"
+    "- before the first reference the post is the position itself;\n"
+    "- from P onward, with F = 0 the post is the position plus K; with F = 1 it is K at P and counts on\n"
+    "  from there, K + (position - P);\n"
+    "- a later reference replaces the one before it; a reference of 0, 0, 0 is not in use.\n"
+    "\n"
+    "The compile orders the three by position (two sharing the largest position clear all three, and\n"
+    "with every P at 0 the first of uno, due, tre with a positive K holds) and carries K + 100 for\n"
+    "F = 1 to the simulator, whose own reading of them lies outside this tool. The post above is how\n"
+    "this tool shows them: the train card from `scenario documents`, the plot, `scenario rows` and\n"
+    "the diagnostics write it, as `36.000` on the card and `km 36+000` elsewhere. With\n"
+    "`progressiva chilometrica uno, 0, 12000, 0` and `progressiva chilometrica due, 6000, 30000, 0` the\n"
+    "post at 6000 m is km 36+000.\n";
+
 const char* linea_di_esempio =
     "[generale]\n"
     "lunghezza percorso,    30000\n"
@@ -233,7 +253,7 @@ std::string righe_del_file(file_righe f) {
 }  // namespace
 
 std::string riferimento_formati() {
-    return std::string(introduzione) + "\n" + esempio() + righe_del_file(file_righe::linea) +
+    return std::string(introduzione) + "\n" + chilometri_testo + "\n" + esempio() + righe_del_file(file_righe::linea) +
            righe_del_file(file_righe::treno) + tabelle();
 }
 
