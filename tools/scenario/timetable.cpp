@@ -7,6 +7,7 @@
 #include "argomenti.h"
 #include "comandi.h"
 #include "comune.h"
+#include "compiler/chilometri.h"
 #include "compiler/orario.h"
 #include "json.h"
 #include "platform/file_ospite.h"
@@ -25,26 +26,6 @@ const char* aiuto =
     "Exit status: 0 listed, 1 the sources have errors (the list is still printed when cells were\n"
     "built; see 'scenario check'), 3 bad arguments or a file that cannot be read.\n";
 
-// The kilometre post of a route position: from the three kilometric references, the last one at
-// or before it, post = K + (position - P) when flagged, position + K otherwise.
-std::int64_t chilometrica(const scenario& s, std::int32_t posizione) {
-    std::int64_t km = posizione, da = -1;
-    for (int i : {voce_progressiva_uno, voce_progressiva_due, voce_progressiva_tre}) {
-        const voce& r = s.tabella[static_cast<std::size_t>(i)];
-        if (r.inizio == 0 && r.fine == 0 && r.progressiva == 0) continue;
-        if (r.inizio > posizione || r.inizio < da) continue;
-        da = r.inizio;
-        km = r.progressiva != 0 ? std::int64_t{r.fine} + (posizione - r.inizio) : std::int64_t{posizione} + r.fine;
-    }
-    return km;
-}
-
-std::string km_in_testo(std::int64_t m) {
-    const std::int64_t v = m < 0 ? -m : m;
-    std::string resto = std::to_string(v % 1000);
-    return (m < 0 ? "-" : "") + std::to_string(v / 1000) + "+" + std::string(3 - resto.size(), '0') + resto;
-}
-
 std::optional<double> margine(const stazione_orario& x, const std::vector<stazione_orario>& st,
                               const std::optional<double>& tempo) {
     if (!x.orario || !x.da || !tempo || *tempo <= 0) return std::nullopt;
@@ -58,13 +39,14 @@ std::string colonna(const std::string& t, std::size_t larghezza) {
 std::string o_trattino(const std::optional<double>& v, int decimali) { return v ? reale(*v, decimali) : "-"; }
 
 std::string in_testo(const scenario& s, const std::vector<stazione_orario>& st) {
+    const chilometri km(s.tabella);
     std::ostringstream o;
     o << "station                   line    position   km post  stop      time  at limits s    model s  "
          "margin limits  margin model\n";
     for (const auto& x : st) {
         std::string nome = da_1252_a_utf8(s.tabella[static_cast<std::size_t>(x.voce)].nome);
         o << nome << std::string(nome.size() < 24 ? 24 - nome.size() : 1, ' ') << colonna(std::to_string(x.riga.riga), 6)
-          << colonna(std::to_string(x.progressiva), 12) << colonna(km_in_testo(chilometrica(s, x.progressiva)), 10)
+          << colonna(std::to_string(x.progressiva), 12) << colonna(km_decimale(km.progressiva(x.progressiva)), 10)
           << colonna(x.ferma ? "yes" : "no", 6) << colonna(x.orario ? ora_in_testo(*x.orario) : "-", 10)
           << colonna(o_trattino(x.minimo, 1), 11) << colonna(o_trattino(x.modello, 1), 11)
           << colonna(margine(x, st, x.minimo) ? reale(*margine(x, st, x.minimo), 1) + " %" : "-", 15)
@@ -79,6 +61,7 @@ void numero_o_nullo(json_scrittore& j, const char* chiave, const std::optional<d
 }
 
 std::string in_json(const scenario& s, const std::vector<stazione_orario>& st, const parametri_marcia& p, int stato) {
+    const chilometri km(s.tabella);
     json_scrittore j;
     j.oggetto().chiave("status").intero(stato);
     j.chiave("acceleration").reale(p.accelerazione, 3).chiave("braking").reale(p.frenatura, 3);
@@ -87,7 +70,7 @@ std::string in_json(const scenario& s, const std::vector<stazione_orario>& st, c
         j.oggetto().chiave("entry").intero(x.voce);
         j.chiave("name").testo(da_1252_a_utf8(s.tabella[static_cast<std::size_t>(x.voce)].nome));
         j.chiave("line").intero(x.riga.riga).chiave("position").intero(x.progressiva);
-        j.chiave("km_post").intero(chilometrica(s, x.progressiva)).chiave("stop").logico(x.ferma);
+        j.chiave("km_post").intero(km.progressiva(x.progressiva)).chiave("stop").logico(x.ferma);
         j.chiave("time");
         x.orario ? j.testo(ora_in_testo(*x.orario)) : j.nullo();
         j.chiave("from_entry");
