@@ -137,12 +137,11 @@ struct testo_orario {
     }
 };
 
-std::string tratto_in_testo(const scenario& s, const tratto_lento& t) {
+std::string tratto_in_testo(const tratto_lento& t) {
     std::string m = std::to_string(t.da_metri) + " to " + std::to_string(t.a_metri) + " m at " +
                     std::to_string(t.kmh) + " km/h";
     if (t.rallentamento && t.rallentamento->riga > 0)
         m += " (the slowdown of " + t.rallentamento->file + ":" + std::to_string(t.rallentamento->riga) + ")";
-    (void)s;
     return m + ", " + secondi(t.secondi);
 }
 
@@ -202,7 +201,7 @@ void diagnostica_orario(scenario& s, const parametri_marcia& p) {
                              t.nome(x) + " is timed " + ora_in_testo(*x.orario) + ", " + std::to_string(dato) +
                                  " s after " + tra + ", but the " + metri + " between them take at least " +
                                  secondi(*x.minimo) + " at the speed limits; the stretch that costs most is " +
-                                 tratto_in_testo(s, x.piu_lento)));
+                                 tratto_in_testo(x.piu_lento)));
             continue;
         }
         if (x.modello && dato < *x.modello - 1e-6) {
