@@ -44,6 +44,11 @@ const nota_autori note_autori[] = {
     {"text-too-long", gravita::errore,
      "a text longer than the 65535 bytes a table entry holds: compile cannot write the scenario table"},
     {"utf-8", gravita::avvertimento, "a file that looks like UTF-8 read as Windows-1252"},
+    {"timetable-too-fast", gravita::avvertimento,
+     "a station's time shorter than running the stretch from the station before at the speed limits"},
+    {"timetable-backwards", gravita::avvertimento, "a station's time earlier than the time of the station before"},
+    {"timetable-tight", gravita::nota,
+     "a station's time shorter than the running model needs from the station before (a note, not a fault)"},
 };
 
 // The codes the compiler records, in increasing order.

@@ -58,6 +58,7 @@ std::string luogo(const diagnostica& d) {
 
 std::string messaggio_avvertimento(const diagnostica& d) { return luogo(d) + "warning: " + d.dettaglio; }
 
+
 std::string messaggio_diagnostica(const diagnostica& d) {
     std::string m = luogo(d);
     m += "error " + std::to_string(d.codice);

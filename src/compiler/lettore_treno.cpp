@@ -275,6 +275,7 @@ esito lettura_treno::stazione_() {
     }
     if (stazione > 1 && std::int64_t{e.inizio} - 350 < voce_a(s, stazione - 1).fine) return troppo_vicina(e, p);
     riga_stazione_precedente = r.dove.riga;
+    s.righe_stazioni.push_back({r.dove.riga, r.dove.colonna});
     ++stazione;
     if (stazione >= s.prossimo_cartello) return ferma(10, std::nullopt);
     return esito::avanti;

@@ -57,7 +57,7 @@ esito_memo memo_rallentamento(scenario& s, std::int32_t x, std::int32_t v, std::
     fine.valore1 = v16;
     inizio.valore3 = tt16;
     fine.valore3 = tt16;
-    s.rallentamenti.push_back({is, e, {}, 0});
+    s.rallentamenti.push_back({is, e, {}, 0, v});
 
     if (f_ta != 0) {
         for (int k = 0; k < 4; ++k)

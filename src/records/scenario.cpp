@@ -14,6 +14,7 @@ void inizializza_tabella(scenario& s) {
     s.codice_errore = 0;
     s.diagnostiche.clear();
     s.avvertimenti.clear();
+    s.righe_stazioni.clear();
     s.avvertimenti_per_tipo.clear();
     s.errori_per_codice.clear();
 }

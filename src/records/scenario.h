@@ -147,6 +147,13 @@ struct rallentamento_posto {
     std::int64_t fine = 0;
     std::string file;
     int riga = 0;
+    std::int32_t velocita = 0;  // km/h
+};
+
+// Where a station's row stands in the train file, for the messages about its timetable.
+struct riga_stazione {
+    int riga = 0;
+    int colonna = 0;
 };
 
 // What a placing routine reports: 0, or the code of what went wrong and the cell it concerns.
@@ -173,6 +180,7 @@ struct scenario {
     // Route cells 0..ultima_cella; empty until the route length is read.
     std::vector<cella> celle;
     std::vector<rallentamento_posto> rallentamenti;  // in the order they were placed
+    std::vector<riga_stazione> righe_stazioni;       // one per station stored, entry 1 first
     std::array<voce, voci_tabella> tabella{};
     piano_tracciato tracciato;
 

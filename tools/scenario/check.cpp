@@ -11,6 +11,7 @@
 #include "compiler/compilatore.h"
 #include "compiler/diagnosi.h"
 #include "compiler/errori.h"
+#include "compiler/orario.h"
 #include "json.h"
 #include "rapporto.h"
 #include "platform/file_ospite.h"
@@ -50,8 +51,9 @@ std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
     const std::int64_t avvertimenti = c.avvertimenti;
     const std::int64_t errori = c.errori;
     o << errori << (errori == 1 ? " error, " : " errors, ") << avvertimenti
-      << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "")
-      << "\n";
+      << (avvertimenti == 1 ? " warning" : " warnings") << (severo && avvertimenti > 0 ? " (errors under --strict)" : "");
+    if (c.note > 0) o << ", " << c.note << (c.note == 1 ? " note" : " notes");
+    o << "\n";
     return o.str();
 }
 
@@ -82,6 +84,7 @@ int comando_check(const std::vector<std::string>& args) {
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, a.ha("--no-track-plan") ? tracciato_si_no::senza : tracciato_si_no::con, src);
+    diagnostica_orario(s, parametri_di_marcia(a));
     const std::string nome_linea = cammino_in_testo(src.linea);
     const std::string nome_treno = cammino_in_testo(src.treno);
     const std::vector<voce_rapporto> rapporto = rapporto_ordinato(s, nome_linea, nome_treno, severo);

@@ -2,6 +2,7 @@
 
 #include "comune.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -147,6 +148,27 @@ std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::file
     s.nome_percorso = *percorso;
     s.nome_treno = *nome_treno;
     return s;
+}
+
+namespace {
+
+double accelerazione(const argomenti& a, const std::string& opzione, double predefinita) {
+    if (!a.ha(opzione)) return predefinita;
+    const std::string t = a.valore(opzione);
+    double v = 0;
+    const auto [fine, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc{} || fine != t.data() + t.size() || !(v > 0 && v <= 10))
+        throw argomenti_errati(opzione + " takes a number of m/s2 above 0 and at most 10, not '" + t + "'");
+    return v;
+}
+
+}  // namespace
+
+parametri_marcia parametri_di_marcia(const argomenti& a) {
+    parametri_marcia p;
+    p.accelerazione = accelerazione(a, "--acceleration", p.accelerazione);
+    p.frenatura = accelerazione(a, "--braking", p.frenatura);
+    return p;
 }
 
 void errore_in_json(json_scrittore& j, const diagnostica& d) {

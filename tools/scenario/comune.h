@@ -9,6 +9,7 @@
 #include "argomenti.h"
 #include "json.h"
 #include "compiler/compilatore.h"
+#include "compiler/orario.h"
 #include "records/scenario.h"
 
 namespace valmarena::strumento {
@@ -41,6 +42,10 @@ scenario scenario_con_nomi(const argomenti& a);
 // when neither gives a name; a name that cannot be a file name throws `argomenti_errati`.
 std::optional<scenario> scenario_da_sorgenti(const argomenti& a, const std::filesystem::path& linea,
                                              const std::filesystem::path& treno, bool avvisa = true);
+
+// The running model's train from --acceleration and --braking (m/s², each above 0 and at most
+// 10), else the defaults; a bad value throws `argomenti_errati`.
+parametri_marcia parametri_di_marcia(const argomenti& a);
 
 // A recorded error as a JSON object: code, position, file, line, column and the message.
 void errore_in_json(json_scrittore& j, const diagnostica& d);

@@ -9,6 +9,7 @@
 #include "rapporto.h"
 #include "compiler/compilatore.h"
 #include "compiler/errori.h"
+#include "compiler/orario.h"
 #include "platform/file_ospite.h"
 #include "sources/carico.h"
 #include "sources/nomi.h"
@@ -42,6 +43,7 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     }
     const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, src);
     if (documenti) documenti->km = chilometri(s.tabella);
+    diagnostica_orario(s, parametri_marcia{});
     // The same report and exit status as `check`, under --strict unless warnings are allowed.
     const bool severo = !avvertimenti_ammessi;
     for (const auto& r : rapporto_ordinato(s, cammino_in_testo(linea), cammino_in_testo(treno), severo))

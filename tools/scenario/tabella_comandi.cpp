@@ -21,6 +21,8 @@ const opzione in_json{"--json", nullptr, "print the report as one JSON object"};
 const opzione severo{"--strict", nullptr, "count every warning as an error"};
 const opzione codifica{"--encoding", "utf-8|windows-1252", "the source files' encoding: utf-8 converts them to Windows-1252 first"};
 const opzione silenzioso{"--quiet", nullptr, "do not say what was written"};
+const opzione accelerazione{"--acceleration", "M/S2", "the running model's acceleration (default 0.5)"};
+const opzione frenatura{"--braking", "M/S2", "the running model's braking (default 0.7)"};
 const opzione formato{"--format", "text|sarif", "the report as text (the default) or as a SARIF 2.1.0 log on standard output"};
 
 const std::vector<comando> tabella = {
@@ -65,7 +67,7 @@ const std::vector<comando> tabella = {
      comando_compile},
     {"check", "compile in memory and report every error and warning; writes nothing",
      {"check --line FILE --train FILE [OPTIONS]", "compile --dry-run ... (the same)"},
-     {linea, treno, percorso, nome_treno, senza_tracciato, in_json, severo, codifica, formato},
+     {linea, treno, percorso, nome_treno, senza_tracciato, in_json, severo, codifica, formato, accelerazione, frenatura},
      "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
      "reading goes on after a row that fails, so one run lists every fault of the files:\n"
      "  FILE:LINE:COLUMN: error CODE at POS m: what is wrong\n"
@@ -74,6 +76,10 @@ const std::vector<comando> tabella = {
      "Past 100 warnings of one kind the rest are only counted. With --strict every warning is an\n"
      "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
      "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
+     "The stations' times are held against the line: a time shorter than the stretch takes at the\n"
+     "speed limits is a warning, one shorter than the running model needs (accelerating at 0.5 m/s2\n"
+     "and braking at 0.7 m/s2 unless --acceleration and --braking say otherwise) is a note:\n"
+     "  FILE:LINE:COLUMN: note: ... (never an error, not even under --strict)\n"
      "'scenario explain' describes every row of the two files.\n"
      "With --format sarif the report is a SARIF 2.1.0 log on standard output.\n"
      "With --json the same report is one JSON object on standard output, its \"diagnostics\" list\n"
@@ -81,6 +87,15 @@ const std::vector<comando> tabella = {
      "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
      "a reserved slot already taken), 3 bad arguments or a file that cannot be read.\n",
      comando_check},
+    {"timetable", "hold the stations' times against the line: least time at the limits and a running model",
+     {"timetable --line FILE --train FILE [OPTIONS]"},
+     {linea, treno, percorso, nome_treno, in_json, accelerazione, frenatura, codifica},
+     "Lists every station: its position and kilometre post, whether it has a stop, the time given,\n"
+     "and from the last station with a time before it the least time at the speed limits and the\n"
+     "running model's time (see 'scenario explain'), with the margins of the time given over both.\n"
+     "Exit status: 0 listed, 1 the sources have errors (the list is still printed when cells were\n"
+     "built; see 'scenario check'), 3 bad arguments or a file that cannot be read.\n",
+     comando_timetable, parole_libere::file},
     {"dump", "decode a compiled file (track plan, table or cells) into a listing or JSON",
      {"dump FILE [OPTIONS]"},
      {{"--json", nullptr, "print JSON instead of the listing"},
