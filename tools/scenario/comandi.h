@@ -17,6 +17,7 @@ int comando_plot(const std::vector<std::string>& args);
 int comando_package(const std::vector<std::string>& args);
 int comando_documents(const std::vector<std::string>& args);
 int comando_explain(const std::vector<std::string>& args);
+int comando_lsp(const std::vector<std::string>& args);
 
 // The format reference of the line and train files, as `explain` prints it (Markdown).
 std::string riferimento_formati();

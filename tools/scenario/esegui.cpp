@@ -23,6 +23,7 @@ const char* aiuto =
     "  package   make a copy of the package program that carries another scenario\n"
     "  documents generate the train card and the slowdown order from a line and a train file\n"
     "  explain   print the reference of the line and train files, or of one row's KEYWORD\n"
+    "  lsp       a language server for editors, on standard input and output\n"
     "Run 'scenario COMMAND --help' for the options of a command.\n"
     "Exit status: 0 no error, 1 recorded errors, 2 fatal error, 3 bad arguments or a file that\n"
     "cannot be read, written or decoded.\n";
@@ -50,6 +51,7 @@ int esegui(const std::vector<std::string>& tutti) {
         if (comando == "package") return comando_package(args);
         if (comando == "documents") return comando_documents(args);
         if (comando == "explain") return comando_explain(args);
+        if (comando == "lsp") return comando_lsp(args);
         std::cerr << "scenario: unknown command '" << comando << "'\n" << aiuto;
         return 3;
     } catch (const argomenti_errati& e) {
