@@ -40,10 +40,13 @@ test-windows: windows build
 
 # Release build, then the package run and the longest-route compile timed against a plain copy
 # of what they write, with their peak memory (bench/banco.cpp).
+# LSP_LUNGA: a line file and a train file for the language server's latency on a long route.
+LSP_LUNGA ?= $(wildcard /work/ref/linea_lunga.txt /work/ref/treno_lungo.txt)
 bench:
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	./build-release/banco
+	./build-release/lsp_latenza $(LSP_LUNGA)
 
 # Fuzz targets built with clang and libFuzzer, each then run for FUZZ_SECONDS over its corpus
 # (fuzz/esegui.sh); a target that fails stops with its input in build-fuzz/reperti/.
