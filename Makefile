@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-threads test-clang windows test-windows fuzz bench dist clean
+.PHONY: vsix test-grammar build run test test-sanitizers test-threads test-clang windows test-windows fuzz bench dist clean
 
 build:
 	cmake --preset default
@@ -63,3 +63,14 @@ dist: build windows
 
 clean:
 	rm -rf build build-sanitizers build-threads build-clang build-release build-windows build-fuzz
+
+# The VS Code extension (editors/vscode): its grammar tests and its package, with the npm
+# packages of its package-lock.json.
+editors/vscode/node_modules: editors/vscode/package-lock.json
+	cd editors/vscode && npm ci --no-audit --no-fund
+
+test-grammar: editors/vscode/node_modules
+	cd editors/vscode && npm run test:grammar
+
+vsix: editors/vscode/node_modules
+	cd editors/vscode && npm run vsix
