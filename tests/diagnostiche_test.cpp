@@ -195,13 +195,13 @@ TEST(Diagnostiche, SeveroEStampaDiCompile) {
     EXPECT_EQ(c.stato, 0);
     EXPECT_EQ(c.err, riga + "warning: 'segnalex' is read as 'segnale'\n");
     const prova::json v = prova::leggi_json(c.out);
-    ASSERT_EQ(v["diagnostics"].size(), 1u);
-    EXPECT_EQ(v["diagnostics"][0]["id"].s, "keyword-spelling");
-    EXPECT_EQ(v["diagnostics"][0]["severity"].s, "warning");
-    EXPECT_EQ(v["diagnostics"][0]["line"].intero(), 2);
+    ASSERT_EQ(v.at("diagnostics").size(), 1u);
+    EXPECT_EQ(v.at("diagnostics")[0].at("id").get<std::string>(), "keyword-spelling");
+    EXPECT_EQ(v.at("diagnostics")[0].at("severity").get<std::string>(), "warning");
+    EXPECT_EQ(v.at("diagnostics")[0].at("line").get<long long>(), 2);
     auto cs = f.esegui("compile", {"--out", (f.d / "o").string(), "--route", "Valmarena", "--train-name", "RX 914", "--strict", "--json"});
     EXPECT_EQ(cs.stato, 1);
-    EXPECT_EQ(prova::leggi_json(cs.out)["diagnostics"][0]["severity"].s, "error");
+    EXPECT_EQ(prova::leggi_json(cs.out).at("diagnostics")[0].at("severity").get<std::string>(), "error");
 }
 
 TEST(Diagnostiche, OltreCentoDiUnTipoSoloContati) {
@@ -226,8 +226,8 @@ TEST(Diagnostiche, OltreCentoDiUnTipoSoloContati) {
     auto e = f.esegui("check", {"--json"});
     EXPECT_EQ(e.stato, 1);
     const prova::json j = prova::leggi_json(e.out);
-    EXPECT_EQ(j["errors"].size(), 100u);
-    EXPECT_EQ(j["errors_found"].intero(), 149);
+    EXPECT_EQ(j.at("errors").size(), 100u);
+    EXPECT_EQ(j.at("errors_found").get<long long>(), 149);
     EXPECT_NE(f.esegui("check").out.find("... and 49 more 'error-16' errors not shown\n149 errors, 0 warnings\n"),
               std::string::npos);
 }

@@ -77,15 +77,15 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     auto j = esegui_strumento(f.args("check", {"--json"}));
     EXPECT_EQ(j.stato, 1);
     const prova::json v = leggi_json(j.out);
-    ASSERT_EQ(v["errors"].size(), 2u);
-    EXPECT_EQ(v["errors"][0]["code"].intero(), 16);
-    EXPECT_EQ(v["errors"][0]["position"].intero(), 1100);
-    EXPECT_EQ(v["errors"][1]["line"].intero(), 7);
-    EXPECT_EQ(v["errors"][1]["column"].intero(), 3);
-    ASSERT_EQ(v["warnings"].size(), 1u);
-    EXPECT_EQ(v["warnings"][0]["line"].intero(), 5);
-    EXPECT_EQ(v["status"].intero(), 1);
-    EXPECT_EQ(v["codice_errore"].intero(), 16);
+    ASSERT_EQ(v.at("errors").size(), 2u);
+    EXPECT_EQ(v.at("errors")[0].at("code").get<long long>(), 16);
+    EXPECT_EQ(v.at("errors")[0].at("position").get<long long>(), 1100);
+    EXPECT_EQ(v.at("errors")[1].at("line").get<long long>(), 7);
+    EXPECT_EQ(v.at("errors")[1].at("column").get<long long>(), 3);
+    ASSERT_EQ(v.at("warnings").size(), 1u);
+    EXPECT_EQ(v.at("warnings")[0].at("line").get<long long>(), 5);
+    EXPECT_EQ(v.at("status").get<long long>(), 1);
+    EXPECT_EQ(v.at("codice_errore").get<long long>(), 16);
 
     // The synonym gives the same report, --out or not, and nothing is written or deleted.
     auto d = esegui_strumento(f.args("compile", {"--dry-run", "--out", (f.dir / "mai").string()}));
@@ -112,9 +112,9 @@ TEST(Check, SorgentiPulitiComeCompile) {
                                dir.cammino().string(), "--json"});
     EXPECT_EQ(c.stato, 0);
     const prova::json a = leggi_json(r.out), b = leggi_json(c.out);
-    EXPECT_EQ(a["codice_errore"].intero(), b["codice_errore"].intero());
-    EXPECT_EQ(a["errors"].size(), 0u);
-    EXPECT_TRUE(a["cells_built"].b);
+    EXPECT_EQ(a.at("codice_errore").get<long long>(), b.at("codice_errore").get<long long>());
+    EXPECT_EQ(a.at("errors").size(), 0u);
+    EXPECT_TRUE(a.at("cells_built").get<bool>());
     auto testo = esegui_strumento({"check", "--line", v.linea.string(), "--train", v.treno.string()});
     EXPECT_EQ(testo.out, "0 errors, 0 warnings\n");
     EXPECT_TRUE(std::filesystem::exists(v.linea));

@@ -176,8 +176,8 @@ std::vector<riga_elenco> righe_elenco(const std::string& testo) {
 }
 
 const prova::json* elemento_in_cella(const prova::json& j, long long cella) {
-    for (const auto& e : j["features"].elementi)
-        if (e["cell"].intero() == cella) return &e;
+    for (const auto& e : j.at("features"))
+        if (e.at("cell").get<long long>() == cella) return &e;
     return nullptr;
 }
 
@@ -199,32 +199,32 @@ TEST(Dump, CelleDelloScenarioDelPacchetto) {
     auto js = esegui_strumento({"dump", v.celle.string(), "--json"});
     ASSERT_EQ(js.stato, 0) << js.err;
     const prova::json j = leggi_json(js.out);
-    EXPECT_EQ(j["cells"].intero(), 6902);
-    EXPECT_EQ(j["reserved"]["valore1"].intero(), 5121);
-    EXPECT_TRUE(j["reserved"]["mark_ok"].b);
-    EXPECT_NE(t.find("valore2 = " + std::to_string(j["reserved"]["competition_code"].intero()) + " (plain"),
+    EXPECT_EQ(j.at("cells").get<long long>(), 6902);
+    EXPECT_EQ(j.at("reserved").at("valore1").get<long long>(), 5121);
+    EXPECT_TRUE(j.at("reserved").at("mark_ok").get<bool>());
+    EXPECT_NE(t.find("valore2 = " + std::to_string(j.at("reserved").at("competition_code").get<long long>()) + " (plain"),
               std::string::npos);
-    EXPECT_EQ(j["counts"]["signal"].intero(), 180);
-    EXPECT_EQ(j["counts"]["stopping point"].intero(), 33);
-    EXPECT_EQ(j["slowdowns"].size(), 4u);
-    for (const auto& r : j["slowdowns"].elementi) {
-        EXPECT_EQ(r["end_cell"].t, prova::json::tipo::numero);
-        EXPECT_EQ(r["warning_cell"].intero(), r["start_cell"].intero() - 24);
+    EXPECT_EQ(j.at("counts").at("signal").get<long long>(), 180);
+    EXPECT_EQ(j.at("counts").at("stopping point").get<long long>(), 33);
+    EXPECT_EQ(j.at("slowdowns").size(), 4u);
+    for (const auto& r : j.at("slowdowns")) {
+        EXPECT_TRUE(r.at("end_cell").is_number());
+        EXPECT_EQ(r.at("warning_cell").get<long long>(), r.at("start_cell").get<long long>() - 24);
     }
 
     // The listing and the JSON name the same cells, in the same order, with the same kinds.
     auto righe = righe_elenco(t);
-    ASSERT_EQ(righe.size(), j["features"].size());
+    ASSERT_EQ(righe.size(), j.at("features").size());
     std::size_t fermate = 0;
     for (std::size_t i = 0; i < righe.size(); ++i) {
-        const auto& e = j["features"][i];
-        EXPECT_EQ(righe[i].cella, e["cell"].intero());
-        EXPECT_EQ(righe[i].metri, e["metres"].intero());
+        const auto& e = j.at("features")[i];
+        EXPECT_EQ(righe[i].cella, e.at("cell").get<long long>());
+        EXPECT_EQ(righe[i].metri, e.at("metres").get<long long>());
         EXPECT_EQ(righe[i].metri, (righe[i].cella - 1) * 50);
-        EXPECT_NE(righe[i].resto.find(e["kind"].s), std::string::npos) << righe[i].resto;
-        if (e["kind"].s == "stopping point") {
+        EXPECT_NE(righe[i].resto.find(e.at("kind").get<std::string>()), std::string::npos) << righe[i].resto;
+        if (e.at("kind").get<std::string>() == "stopping point") {
             ++fermate;
-            const std::string& stazione = e["values"]["station"].s;
+            const std::string& stazione = e.at("values").at("station").get<std::string>();
             EXPECT_FALSE(stazione.empty());
             EXPECT_NE(righe[i].resto.find("station=\"" + stazione + "\""), std::string::npos);
         }
@@ -234,28 +234,28 @@ TEST(Dump, CelleDelloScenarioDelPacchetto) {
     // Values decoded as the source rows gave them.
     const prova::json* prima = elemento_in_cella(j, 9);  // "stazione, 0, 8, 500, ..., Velmora"
     ASSERT_TRUE(prima);
-    EXPECT_EQ((*prima)["values"]["station"].s, "Velmora");
-    EXPECT_EQ((*prima)["values"]["entry"].intero(), 1);
+    EXPECT_EQ((*prima).at("values").at("station").get<std::string>(), "Velmora");
+    EXPECT_EQ((*prima).at("values").at("entry").get<long long>(), 1);
     const prova::json* segnale = elemento_in_cella(j, 119);  // "segnale, 5900, 2, 2, 3, 1, 1, 0, 0,0,0, 130"
     ASSERT_TRUE(segnale);
-    const auto& s = (*segnale)["values"];
-    EXPECT_EQ(s["sx"].intero(), 2);
-    EXPECT_EQ(s["s"][0].intero(), 2);
-    EXPECT_EQ(s["s"][1].intero(), 3);
-    EXPECT_EQ(s["s"][2].intero(), 1);
-    EXPECT_EQ(s["rapp"].intero(), 1);
-    EXPECT_EQ(s["dx"].intero(), 0);
-    EXPECT_EQ(s["tempo"].intero(), 130);
+    const auto& s = (*segnale).at("values");
+    EXPECT_EQ(s.at("sx").get<long long>(), 2);
+    EXPECT_EQ(s.at("s")[0].get<long long>(), 2);
+    EXPECT_EQ(s.at("s")[1].get<long long>(), 3);
+    EXPECT_EQ(s.at("s")[2].get<long long>(), 1);
+    EXPECT_EQ(s.at("rapp").get<long long>(), 1);
+    EXPECT_EQ(s.at("dx").get<long long>(), 0);
+    EXPECT_EQ(s.at("tempo").get<long long>(), 130);
     const prova::json* tabella = elemento_in_cella(j, 1308);  // "indicatori_vmax, 65350, 100, 105, 110, 2, 100, 105, 110, 2"
     ASSERT_TRUE(tabella);
-    const auto& b = (*tabella)["values"];
-    EXPECT_EQ(b["side_s_kmh"][2].intero(), 110);
-    EXPECT_EQ(b["side_d_kmh"][0].intero(), 100);
-    EXPECT_EQ(b["stripes_s"].intero(), 2);
-    EXPECT_EQ(b["stripes_d"].intero(), 2);
+    const auto& b = (*tabella).at("values");
+    EXPECT_EQ(b.at("side_s_kmh")[2].get<long long>(), 110);
+    EXPECT_EQ(b.at("side_d_kmh")[0].get<long long>(), 100);
+    EXPECT_EQ(b.at("stripes_s").get<long long>(), 2);
+    EXPECT_EQ(b.at("stripes_d").get<long long>(), 2);
     const prova::json* primo_cartello = elemento_in_cella(j, 160);
     ASSERT_TRUE(primo_cartello);
-    EXPECT_EQ((*primo_cartello)["values"]["text"].s, "(Dev.I.)");
+    EXPECT_EQ((*primo_cartello).at("values").at("text").get<std::string>(), "(Dev.I.)");
 }
 
 TEST(Dump, TabellaETracciatoDelloScenarioDelPacchetto) {
@@ -271,55 +271,55 @@ TEST(Dump, TabellaETracciatoDelloScenarioDelPacchetto) {
     ASSERT_EQ(js.stato, 0);
     const prova::json j = leggi_json(js.out);
     std::map<long long, const prova::json*> per_indice;
-    for (const auto& e : j["entries"].elementi) per_indice[e["index"].intero()] = &e;
+    for (const auto& e : j.at("entries")) per_indice[e.at("index").get<long long>()] = &e;
     const char* riservate[] = {"voce_progressiva_tre", "voce_progressiva_due", "voce_progressiva_uno",
                                "voce_misure", "voce_percorso", "voce_treno"};
     for (int i = 81; i <= 86; ++i) {
         ASSERT_TRUE(per_indice.count(i)) << i;
-        EXPECT_EQ((*per_indice[i])["role"].s, riservate[i - 81]);
-        EXPECT_FALSE((*per_indice[i])["meaning"].s.empty());
+        EXPECT_EQ((*per_indice[i]).at("role").get<std::string>(), riservate[i - 81]);
+        EXPECT_FALSE((*per_indice[i]).at("meaning").get<std::string>().empty());
     }
-    const auto& treno = (*per_indice[86])["fields"];
-    EXPECT_EQ(treno["inizio"].intero(), 34300);
-    EXPECT_EQ(treno["fine"].intero(), 333750);
-    EXPECT_EQ(treno["progressiva"].intero(), 9);
-    EXPECT_EQ(treno["nome"].s, "RX 914");
-    EXPECT_EQ(treno["intero3"].intero(), 10);
-    EXPECT_EQ(treno["intero5"].intero(), 30);
-    EXPECT_EQ((*per_indice[84])["fields"]["fine"].intero(), 338050);
-    EXPECT_EQ((*per_indice[85])["fields"]["intero1"].intero(), 610);
-    const auto& prima = (*per_indice[1])["fields"];
-    EXPECT_EQ(prima["nome"].s, "Velmora");
-    EXPECT_EQ(prima["inizio"].intero(), -500);
-    EXPECT_EQ(prima["fine"].intero(), 500);
+    const auto& treno = (*per_indice[86]).at("fields");
+    EXPECT_EQ(treno.at("inizio").get<long long>(), 34300);
+    EXPECT_EQ(treno.at("fine").get<long long>(), 333750);
+    EXPECT_EQ(treno.at("progressiva").get<long long>(), 9);
+    EXPECT_EQ(treno.at("nome").get<std::string>(), "RX 914");
+    EXPECT_EQ(treno.at("intero3").get<long long>(), 10);
+    EXPECT_EQ(treno.at("intero5").get<long long>(), 30);
+    EXPECT_EQ((*per_indice[84]).at("fields").at("fine").get<long long>(), 338050);
+    EXPECT_EQ((*per_indice[85]).at("fields").at("intero1").get<long long>(), 610);
+    const auto& prima = (*per_indice[1]).at("fields");
+    EXPECT_EQ(prima.at("nome").get<std::string>(), "Velmora");
+    EXPECT_EQ(prima.at("inizio").get<long long>(), -500);
+    EXPECT_EQ(prima.at("fine").get<long long>(), 500);
     std::size_t stazioni = 0, cartelli = 0;
     for (const auto& [i, e] : per_indice) {
-        stazioni += (*e)["role"].s == "station";
-        cartelli += (*e)["role"].s == "signboard text";
+        stazioni += (*e).at("role").get<std::string>() == "station";
+        cartelli += (*e).at("role").get<std::string>() == "signboard text";
     }
     EXPECT_EQ(stazioni, 47u);
     EXPECT_EQ(cartelli, 17u);
-    EXPECT_EQ(j["empty_entries"].size(), 17u);
+    EXPECT_EQ(j.at("empty_entries").size(), 17u);
 
     auto p = esegui_strumento({"dump", v.tracciato.string(), "--json", "--step", "50000"});
     ASSERT_EQ(p.stato, 0) << p.err;
     const prova::json k = leggi_json(p.out);
-    EXPECT_EQ(k["points"].intero(), 345051);
-    EXPECT_EQ(k["bytes"].intero(), 6900964);
-    EXPECT_EQ(k["values"]["x"]["integer"].intero(), 2);
-    EXPECT_EQ(k["values"]["y"]["empty"].intero(), 2);
-    EXPECT_EQ(k["values"]["y"]["real"].intero(), 345047);
-    const auto& c = k["sample"];
+    EXPECT_EQ(k.at("points").get<long long>(), 345051);
+    EXPECT_EQ(k.at("bytes").get<long long>(), 6900964);
+    EXPECT_EQ(k.at("values").at("x").at("integer").get<long long>(), 2);
+    EXPECT_EQ(k.at("values").at("y").at("empty").get<long long>(), 2);
+    EXPECT_EQ(k.at("values").at("y").at("real").get<long long>(), 345047);
+    const auto& c = k.at("sample");
     ASSERT_EQ(c.size(), 8u);  // 0, 50000, ..., 300000 and the last metre
-    EXPECT_EQ(c[0]["x"].n, 0.0);
-    EXPECT_EQ(c[0]["y"].n, 0.0);
-    EXPECT_EQ(c[7]["metre"].intero(), 345050);
-    EXPECT_EQ(c[7]["x"].t, prova::json::tipo::nullo);  // the last two metres stay empty
+    EXPECT_EQ(c[0].at("x").get<double>(), 0.0);
+    EXPECT_EQ(c[0].at("y").get<double>(), 0.0);
+    EXPECT_EQ(c[7].at("metre").get<long long>(), 345050);
+    EXPECT_TRUE(c[7].at("x").is_null());  // the last two metres stay empty
     for (std::size_t i = 0; i + 1 < c.size(); ++i) {
-        EXPECT_GE(c[i]["x"].n, k["extent"]["x_min"].n);
-        EXPECT_LE(c[i]["x"].n, k["extent"]["x_max"].n);
-        EXPECT_GE(c[i]["y"].n, k["extent"]["y_min"].n);
-        EXPECT_LE(c[i]["y"].n, k["extent"]["y_max"].n);
+        EXPECT_GE(c[i].at("x").get<double>(), k.at("extent").at("x_min").get<double>());
+        EXPECT_LE(c[i].at("x").get<double>(), k.at("extent").at("x_max").get<double>());
+        EXPECT_GE(c[i].at("y").get<double>(), k.at("extent").at("y_min").get<double>());
+        EXPECT_LE(c[i].at("y").get<double>(), k.at("extent").at("y_max").get<double>());
     }
     auto pt = esegui_strumento({"dump", v.tracciato.string(), "--step", "100000"});
     EXPECT_NE(pt.out.find("track plan, 345051 metres (0..345050)"), std::string::npos);
@@ -370,7 +370,7 @@ TEST(Dump, RiconosceIlGenereSenzaNome) {
         std::filesystem::copy_file(c.da, copia);
         auto r = esegui_strumento({"dump", copia.string(), "--json"});
         ASSERT_EQ(r.stato, 0) << r.err;
-        EXPECT_EQ(leggi_json(r.out)["kind"].s, c.genere);
+        EXPECT_EQ(leggi_json(r.out).at("kind").get<std::string>(), c.genere);
     }
     prova::scrivi(dir / "strano.bin", std::string(16, '\x07'));
     auto r = esegui_strumento({"dump", (dir / "strano.bin").string()});
