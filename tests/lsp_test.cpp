@@ -148,6 +148,18 @@ TEST(ServerLsp, StrictOptionAndCharactersWindows1252LacksAndAMissingLineFile) {
     EXPECT_NE(o[0]["message"].get<std::string>().find("'Altra_linea.txt'"), std::string::npos);
 }
 
+// Files not yet saved: the editor's text is checked all the same.
+TEST(ServerLsp, FilesNotYetOnTheDiskAreCheckedFromTheEditorsText) {
+    sessione s;
+    s.inizia();
+    const std::string uri_l = strumento::uri_da_cammino(s.cartella / "nuovo" / "Prova_linea.txt");
+    const std::string uri_t = strumento::uri_da_cammino(s.cartella / "nuovo" / "Prova_T1-.txt");
+    EXPECT_EQ(s.apri(uri_l, s.linea), json::array());
+    const json d = s.apri(uri_t, sostituisci(s.treno, "segnale,    1050,", "segnale,    1075,"));
+    ASSERT_EQ(d.size(), 1u) << d.dump(1);
+    EXPECT_EQ(d[0]["code"], "off-grid");
+}
+
 TEST(ServerLsp, HoverCompletionSignatureAndOutline) {
     sessione s;
     s.inizia();

@@ -52,7 +52,8 @@ void memorizza_dati(scenario& s, const sorgenti& src, const std::function<void()
     const std::string nome_treno = cammino_in_testo(src.treno);
     try {
         std::error_code ec;
-        if (!std::filesystem::is_regular_file(src.linea, ec)) {
+        // Text handed over by the caller (an editor's unsaved file) needs no file on the disk.
+        if (!src.testo_linea && !std::filesystem::is_regular_file(src.linea, ec)) {
             diagnostica d;
             d.codice = 101;
             d.file = nome_linea;
