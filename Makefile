@@ -1,7 +1,7 @@
 # Thin driver over the CMake presets.
 JOBS ?= 2
 
-.PHONY: build run test test-sanitizers test-clang windows test-windows fuzz bench dist clean
+.PHONY: vsix test-grammar build run test test-sanitizers test-clang windows test-windows fuzz bench dist clean
 
 build:
 	cmake --preset default
@@ -36,10 +36,13 @@ test-windows: windows build
 
 # Release build, then the package run and the longest-route compile timed against a plain copy
 # of what they write, with their peak memory (bench/banco.cpp).
+# LSP_LUNGA: a line file and a train file for the language server's latency on a long route.
+LSP_LUNGA ?= $(wildcard /work/ref/linea_lunga.txt /work/ref/treno_lungo.txt)
 bench:
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	./build-release/banco
+	./build-release/lsp_latenza $(LSP_LUNGA)
 
 # Fuzz targets built with clang and libFuzzer, each then run for FUZZ_SECONDS over its corpus
 # (fuzz/esegui.sh); a target that fails stops with its input in build-fuzz/reperti/.
@@ -56,3 +59,14 @@ dist: build windows
 
 clean:
 	rm -rf build build-sanitizers build-clang build-release build-windows build-fuzz
+
+# The VS Code extension (editors/vscode): its grammar tests and its package, with the npm
+# packages of its package-lock.json.
+editors/vscode/node_modules: editors/vscode/package-lock.json
+	cd editors/vscode && npm ci --no-audit --no-fund
+
+test-grammar: editors/vscode/node_modules
+	cd editors/vscode && npm run test:grammar
+
+vsix: editors/vscode/node_modules
+	cd editors/vscode && npm run vsix

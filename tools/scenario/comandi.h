@@ -23,6 +23,7 @@ int comando_help(const std::vector<std::string>& args);
 // The build's own: the manual page, a completion script or docs/cli.md on standard output.
 int comando_riferimento(const std::vector<std::string>& args);
 int comando_timetable(const std::vector<std::string>& args);
+int comando_lsp(const std::vector<std::string>& args);
 
 // The format reference of the line and train files, as `explain` prints it (Markdown).
 std::string riferimento_formati();

@@ -188,6 +188,19 @@ const std::vector<comando> tabella = {
      "Exit status: 0 written, 1 the sources have errors (nothing written), 3 bad arguments or a file\n"
      "that cannot be read or written.\n",
      comando_documents},
+    {"lsp", "a language server for editors, on standard input and output",
+     {"lsp [--strict]"},
+     {{"--strict", nullptr, "count every warning as an error"},
+      {"--stdio", nullptr, "talk on standard input and output (the only way; accepted for editors that pass it)"}},
+     "A language server for the line and train files on standard input and output (JSON-RPC\n"
+     "with Content-Length headers), for editors. An open train file ROUTE_TRAIN-.txt is checked\n"
+     "against ROUTE_linea.txt of its folder, using the editor's text of whichever is open, and\n"
+     "the editor shows the same errors and warnings as 'scenario check', where they are. It also\n"
+     "describes the row or field under the cursor, completes keywords, lists sections,\n"
+     "stations, slowdowns, signals and mountain stretches, and offers the fixes that are certain.\n"
+     "With --strict (or the initialization option {\"strict\": true}) every warning is an error.\n"
+     "Exit status: 0 after shutdown and exit, 1 when the input ends or exit comes without shutdown.\n",
+     comando_lsp},
     {"explain", "print the reference of the line and train files, or of one row's KEYWORD",
      {"explain [KEYWORD]"},
      {},
