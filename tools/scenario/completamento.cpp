@@ -126,9 +126,9 @@ std::string zsh() {
         if (c.nascosto) continue;
         o << "    " << c.nome << ")\n        _arguments";
         for (const auto& x : opzioni_di(c)) {
-            std::string spec = std::string(x.nome) + "[" + per_zsh(x.significato) + "]";
-            if (x.valore) spec += ":" + per_zsh(x.valore) + ":" + azione_zsh(x.valore);
-            o << " \\\n            " << tra_apici(spec);
+            std::string voce = std::string(x.nome) + "[" + per_zsh(x.significato) + "]";
+            if (x.valore) voce += ":" + per_zsh(x.valore) + ":" + azione_zsh(x.valore);
+            o << " \\\n            " << tra_apici(voce);
         }
         switch (c.libere) {
         case parole_libere::file: o << " \\\n            '*:file:_files'"; break;
