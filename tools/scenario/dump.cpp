@@ -79,19 +79,6 @@ std::string campi_in_testo(const std::vector<campo_letto>& campi) {
     return t;
 }
 
-void campo_in_json(json_scrittore& j, const campo_letto& c) {
-    j.chiave(c.nome);
-    if (c.testo) {
-        j.testo(*c.testo);
-    } else if (c.lista) {
-        j.lista();
-        for (auto n : c.numeri) j.intero(n);
-        j.fine();
-    } else {
-        j.intero(c.numeri.empty() ? 0 : c.numeri.front());
-    }
-}
-
 std::string ora(std::int32_t secondi) {
     if (secondi < 0) return {};
     char buf[32];

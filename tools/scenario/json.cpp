@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "comune.h"
+#include "descrizione.h"
 
 namespace valmarena::strumento {
 
@@ -98,6 +99,19 @@ json_scrittore& json_scrittore::nullo() {
     prima_del_valore();
     out_ += "null";
     return *this;
+}
+
+void campo_in_json(json_scrittore& j, const campo_letto& c) {
+    j.chiave(c.nome);
+    if (c.testo) {
+        j.testo(*c.testo);
+    } else if (c.lista) {
+        j.lista();
+        for (auto n : c.numeri) j.intero(n);
+        j.fine();
+    } else {
+        j.intero(c.numeri.empty() ? 0 : c.numeri.front());
+    }
 }
 
 }  // namespace valmarena::strumento

@@ -9,6 +9,8 @@
 
 namespace valmarena::strumento {
 
+struct campo_letto;
+
 // A JSON string literal for UTF-8 text, quotes included.
 std::string json_testo(std::string_view utf8);
 
@@ -43,5 +45,8 @@ private:
     std::vector<livello> aperti_;
     bool dopo_chiave_ = false;
 };
+
+// One decoded value as "name": value (a number, a list of numbers, or a text), as dump writes it.
+void campo_in_json(json_scrittore& j, const campo_letto& c);
 
 }  // namespace valmarena::strumento

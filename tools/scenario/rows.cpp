@@ -70,7 +70,7 @@ private:
         std::vector<campo_mostrato> v;
         const auto descritti = campi_descritti(r);
         for (std::size_t i = 0; i < r.campi.size(); ++i) {
-            const campo_letto& c = r.campi[i];
+            const valmarena::campo_letto& c = r.campi[i];
             const campo_riga* d = descritti[i].first;
             campo_mostrato m;
             m.nome = d ? d->nome : "(beyond the row's fields)";

@@ -28,18 +28,7 @@ std::string origine(const scenario_letto& s, std::int64_t c) {
 
 void campi_in_json(json_scrittore& j, const std::vector<campo_letto>& campi) {
     j.oggetto();
-    for (const auto& c : campi) {
-        j.chiave(c.nome);
-        if (c.testo) {
-            j.testo(*c.testo);
-        } else if (c.lista) {
-            j.lista();
-            for (auto n : c.numeri) j.intero(n);
-            j.fine();
-        } else {
-            j.intero(c.numeri.empty() ? 0 : c.numeri.front());
-        }
-    }
+    for (const auto& c : campi) campo_in_json(j, c);
     j.fine();
 }
 
