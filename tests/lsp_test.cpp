@@ -197,9 +197,9 @@ TEST(ServerLsp, HoverCompletionSignatureAndOutline) {
     for (const auto& sezione : simboli)
         for (const auto& f : sezione["children"]) nomi.push_back(f["name"].get<std::string>() + " | " + f["detail"].get<std::string>());
     EXPECT_EQ(nomi, (std::vector<std::string>{"Origine | km 12+000 (0 m)", "Mezzavia | km 17+000 (5000 m)",
-                                              "Capolinea | km 33+500 (9500 m)", "slowdown at 3500 m | 30 km/h for 300 m",
+                                              "Capolinea | km 39+500 (9500 m)", "slowdown at 3500 m | 30 km/h for 300 m",
                                               "signal at 1050 m | km 13+050", "signal at 4400 m | km 16+400",
-                                              "signal at 8800 m | km 32+800"}));
+                                              "signal at 8800 m | km 38+800"}));
     const json linea = s.richiesta("textDocument/documentSymbol", {{"textDocument", {{"uri", s.uri_linea}}}})["result"];
     EXPECT_EQ(linea[0]["name"], "[generale]");
     EXPECT_EQ(linea[3]["children"][0]["name"], "mountain 7000 to 7500 m");

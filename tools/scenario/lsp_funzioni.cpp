@@ -54,7 +54,7 @@ std::string testo_riga(const descrizione_riga& r) {
 }
 
 // Where a position lands: its cell and the metres the cell stands for.
-std::string dove_cade(const campo_riga& c, double valore, const std::array<voce, 3>& riferimenti) {
+std::string dove_cade(const campo_riga& c, double valore, const chilometri& km) {
     const std::int32_t v = clng(valore);
     std::string t = "\n\n" + std::to_string(v) + " m";
     std::int64_t metri = v;
@@ -67,10 +67,10 @@ std::string dove_cade(const campo_riga& c, double valore, const std::array<voce,
         metri = k * 50;
         t += " takes effect in cell " + std::to_string(k) + ", at " + std::to_string(metri) + " m";
     }
-    return t + ", " + km_in_testo(punto_chilometrico(riferimenti, metri));
+    return t + ", " + km_cippo(km.progressiva(metri));
 }
 
-std::string testo_campo(const campo_in_riga& f, std::size_t n, const std::array<voce, 3>& riferimenti) {
+std::string testo_campo(const campo_in_riga& f, std::size_t n, const chilometri& km) {
     const campo_riga& c = *f.campo;
     std::string t = "**" + std::string(c.nome) + "**, field " + std::to_string(n + 1) + " of '" +
                     u8(f.riga->canonica) + "'";
@@ -81,7 +81,7 @@ std::string testo_campo(const campo_in_riga& f, std::size_t n, const std::array<
         if (c.griglia) t += "; grid: a multiple of " + std::to_string(c.griglia);
         if (std::string_view(c.unita) == "m" && std::string_view(c.nome) != "length" &&
             std::string_view(c.nome) != "zone")
-            t += dove_cade(c, f.valore, riferimenti);
+            t += dove_cade(c, f.valore, km);
     }
     return t;
 }
@@ -122,21 +122,6 @@ int campo_corrente(const riga_sorgente& r, std::string_view riga, int colonna) {
 
 }  // namespace
 
-std::int64_t punto_chilometrico(const std::array<voce, 3>& riferimenti, std::int64_t metri) {
-    // Entries 81 to 83 hold the references from the farthest to the nearest; the one in force is
-    // the farthest that starts at or before the position.
-    for (const voce& r : riferimenti)
-        if ((r.inizio != 0 || r.fine != 0) && r.inizio <= metri) return r.fine + (metri - r.inizio);
-    return metri;
-}
-
-std::string km_in_testo(std::int64_t metri) {
-    const std::int64_t a = std::llabs(metri);
-    std::string resto = std::to_string(a % 1000);
-    resto.insert(0, 3 - resto.size(), '0');
-    return std::string("km ") + (metri < 0 ? "-" : "") + std::to_string(a / 1000) + "+" + resto;
-}
-
 json hover(const documento& d, const json& params) {
     const punto p = posizione(d, params);
     if (p.riga < 0) return nullptr;
@@ -150,7 +135,7 @@ json hover(const documento& d, const json& params) {
     const auto i = campo_a(r, p.colonna);
     if (!i || p.colonna < r.campi[*i].colonna) return nullptr;
     const campo_in_riga& f = r.campi[*i];
-    return contenuto(testo_campo(f, *i, d.riferimenti), p.riga, f.colonna, f.colonna + f.lunghezza);
+    return contenuto(testo_campo(f, *i, d.km), p.riga, f.colonna, f.colonna + f.lunghezza);
 }
 
 json completamento(const documento& d, const json& params) {
@@ -213,7 +198,7 @@ std::optional<json> simbolo_riga(const documento& d, const riga_sorgente& r, int
     switch (r.righe.front()->tipo) {
     case tipo_riga::stazione:
         nome = r.campi.size() >= 17 ? campo_testo(r, 16) : "station at " + campo_testo(r, 0) + " m";
-        dettaglio = km_in_testo(punto_chilometrico(d.riferimenti, metri(0))) + " (" + campo_testo(r, 0) + " m)";
+        dettaglio = km_cippo(d.km.progressiva(metri(0))) + " (" + campo_testo(r, 0) + " m)";
         genere = 19;
         break;
     case tipo_riga::rallentamento:
@@ -223,7 +208,7 @@ std::optional<json> simbolo_riga(const documento& d, const riga_sorgente& r, int
         break;
     case tipo_riga::segnale:
         nome = "signal at " + campo_testo(r, 0) + " m";
-        dettaglio = km_in_testo(punto_chilometrico(d.riferimenti, metri(0)));
+        dettaglio = km_cippo(d.km.progressiva(metri(0)));
         genere = 22;
         break;
     case tipo_riga::montagna:

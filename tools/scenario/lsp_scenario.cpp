@@ -270,14 +270,13 @@ void scenari::verifica(const std::filesystem::path& linea, const std::filesystem
                                        "fatal error " + codice_fatale(e.fatale) +
                                            ": a reserved slot was already taken" +
                                            (e.causa_fatale.empty() ? "" : ": " + e.causa_fatale)));
-    const std::array<voce, 3> riferimenti = {s.tabella[voce_progressiva_tre], s.tabella[voce_progressiva_due],
-                                             s.tabella[voce_progressiva_uno]};
+    const chilometri km(s.tabella);
     if (doc_linea) {
-        doc_linea->riferimenti = riferimenti;
+        doc_linea->km = km;
         fuori.push_back(pubblica(*doc_linea, std::move(per_linea)));
     }
     if (doc_treno) {
-        doc_treno->riferimenti = riferimenti;
+        doc_treno->km = km;
         fuori.push_back(pubblica(*doc_treno, std::move(per_treno)));
     }
 }

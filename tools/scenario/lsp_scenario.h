@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "compiler/chilometri.h"
 #include "compiler/formato.h"
 #include "lsp_testo.h"
 #include "records/scenario.h"
@@ -50,8 +51,8 @@ struct documento {
     std::vector<std::string_view> righe;  // lines of testo.byte
     std::vector<bool> generali;           // line inside the line file's [generale] section
     nlohmann::json diagnostiche = nlohmann::json::array();  // as last published
-    // The kilometric references of the last check this file took part in (entries 81 to 83).
-    std::array<voce, 3> riferimenti{};
+    // The kilometre posts of the last check this file took part in.
+    chilometri km;
 };
 
 // What is sent to the editor: one publishDiagnostics notification's params each.
