@@ -82,9 +82,10 @@ std::optional<std::filesystem::path> cammino_da_uri(std::string_view uri) {
             p += resto[i];
         }
     }
-    // "/c:/dir/file" on Windows
+    // "/c:/dir/file" on Windows, named with the host's own separators as the check names it
     if (p.size() >= 3 && p[0] == '/' && p[2] == ':') p.erase(0, 1);
-    return std::filesystem::path(std::u8string(p.begin(), p.end()));
+    std::filesystem::path cammino(std::u8string(p.begin(), p.end()));
+    return cammino.make_preferred();
 }
 
 std::string uri_da_cammino(const std::filesystem::path& p) {
