@@ -40,7 +40,7 @@ inline int prova_lettore_token(const std::uint8_t* dati, std::size_t n) {
             pretendi(chiamate <= testo.size(), "una richiesta non ha consumato nulla");
             switch (richieste[chiamate % n_richieste] % 5) {
             case 0: {
-                std::string t = in.testo();
+                const std::string_view t = in.testo();
                 pretendi(t.size() <= testo.size(), "campo piu' lungo del file");
                 break;
             }

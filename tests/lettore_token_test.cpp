@@ -22,7 +22,7 @@ std::string leggi_tutto(const caso_lettura& c) {
     std::string out;
     for (char r : c.richieste) {
         if (!out.empty()) out += '|';
-        out += r == 't' ? "[" + in.testo() + "]" : std::to_string(in.numero_long());
+        out += r == 't' ? "[" + std::string(in.testo()) + "]" : std::to_string(in.numero_long());
     }
     if (in.fine()) out += "|EOF";
     return out;

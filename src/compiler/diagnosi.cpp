@@ -62,19 +62,27 @@ std::string con_unita(std::int64_t v, const campo_riga& c) {
 
 std::string nome_riga(const descrizione_riga& d) { return "'" + std::string(d.canonica) + "'"; }
 
-bool entra_nella_larghezza(double v, larghezza l) {
+// A field's value rounded as the reader takes it: a plain integer is already whole.
+double arrotondato(const campo_letto& f) { return f.non_intero ? arrotonda_pari(f.valore) : f.valore; }
+std::int64_t intero_di(const campo_letto& f) { return static_cast<std::int64_t>(arrotondato(f)); }
+
+// Whether a rounded value fits in the width it is read into.
+bool entra_nella_larghezza(double r, larghezza l) {
     switch (l) {
-    case larghezza::byte_: return arrotonda_pari(v) >= 0.0 && arrotonda_pari(v) <= 255.0;
-    case larghezza::intero: return arrotonda_pari(v) >= -32768.0 && arrotonda_pari(v) <= 32767.0;
-    case larghezza::long_: return arrotonda_pari(v) >= -2147483648.0 && arrotonda_pari(v) <= 2147483647.0;
+    case larghezza::byte_: return r >= 0.0 && r <= 255.0;
+    case larghezza::intero: return r >= -32768.0 && r <= 32767.0;
+    case larghezza::long_: return r >= -2147483648.0 && r <= 2147483647.0;
     case larghezza::testo: return true;
     }
     return true;
 }
 
+bool fuori_griglia(const campo_riga& c, std::int64_t v) {
+    return c.griglia != 0 && !c.griglia_errore && v % c.griglia != 0;
+}
+
 void griglia(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c,
              const descrizione_riga& d, std::int64_t v) {
-    if (c.griglia == 0 || c.griglia_errore || v % c.griglia == 0) return;
     std::string m = "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row is " + con_unita(v, c) +
                     ", not a multiple of " + std::to_string(c.griglia);
     if (c.cella == cella_di::punto) {
@@ -99,27 +107,37 @@ void lunghezza_testo(scenario& s, const lettore_token& in, const campo_letto& f,
                 " a table entry holds: compile cannot write the scenario table");
 }
 
+void non_intero(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c,
+                const descrizione_riga& d, std::int64_t v) {
+    avverti(s, in, f.dove, "not-an-integer",
+            "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row holds '" + citazione(f.grezzo) +
+                "', which is not an integer: it reads as " + std::to_string(v));
+}
+
+void fuori_intervallo(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c,
+                      const descrizione_riga& d, std::int64_t v) {
+    avverti(s, in, f.dove, "out-of-range",
+            "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row is " + con_unita(v, c) +
+                ", outside " + std::to_string(c.minimo) + " to " + con_unita(c.massimo, c));
+}
+
+// A field held against its description: nothing is built unless there is something to say.
 void campo(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c, const descrizione_riga& d) {
     if (c.tipo == larghezza::testo) {
         lunghezza_testo(s, in, f, c, d);
         return;
     }
     if (!f.numerico || f.grezzo.empty()) return;
-    if (!entra_nella_larghezza(f.valore, c.tipo)) return;  // the reader records error 25 for it
-    const auto v = static_cast<std::int64_t>(arrotonda_pari(f.valore));
+    const double r = arrotondato(f);
+    if (!entra_nella_larghezza(r, c.tipo)) return;  // the reader records error 25 for it
+    const auto v = static_cast<std::int64_t>(r);
     // A decimal point is read as one, and the value rounded into the field.
-    if (f.non_intero || f.grezzo.find('.') != std::string_view::npos) {
-        avverti(s, in, f.dove, "not-an-integer",
-                "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row holds '" + citazione(f.grezzo) +
-                    "', which is not an integer: it reads as " + std::to_string(v));
-    }
+    if (f.non_intero) non_intero(s, in, f, c, d, v);
     if (v < c.minimo || v > c.massimo) {
-        avverti(s, in, f.dove, "out-of-range",
-                "field '" + std::string(c.nome) + "' of the " + nome_riga(d) + " row is " + con_unita(v, c) +
-                    ", outside " + std::to_string(c.minimo) + " to " + con_unita(c.massimo, c));
+        fuori_intervallo(s, in, f, c, d, v);
         return;
     }
-    griglia(s, in, f, c, d, v);
+    if (fuori_griglia(c, v)) griglia(s, in, f, c, d, v);
 }
 
 // Rows whose fields must agree with each other.
@@ -136,14 +154,17 @@ void tra_campi(scenario& s, const lettore_token& in, const descrizione_riga& d, 
 
 std::string in_metri(std::int64_t v) { return std::to_string(v) + " m"; }
 
+// A field whose unit is the metre.
+bool in_metri_(const campo_riga& c) { return c.unita[0] == 'm' && c.unita[1] == '\0'; }
+
 // A position past the route length but inside the cells that reach beyond it: the reader places
 // the feature there. A slowdown or mountain stretch that starts on the route may end past it.
 void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga& d, std::size_t primo) {
     const auto& campi = in.campi();
-    if (d.generale || d.campi.empty() || std::string_view(d.campi.front().unita) != "m" || s.celle.empty()) return;
+    if (d.generale || d.campi.empty() || !in_metri_(d.campi.front()) || s.celle.empty()) return;
     if (campi.size() <= primo) return;
     const std::int64_t fine = s.tabella[voce_misure].fine;
-    const auto p = static_cast<std::int64_t>(arrotonda_pari(campi[primo].valore));
+    const std::int64_t p = intero_di(campi[primo]);
     const int margine = d.tipo == tipo_riga::stazione ? 800 : 100;
     if (p > fine) {
         if (!dentro_percorso(s, p, margine)) return;  // error 15
@@ -155,9 +176,9 @@ void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga&
     }
     std::int64_t termine = 0;
     if (d.tipo == tipo_riga::rallentamento && campi.size() > primo + 2)
-        termine = p + static_cast<std::int64_t>(arrotonda_pari(campi[primo + 2].valore));
+        termine = p + intero_di(campi[primo + 2]);
     else if (d.tipo == tipo_riga::montagna && campi.size() > primo + 1)
-        termine = static_cast<std::int64_t>(arrotonda_pari(campi[primo + 1].valore));
+        termine = intero_di(campi[primo + 1]);
     if (termine > fine)
         avverti(s, in, campi[primo].dove, "beyond-route",
                 "the " + nome_riga(d) + " row starts at " + in_metri(p) + " and ends at " + in_metri(termine) +
@@ -176,8 +197,8 @@ void ordine(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_le
     const auto& campi = in.campi();
     if (campi.size() < primo + 2) return;
     tratto_letto& t = d.tipo == tipo_riga::velocita ? chiavi.velocita : chiavi.aderenza;
-    const auto a = static_cast<std::int64_t>(arrotonda_pari(campi[primo].valore));
-    const auto v = static_cast<std::int64_t>(arrotonda_pari(campi[primo + 1].valore));
+    const std::int64_t a = intero_di(campi[primo]);
+    const std::int64_t v = intero_di(campi[primo + 1]);
     if (!dentro_percorso(s, a, 100)) return;  // error 15: the reading ends there
     const std::int64_t cella = clng(static_cast<double>(a) / 50.0);
     const std::int64_t puntatore = t.puntatore;
@@ -245,7 +266,7 @@ void virgolette(scenario& s, const lettore_token& in, const riga_letta& r, const
 
 // "'curvaz4' is read as a right curve of class 4 ('curvad4')" for each row whose keyword is not
 // written as it should be.
-std::vector<std::string> grafie_sbagliate(const std::string& token, const std::vector<const descrizione_riga*>& righe) {
+std::vector<std::string> grafie_sbagliate(std::string_view token, const std::vector<const descrizione_riga*>& righe) {
     std::vector<std::string> g;
     for (const auto* d : righe) {
         const std::string attesa = grafia_attesa(d->tipo, token);
@@ -354,10 +375,10 @@ std::string altrove(const riga_letta& r) {
 }
 
 bool ignota_da_segnalare(const riga_letta& r) {
-    const std::string& t = r.token;
+    const std::string_view t = r.token;
     if (!r.primo_della_riga || t.empty()) return false;
     if (t.front() == '[' && t.back() == ']') return false;
-    return t.find_first_not_of("0123456789+-. ") != std::string::npos;
+    return t.find_first_not_of("0123456789+-. ") != std::string_view::npos;
 }
 
 }  // namespace
@@ -373,22 +394,27 @@ std::string citazione(std::string_view testo) {
     return da_1252_a_utf8(t);
 }
 
-const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, const std::string& token) {
+const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, std::string_view token) {
+    // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
+    if (precedente_ && nome_precedente_.size() == token.size() + 1 && nome_precedente_[0] == (generale ? 'g' : '-') &&
+        std::string_view(nome_precedente_).substr(1) == token)
+        return *precedente_;
     std::string nome(1, generale ? 'g' : '-');
     nome += token;
-    if (auto it = lette_.find(nome); it != lette_.end()) return it->second;
+    nome_precedente_ = nome;
+    if (auto it = lette_.find(nome); it != lette_.end()) return *(precedente_ = &it->second);
     // A file of ever new tokens (not keywords at all) keeps only the first ones.
     lettura_chiave& k = lette_.size() < max_chiavi_lette ? lette_[std::move(nome)] : ultima_;
     k.righe = righe_riconosciute(f, generale, token);
     k.attesi = campi_attesi(k.righe);
     k.grafie = grafie_sbagliate(token, k.righe);
-    return k;
+    return *(precedente_ = &k);
 }
 
 void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi) {
     const lettura_chiave& k = chiavi.di(r.file, r.generale, r.token);
     const auto& righe = k.righe;
-    const bool punti_e_virgola = r.token.find(';') != std::string::npos;
+    const bool punti_e_virgola = r.token.find(';') != std::string_view::npos;
     if (righe.empty()) {
         if (!ignota_da_segnalare(r)) return;
         if (punti_e_virgola) {
@@ -417,7 +443,8 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
     // Fields taken from a later line belong to other rows: the short row is reported instead.
     for (std::size_t i = 0; i < campi.size() && i < attesi.size() && campi[i].dove.riga == in.riga_della_chiave(); ++i) {
         campo(s, in, campi[i], *attesi[i].first, *attesi[i].second);
-        virgolette(s, in, r, campi[i], *attesi[i].first, *attesi[i].second);
+        if (!campi[i].grezzo.empty() && campi[i].grezzo.front() == '"')
+            virgolette(s, in, r, campi[i], *attesi[i].first, *attesi[i].second);
     }
     std::size_t primo = 0;
     for (const auto* d : righe) {

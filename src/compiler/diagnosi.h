@@ -20,7 +20,7 @@ namespace valmarena {
 struct riga_letta {
     file_righe file;
     bool generale;  // inside the line file's [generale] section
-    const std::string& token;
+    std::string_view token;
     luogo dove;
     bool primo_della_riga;
 };
@@ -50,7 +50,7 @@ struct tratto_letto {
 // the stretch rows read so far.
 class chiavi_lette {
 public:
-    const lettura_chiave& di(file_righe f, bool generale, const std::string& token);
+    const lettura_chiave& di(file_righe f, bool generale, std::string_view token);
 
     tratto_letto velocita;
     tratto_letto aderenza;
@@ -58,6 +58,8 @@ public:
 private:
     std::unordered_map<std::string, lettura_chiave> lette_;  // by section and token
     lettura_chiave ultima_;                                   // a token not kept
+    std::string nome_precedente_;                             // the row before: its section and token
+    const lettura_chiave* precedente_ = nullptr;              // and its reading
 };
 
 // Warnings on the row just read, from the fields the token reader kept for it.

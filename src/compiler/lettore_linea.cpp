@@ -2,6 +2,7 @@
 // mountain stretches, speed-indicator boards and signboards placed on the route cells.
 
 #include <cstdint>
+#include <utility>
 
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
@@ -27,10 +28,10 @@ struct lettura_linea : lettura {
     bool guardia(std::int32_t p) { return dentro(p, 100); }
 
     esito leggi_generale();
-    esito riga_generale(const std::string& t);
-    esito riga_elemento(const std::string& t);
+    esito riga_generale(std::string_view t);
+    esito riga_elemento(std::string_view t);
     esito pendenza();
-    esito curva(const std::string& t);
+    esito curva(std::string_view t);
     esito montagna();
     esito indicatore();
     esito cartello();
@@ -41,23 +42,23 @@ struct lettura_linea : lettura {
 esito lettura_linea::leggi_generale() {
     for (;;) {
         if (in.fine()) return esito::avanti;
-        std::string t = token();
+        std::string_view t = token();
         if (in.fine()) {
             passa(t, riga_saltata::ultima_del_file);
             return esito::avanti;
         }
-        for (int i = 0; i < 10 && contiene(t, "-"); ++i) {
+        for (int i = 0; i < 10 && ha_trattino(t); ++i) {
             passa(t, riga_saltata::trattino);
             t = token();
         }
-        esito e = esegui(t, [this](const std::string& k) { return riga_generale(k); });
+        esito e = esegui(t, [this](std::string_view k) { return riga_generale(k); });
         if (e != esito::avanti && !s.continua_dopo_errori) return e;
         if (!comincia_con(t, "-") && contiene(t, "[") && contiene(t, "]")) return esito::avanti;
     }
 }
 
-esito lettura_linea::riga_generale(const std::string& t) {
-    if (riconosciuta(tipo_riga::lunghezza, t)) {
+esito lettura_linea::riga_generale(std::string_view t) {
+    if (riconosciuta(tipo_riga::lunghezza)) {
         std::int32_t l = in.numero_long();
         s.tabella[voce_misure].fine = l;
         if (l > 1000000) {
@@ -75,7 +76,7 @@ esito lettura_linea::riga_generale(const std::string& t) {
                        {tipo_riga::progressiva_due, voce_progressiva_due},
                        {tipo_riga::progressiva_uno, voce_progressiva_uno}};
     for (const auto& p : progressive) {
-        if (riconosciuta(p.riga, t)) {
+        if (riconosciuta(p.riga)) {
             voce& v = s.tabella[static_cast<std::size_t>(p.voce)];
             v.inizio = in.numero_long();
             v.fine = in.numero_long();
@@ -83,10 +84,10 @@ esito lettura_linea::riga_generale(const std::string& t) {
         }
     }
     voce& percorso = s.tabella[voce_percorso];
-    if (riconosciuta(tipo_riga::sfondo_uno, t)) percorso.inizio = in.numero_long();
-    if (riconosciuta(tipo_riga::sfondo_due, t)) percorso.progressiva = in.numero_long();
-    if (riconosciuta(tipo_riga::sfondo_tre, t)) percorso.fine = in.numero_long();
-    if (riconosciuta(tipo_riga::ripetizione, t)) {
+    if (riconosciuta(tipo_riga::sfondo_uno)) percorso.inizio = in.numero_long();
+    if (riconosciuta(tipo_riga::sfondo_due)) percorso.progressiva = in.numero_long();
+    if (riconosciuta(tipo_riga::sfondo_tre)) percorso.fine = in.numero_long();
+    if (riconosciuta(tipo_riga::ripetizione)) {
         voce& treno = s.tabella[voce_treno];
         treno.inizio = in.numero_long();
         treno.fine = in.numero_long();
@@ -108,14 +109,14 @@ esito lettura_linea::riga_generale(const std::string& t) {
     return esito::avanti;
 }
 
-esito lettura_linea::riga_elemento(const std::string& t) {
+esito lettura_linea::riga_elemento(std::string_view t) {
     using T = tipo_riga;
     esito e = esito::avanti;
-    if (riconosciuta(T::pendenza, t) && (e = pendenza()) != esito::avanti) return e;
-    if (riconosciuta(T::curva, t) && s.genera_tracciato == tracciato_si_no::con && (e = curva(t)) != esito::avanti) return e;
-    if (riconosciuta(T::montagna, t) && (e = montagna()) != esito::avanti) return e;
-    if (riconosciuta(T::indicatore, t) && (e = indicatore()) != esito::avanti) return e;
-    if (riconosciuta(T::cartello, t) && (e = cartello()) != esito::avanti) return e;
+    if (riconosciuta(T::pendenza) && (e = pendenza()) != esito::avanti) return e;
+    if (riconosciuta(T::curva) && s.genera_tracciato == tracciato_si_no::con && (e = curva(t)) != esito::avanti) return e;
+    if (riconosciuta(T::montagna) && (e = montagna()) != esito::avanti) return e;
+    if (riconosciuta(T::indicatore) && (e = indicatore()) != esito::avanti) return e;
+    if (riconosciuta(T::cartello) && (e = cartello()) != esito::avanti) return e;
     return e;
 }
 
@@ -134,7 +135,7 @@ esito lettura_linea::pendenza() {
     return esito::avanti;
 }
 
-esito lettura_linea::curva(const std::string& t) {
+esito lettura_linea::curva(std::string_view t) {
     std::int32_t a = in.numero_long();
     std::int32_t n = in.numero_long();
     if (!guardia(a)) return esito::fine_file;
@@ -179,7 +180,7 @@ esito lettura_linea::indicatore() {
 
 esito lettura_linea::cartello() {
     std::int32_t p = in.numero_long();
-    std::string testo = in.testo();
+    const std::string testo(in.testo());
     s.riga = testo;
     if (!guardia(p)) return esito::fine_file;
     const std::int64_t k = cella_di_metri(p);
@@ -213,8 +214,8 @@ bool leggi(lettura_linea& l);
 
 }  // namespace
 
-bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file, osservatore_righe* osservatore) {
-    lettura_linea l(s, testo, nome_file, file_righe::linea);
+bool leggi_linea(scenario& s, std::string testo, const std::string& nome_file, osservatore_righe* osservatore) {
+    lettura_linea l(s, std::move(testo), nome_file, file_righe::linea);
     l.osservatore = osservatore;
     try {
         return leggi(l) || s.continua_dopo_errori;
@@ -233,7 +234,7 @@ bool leggi(lettura_linea& l) {
             errore_riga(s, l.r, 102, std::nullopt);
             return false;
         }
-        std::string t = l.token();
+        std::string_view t = l.token();
         l.passa(t, riga_saltata::prima_di_generale);
         if (l.in.fine()) {
             errore_riga(s, l.r, 102, std::nullopt);
@@ -251,7 +252,7 @@ bool leggi(lettura_linea& l) {
     s.prossimo_cartello = prima_voce_cartelli;
     if (s.genera_tracciato == tracciato_si_no::con) apri_tracciato(s.tracciato);
     // The rest of the file: every row recognised by its keyword alone.
-    if (l.scorri_righe([&l](const std::string& t) { return l.riga_elemento(t); }) == esito::ferma) return false;
+    if (l.scorri_righe([&l](std::string_view t) { return l.riga_elemento(t); }) == esito::ferma) return false;
     l.chiusura();
     return true;
 }

@@ -14,7 +14,7 @@ namespace valmarena {
 
 // The line half; returns false when the reading must end without the train half. `osservatore`,
 // when given, is handed every row as read.
-bool leggi_linea(scenario& s, const std::string& testo, const std::string& nome_file,
+bool leggi_linea(scenario& s, std::string testo, const std::string& nome_file,
                  osservatore_righe* osservatore = nullptr);
 
 }  // namespace valmarena

@@ -14,12 +14,9 @@ namespace valmarena {
 lettore_token::lettore_token(std::string testo, std::string nome_file)
     : testo_(std::move(testo)), nome_file_(std::move(nome_file)) {}
 
-void lettore_token::salta_blanchi() {
-    while (pos_ < testo_.size() && (testo_[pos_] == ' ' || testo_[pos_] == '\t')) ++pos_;
-}
-
-bool lettore_token::a_fine_riga() const {
-    return pos_ >= testo_.size() || testo_[pos_] == '\r' || testo_[pos_] == '\n';
+std::size_t lettore_token::dopo_i_blanchi(std::size_t i) const {
+    while (i < testo_.size() && (testo_[i] == ' ' || testo_[i] == '\t')) ++i;
+    return i;
 }
 
 void lettore_token::consuma_fine_riga() {
@@ -27,23 +24,22 @@ void lettore_token::consuma_fine_riga() {
     if (pos_ < testo_.size() && testo_[pos_] == '\n') ++pos_;
     ++riga_;
     inizio_riga_ = pos_;
-    esaminato_fino_a_ = pos_;
     testo_in_riga_ = false;
 }
 
+// Every field read leaves a byte other than a blank on its line (its text, its quote or the
+// comma after it) unless it ends the line: a field is the first of its line when no field was
+// read on the line before it.
 void lettore_token::inizia_campo() {
     if (fine()) throw guasto("reading past the end of the file");
-    salta_blanchi();
+    pos_ = dopo_i_blanchi(pos_);
     ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
-    // Only the bytes since the previous field are looked at, so a line of many fields is
-    // scanned once, not once per field.
-    for (; esaminato_fino_a_ < pos_; ++esaminato_fino_a_)
-        if (testo_[esaminato_fino_a_] != ' ' && testo_[esaminato_fino_a_] != '\t') testo_in_riga_ = true;
     primo_della_riga_ = !testo_in_riga_;
+    testo_in_riga_ = true;
 }
 
-std::string lettore_token::token() {
-    std::string t = testo();
+std::string_view lettore_token::token() {
+    const std::string_view t = testo();
     campi_.clear();
     riga_chiave_ = ultimo_.riga;
     return t;
@@ -56,92 +52,122 @@ void lettore_token::conta_righe(std::size_t da, std::size_t a) {
         if (c == '\n' || (c == '\r' && (i + 1 >= testo_.size() || testo_[i + 1] != '\n'))) {
             ++riga_;
             inizio_riga_ = i + 1;
-            esaminato_fino_a_ = i + 1;
             testo_in_riga_ = true;
         }
     }
 }
 
 luogo lettore_token::luogo_del_resto() const {
-    std::size_t i = pos_;
-    while (i < testo_.size() && (testo_[i] == ' ' || testo_[i] == '\t')) ++i;
-    return {riga_, static_cast<int>(i - inizio_riga_) + 1};
+    return {riga_, static_cast<int>(dopo_i_blanchi(pos_) - inizio_riga_) + 1};
 }
 
 std::string_view lettore_token::resto_della_riga() const {
     if (pos_ == inizio_riga_) return {};
-    std::size_t i = pos_;
-    while (i < testo_.size() && (testo_[i] == ' ' || testo_[i] == '\t')) ++i;
+    const std::size_t i = dopo_i_blanchi(pos_);
     std::size_t f = i;
     while (f < testo_.size() && testo_[f] != '\r' && testo_[f] != '\n') ++f;
     return std::string_view(testo_).substr(i, f - i);
 }
 
-std::string lettore_token::testo() {
+namespace {
+
+bool cifra(char c) { return c >= '0' && c <= '9'; }
+// A text field ends at a comma or the line end, a numeric field at a blank as well.
+bool fine_testo(char c) { return c == ',' || c == '\r' || c == '\n'; }
+bool fine_numero(char c) { return fine_testo(c) || c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::size_t lettore_token::fine_del_testo(std::size_t i) const {
+    while (i < testo_.size() && !fine_testo(testo_[i])) ++i;
+    return i;
+}
+
+std::size_t lettore_token::fine_del_numero(std::size_t i) const {
+    while (i < testo_.size() && !fine_numero(testo_[i])) ++i;
+    return i;
+}
+
+std::string_view lettore_token::testo() {
     inizia_campo();
-    std::string campo;
-    if (pos_ < testo_.size() && testo_[pos_] == '"') {
-        std::size_t chiusa = testo_.find('"', pos_ + 1);
-        if (chiusa == std::string::npos) chiusa = testo_.size();
-        campo = testo_.substr(pos_ + 1, chiusa - pos_ - 1);
+    const std::string_view tutto(testo_);
+    std::string_view campo;
+    if (pos_ < tutto.size() && tutto[pos_] == '"') {
+        std::size_t chiusa = tutto.find('"', pos_ + 1);
+        if (chiusa == std::string_view::npos) chiusa = tutto.size();
+        campo = tutto.substr(pos_ + 1, chiusa - pos_ - 1);
         const std::size_t inizio = pos_;
-        pos_ = chiusa < testo_.size() ? chiusa + 1 : chiusa;
-        campi_.push_back({ultimo_, std::string_view(testo_).substr(inizio, pos_ - inizio)});
+        pos_ = chiusa < tutto.size() ? chiusa + 1 : chiusa;
+        campi_.push_back({ultimo_, tutto.substr(inizio, pos_ - inizio)});
         conta_righe(inizio, pos_);
-        while (!a_fine_riga() && testo_[pos_] != ',') ++pos_;
+        pos_ = fine_del_testo(pos_);
     } else {
-        std::size_t inizio = pos_;
-        while (!a_fine_riga() && testo_[pos_] != ',') ++pos_;
-        campo = testo_.substr(inizio, pos_ - inizio);
-        while (!campo.empty() && (campo.back() == ' ' || campo.back() == '\t')) campo.pop_back();
-        campi_.push_back({ultimo_, std::string_view(testo_).substr(inizio, campo.size())});
+        const std::size_t inizio = pos_;
+        pos_ = fine_del_testo(pos_);
+        std::size_t f = pos_;
+        while (f > inizio && (tutto[f - 1] == ' ' || tutto[f - 1] == '\t')) --f;
+        campo = tutto.substr(inizio, f - inizio);
+        campi_.push_back({ultimo_, campo});
     }
-    if (pos_ < testo_.size() && testo_[pos_] == ',')
+    if (pos_ < tutto.size() && tutto[pos_] == ',')
         ++pos_;
     else if (!fine())
         consuma_fine_riga();
     return campo;
 }
 
-// Reads a numeric field: it ends at a blank, a comma or the line end. Its value is the number it
-// begins with (0 when it begins with none); the comma or line end after it is consumed.
-double lettore_token::numero() {
-    inizia_campo();
-    std::size_t inizio = pos_;
-    while (!a_fine_riga() && testo_[pos_] != ',' && testo_[pos_] != ' ' && testo_[pos_] != '\t') ++pos_;
-    std::string_view campo(testo_.data() + inizio, pos_ - inizio);
-    campi_.push_back({ultimo_, campo, true, true, 0.0});
-
-    std::size_t i = 0;
-    bool negativo = false;
-    if (i < campo.size() && (campo[i] == '-' || campo[i] == '+')) negativo = campo[i++] == '-';
-    double valore = 0.0;
-    bool cifre = false;
-    while (i < campo.size() && campo[i] >= '0' && campo[i] <= '9') {
-        valore = valore * 10.0 + (campo[i++] - '0');
-        cifre = true;
-        if (valore > 1e12) throw guasto("number too large");
-    }
-    if (i < campo.size() && campo[i] == '.') {
-        double peso = 0.1;
-        for (++i; i < campo.size() && campo[i] >= '0' && campo[i] <= '9'; ++i, peso /= 10.0) {
-            valore += (campo[i] - '0') * peso;
-            cifre = true;
-        }
-    }
-    if (negativo) valore = -valore;
-    campi_.back().non_intero = !cifre || i < campo.size();
-    campi_.back().valore = valore;
-
-    salta_blanchi();
+// After a numeric field: blanks, then the comma or the line end is consumed.
+void lettore_token::fine_campo() {
+    pos_ = dopo_i_blanchi(pos_);
     if (pos_ < testo_.size() && testo_[pos_] == ',')
         ++pos_;
     else if (pos_ < testo_.size() && (testo_[pos_] == '\r' || testo_[pos_] == '\n'))
         consuma_fine_riga();
+}
+
+// Reads a numeric field in one pass: it ends at a blank, a comma or the line end. Its value is
+// the number it begins with (0 when it begins with none); the comma or line end after it is
+// consumed. The whole part is counted exactly, as whole numbers up to 10^12 are in a double.
+double lettore_token::numero() {
+    inizia_campo();
+    const std::string_view t(testo_);
+    const std::size_t inizio = pos_;
+    std::size_t i = pos_;
+    bool negativo = false;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) negativo = t[i++] == '-';
+    std::int64_t intera = 0;
+    bool cifre = false;
+    for (; i < t.size() && cifra(t[i]); ++i) {
+        intera = intera * 10 + (t[i] - '0');
+        cifre = true;
+        if (intera > 1000000000000) {
+            pos_ = fine_del_numero(i);
+            campi_.push_back({ultimo_, t.substr(inizio, pos_ - inizio), true, true, 0.0});
+            throw guasto("number too large");
+        }
+    }
+    double valore = static_cast<double>(intera);
+    const bool punto = i < t.size() && t[i] == '.';
+    if (punto) {
+        double peso = 0.1;
+        for (++i; i < t.size() && cifra(t[i]); ++i, peso /= 10.0) {
+            valore += (t[i] - '0') * peso;
+            cifre = true;
+        }
+    }
+    if (negativo) valore = -valore;
+    pos_ = fine_del_numero(i);
+    campi_.push_back({ultimo_, t.substr(inizio, pos_ - inizio), true, !cifre || punto || pos_ > i, valore});
+    fine_campo();
     return valore;
 }
 
-std::int32_t lettore_token::numero_long() { return clng(numero()); }
+// A plain integer in range is its own Long: the rounding is for decimals.
+std::int32_t lettore_token::numero_long() {
+    const double v = numero();
+    if (!campi_.back().non_intero && v >= -2147483648.0 && v <= 2147483647.0) return static_cast<std::int32_t>(v);
+    return clng(v);
+}
 std::int16_t lettore_token::numero_intero() { return cint(numero()); }
 std::uint8_t lettore_token::numero_byte() {
     double v = arrotonda_pari(numero());

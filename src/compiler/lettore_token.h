@@ -20,7 +20,7 @@ struct campo_letto {
     luogo dove;
     std::string_view grezzo;  // the field's text (numeric: up to the blank, comma or line end)
     bool numerico = false;
-    bool non_intero = false;  // a numeric field that is not a plain integer (text, decimals, empty)
+    bool non_intero = false;  // a numeric field that is not a plain integer (text, a decimal point, empty)
     double valore = 0.0;
 };
 
@@ -31,8 +31,9 @@ public:
     // True when every byte has been read.
     bool fine() const { return pos_ >= testo_.size(); }
 
-    // A text field: to the next comma or line end (or between double quotes); trailing blanks dropped.
-    std::string testo();
+    // A text field: to the next comma or line end (or between double quotes); trailing blanks
+    // dropped. The text points into the whole text being read.
+    std::string_view testo();
     // A numeric field taken into a Long, an Integer or a Byte; fails on overflow or at the end of file.
     std::int32_t numero_long();
     std::int16_t numero_intero();
@@ -47,7 +48,7 @@ public:
 
     // A token to be tested for a keyword: the fields read after it belong to its row and are
     // expected on its line.
-    std::string token();
+    std::string_view token();
 
     // The fields read since the last keyword token, and the line that token stood on.
     const std::vector<campo_letto>& campi() const { return campi_; }
@@ -59,10 +60,13 @@ public:
 
 private:
     void inizia_campo();
-    void salta_blanchi();
-    bool a_fine_riga() const;
+    // Where the blanks from i end, and where a text or a numeric field from i ends.
+    std::size_t dopo_i_blanchi(std::size_t i) const;
+    std::size_t fine_del_testo(std::size_t i) const;
+    std::size_t fine_del_numero(std::size_t i) const;
     void consuma_fine_riga();
     void conta_righe(std::size_t da, std::size_t a);
+    void fine_campo();
     double numero();
 
     std::string testo_;
@@ -70,8 +74,7 @@ private:
     std::size_t pos_ = 0;
     int riga_ = 1;
     std::size_t inizio_riga_ = 0;
-    std::size_t esaminato_fino_a_ = 0;  // bytes of the current line already looked at for text
-    bool testo_in_riga_ = false;         // a byte other than a blank before esaminato_fino_a_
+    bool testo_in_riga_ = false;  // a byte other than a blank read on the current line
     luogo ultimo_;
     int riga_chiave_ = 0;
     bool primo_della_riga_ = false;
@@ -81,6 +84,8 @@ private:
 // Keyword tests: the word anywhere in the token, ignoring letter case or exactly.
 bool contiene(std::string_view token, std::string_view parola);
 bool contiene_esatto(std::string_view token, std::string_view parola);
+// True when the token holds a hyphen (contiene(token, "-"): a hyphen has no letter case).
+inline bool ha_trattino(std::string_view token) { return token.find('-') != std::string_view::npos; }
 // True when the token, after leading blanks, begins with the given text.
 bool comincia_con(std::string_view token, std::string_view inizio);
 

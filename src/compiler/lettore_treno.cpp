@@ -2,6 +2,7 @@
 // route, stations with their zones and stopping points, slowdowns, signals and abatement points.
 
 #include <cstdint>
+#include <utility>
 #include <optional>
 #include <string>
 
@@ -38,7 +39,7 @@ struct lettura_treno : lettura {
 
     using lettura::lettura;
 
-    esito riga(const std::string& t);
+    esito riga();
     void riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_ultima);
     esito valore_tratto(riempimento& f);
     esito segnale();
@@ -52,24 +53,24 @@ struct lettura_treno : lettura {
     void fine_normale();
 };
 
-esito lettura_treno::riga(const std::string& t) {
+esito lettura_treno::riga() {
     using T = tipo_riga;
     esito e = esito::avanti;
-    if (riconosciuta(T::frenata, t)) s.tabella[voce_misure].inizio = in.numero_long();
-    if (riconosciuta(T::vetture, t)) s.tabella[voce_misure].progressiva = in.numero_long();
-    if (riconosciuta(T::velocita, t) && (e = valore_tratto(velocita)) != esito::avanti) return e;
-    if (riconosciuta(T::aderenza, t) && (e = valore_tratto(aderenza)) != esito::avanti) return e;
-    if (riconosciuta(T::orologio, t)) {
+    if (riconosciuta(T::frenata)) s.tabella[voce_misure].inizio = in.numero_long();
+    if (riconosciuta(T::vetture)) s.tabella[voce_misure].progressiva = in.numero_long();
+    if (riconosciuta(T::velocita) && (e = valore_tratto(velocita)) != esito::avanti) return e;
+    if (riconosciuta(T::aderenza) && (e = valore_tratto(aderenza)) != esito::avanti) return e;
+    if (riconosciuta(T::orologio)) {
         voce& treno = s.tabella[voce_treno];
         treno.intero3 = in.numero_intero();
         treno.intero4 = in.numero_intero();
         treno.intero5 = in.numero_intero();
     }
-    if (riconosciuta(T::sabbia, t)) s.tabella[voce_treno].intero1 = in.numero_intero();
-    if (riconosciuta(T::segnale, t) && (e = segnale()) != esito::avanti) return e;
-    if (riconosciuta(T::rallentamento, t) && (e = rallentamento()) != esito::avanti) return e;
-    if (riconosciuta(T::abbattimento, t) && (e = abbattimento()) != esito::avanti) return e;
-    if (riconosciuta(T::stazione, t) && (e = stazione_()) != esito::avanti) return e;
+    if (riconosciuta(T::sabbia)) s.tabella[voce_treno].intero1 = in.numero_intero();
+    if (riconosciuta(T::segnale) && (e = segnale()) != esito::avanti) return e;
+    if (riconosciuta(T::rallentamento) && (e = rallentamento()) != esito::avanti) return e;
+    if (riconosciuta(T::abbattimento) && (e = abbattimento()) != esito::avanti) return e;
+    if (riconosciuta(T::stazione) && (e = stazione_()) != esito::avanti) return e;
     return e;
 }
 
@@ -300,16 +301,16 @@ void lettura_treno::fine_normale() {
 
 }  // namespace
 
-void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file, osservatore_righe* osservatore) {
-    lettura_treno l(s, testo, nome_file, file_righe::treno);
+void leggi_treno(scenario& s, std::string testo, const std::string& nome_file, osservatore_righe* osservatore) {
+    lettura_treno l(s, std::move(testo), nome_file, file_righe::treno);
     l.osservatore = osservatore;
     try {
         while (!l.in.fine()) {
-            const std::string t = l.token();
+            const std::string_view t = l.token();
             l.passa(t, riga_saltata::prima_di_generale);
             if (contiene(t, "[generale]")) break;
         }
-        if (l.scorri_righe([&l](const std::string& t) { return l.riga(t); }) == esito::fine_file) l.fine_normale();
+        if (l.scorri_righe([&l](std::string_view) { return l.riga(); }) == esito::fine_file) l.fine_normale();
     } catch (const guasto_in_riga&) {
         throw;
     } catch (const guasto& g) {

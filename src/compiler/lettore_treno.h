@@ -14,7 +14,7 @@ namespace valmarena {
 
 // The train half, from the opening of the train file's text to its normal end or a stop.
 // `osservatore`, when given, is handed every row as read.
-void leggi_treno(scenario& s, const std::string& testo, const std::string& nome_file,
+void leggi_treno(scenario& s, std::string testo, const std::string& nome_file,
                  osservatore_righe* osservatore = nullptr);
 
 }  // namespace valmarena

@@ -59,12 +59,11 @@ void memorizza_dati(scenario& s, const sorgenti& src) {
             registra_errore(s, d);
             return;
         }
-        std::string testo = src.testo_linea ? *src.testo_linea : carica(src.linea);
-        bool avanti = leggi_linea(s, testo, nome_linea, src.osservatore);
+        // Each reader keeps the text it reads: a file's text is handed over, not copied.
+        const bool avanti = leggi_linea(s, src.testo_linea ? *src.testo_linea : carica(src.linea), nome_linea, src.osservatore);
         if (src.cancella) cancella(src.linea);
         if (!avanti) return;
-        testo = src.testo_treno ? *src.testo_treno : carica(src.treno);
-        leggi_treno(s, testo, nome_treno, src.osservatore);
+        leggi_treno(s, src.testo_treno ? *src.testo_treno : carica(src.treno), nome_treno, src.osservatore);
         if (src.cancella) cancella(src.treno);
     } catch (const guasto_in_riga& g) {
         registra_guasto(s, src, g.what(), g.file, g.dove);

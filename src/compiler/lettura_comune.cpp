@@ -8,11 +8,11 @@
 
 namespace valmarena {
 
-lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f)
-    : s(sc), in(testo, nome), file(f) {
+lettura::lettura(scenario& sc, std::string testo, const std::string& nome, file_righe f)
+    : s(sc), in(std::move(testo), nome), file(f) {
     r.in = &in;
     s.nomi_sorgenti[f == file_righe::linea ? 0 : 1] = nome;
-    if (s.diagnosi_per_autori) diagnostica_codifica(s, testo, nome);
+    if (s.diagnosi_per_autori) diagnostica_codifica(s, in.tutto(), nome);
 }
 
 void lettura::diagnosi_riga(const riga_letta& letta) {
@@ -22,20 +22,19 @@ void lettura::diagnosi_riga(const riga_letta& letta) {
 // One bit a row kind: the kinds fit in the mask.
 static_assert(static_cast<unsigned>(tipo_riga::stazione) < 32);
 
-bool lettura::riconosciuta(tipo_riga t, const std::string& token) {
-    // A row's kinds are asked for one after another with the same token.
-    if (token != token_dei_tipi) {
-        token_dei_tipi = token;
-        if (auto it = tipi_letti.find(token); it != tipi_letti.end()) {
-            tipi_del_token = it->second;
-        } else {
-            tipi_del_token = 0;
-            for (const auto& d : descrizione_righe())
-                if (riconosce(d.tipo, token)) tipi_del_token |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
-            if (tipi_letti.size() < max_chiavi_lette) tipi_letti.emplace(token, tipi_del_token);
-        }
+void lettura::riconosci(std::string_view token) {
+    // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
+    if (token == token_dei_tipi) return;
+    token_dei_tipi = token;
+    std::string nome(token);
+    if (auto it = tipi_letti.find(nome); it != tipi_letti.end()) {
+        tipi_del_token = it->second;
+        return;
     }
-    return (tipi_del_token >> static_cast<unsigned>(t) & 1u) != 0;
+    tipi_del_token = 0;
+    for (const auto& d : descrizione_righe())
+        if (riconosce(d.tipo, token)) tipi_del_token |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
+    if (tipi_letti.size() < max_chiavi_lette) tipi_letti.emplace(std::move(nome), tipi_del_token);
 }
 
 void lettura::segna(std::int64_t k) {
@@ -52,8 +51,8 @@ esito lettura::scontro(const esito_memo& m, std::int32_t posizione) {
     return esito::ferma;
 }
 
-std::string lettura::token() {
-    std::string t = in.token();
+std::string_view lettura::token() {
+    const std::string_view t = in.token();
     r.dove = in.ultimo();
     r.primo_della_riga = in.primo_della_riga();
     chiave = t;
@@ -61,8 +60,9 @@ std::string lettura::token() {
     return t;
 }
 
-esito lettura::esegui(const std::string& t, const std::function<esito(const std::string&)>& riga) {
+esito lettura::esegui(std::string_view t, const std::function<esito(std::string_view)>& riga) {
     const riga_letta letta{file, generale, t, r.dove, r.primo_della_riga};
+    riconosci(t);
     esito e = esito::avanti;
     try {
         e = riga(t);
@@ -103,7 +103,7 @@ int ultima_riga_di(const campo_letto& c) {
 
 }  // namespace
 
-void lettura::osserva(const std::string& t, riga_saltata perche, fine_riga fine, std::string_view guasto) {
+void lettura::osserva(std::string_view t, riga_saltata perche, fine_riga fine, std::string_view guasto) {
     riga_osservata o{file, generale, t, r.dove, perche, {}, {}, fine, guasto, r.dove.riga};
     if (perche == riga_saltata::no) {
         o.campi = in.campi();
@@ -130,15 +130,15 @@ esito lettura::ferma(std::int32_t codice, std::optional<std::int32_t> posizione,
     return esito::ferma;
 }
 
-esito lettura::scorri_righe(const std::function<esito(const std::string&)>& riga) {
+esito lettura::scorri_righe(const std::function<esito(std::string_view)>& riga) {
     for (;;) {
         if (in.fine()) return esito::fine_file;
-        std::string t = token();
+        std::string_view t = token();
         if (in.fine()) {
             passa(t, riga_saltata::ultima_del_file);
             return esito::fine_file;
         }
-        for (int i = 0; i < 2 && contiene(t, "-"); ++i) {
+        for (int i = 0; i < 2 && ha_trattino(t); ++i) {
             passa(t, riga_saltata::trattino);
             t = token();
             if (in.fine()) {

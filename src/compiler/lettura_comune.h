@@ -43,26 +43,27 @@ struct lettura {
     lettore_token in;
     riga_corrente r{};
     file_righe file;
-    bool generale = false;  // inside the line file's [generale] section
-    std::string chiave;     // the keyword token of the row being read
-    chiavi_lette chiavi;    // what each keyword token is read as, for the authors' diagnostics
+    bool generale = false;    // inside the line file's [generale] section
+    std::string_view chiave;  // the keyword token of the row being read (in the text being read)
+    chiavi_lette chiavi;      // what each keyword token is read as, for the authors' diagnostics
     // The row kinds each token is read as, one bit a kind, kept for the first tokens of a file.
     std::unordered_map<std::string, std::uint32_t> tipi_letti;
-    std::string token_dei_tipi;       // the token last asked about, and its kinds
+    std::string_view token_dei_tipi;  // the token of the row being read, and its kinds
     std::uint32_t tipi_del_token = 0;
     osservatore_righe* osservatore = nullptr;  // handed each row as read, when there is one
 
-    lettura(scenario& sc, const std::string& testo, const std::string& nome, file_righe f);
+    lettura(scenario& sc, std::string testo, const std::string& nome, file_righe f);
     lettura(const lettura&) = delete;
     lettura& operator=(const lettura&) = delete;
 
     // The next token to be tested for a keyword, kept in `riga`.
-    std::string token();
+    std::string_view token();
     // False, with code 15 at p, when p does not lie inside the route with the given margin.
     bool dentro(std::int64_t p, int margine);
-    // Whether the token is read as a row of kind `t`: the row description's test, worked out once
-    // for each token a file repeats.
-    bool riconosciuta(tipo_riga t, const std::string& token);
+    // Whether the row being acted on is read as a row of kind `t`: the row description's test,
+    // worked out once for the row in `esegui` (and once for each token a file repeats).
+    bool riconosciuta(tipo_riga t) const { return (tipi_del_token >> static_cast<unsigned>(t) & 1u) != 0; }
+    void riconosci(std::string_view token);
     // Records a code at the current row and stops the reading.
     esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio = {});
     // Notes that the current row put the feature now standing in cell k.
@@ -73,17 +74,17 @@ struct lettura {
     // Acts on one row through `riga`, then looks at what was read for the authors' diagnostics.
     // A run-time failure names the field being read; an author's check records it as code 25
     // and goes on, a compile hands it on.
-    esito esegui(const std::string& t, const std::function<esito(const std::string&)>& riga);
+    esito esegui(std::string_view t, const std::function<esito(std::string_view)>& riga);
     // Holds the row just read against its description, when the authors' diagnosis is on.
     void diagnosi_riga(const riga_letta& letta);
     // Hands the token just read to the observer, when there is one: passed over for `perche`.
-    void passa(const std::string& t, riga_saltata perche) {
+    void passa(std::string_view t, riga_saltata perche) {
         if (osservatore) osserva(t, perche, fine_riga::avanti, {});
     }
-    void osserva(const std::string& t, riga_saltata perche, fine_riga fine, std::string_view guasto);
+    void osserva(std::string_view t, riga_saltata perche, fine_riga fine, std::string_view guasto);
     // The row loop: each token, after up to two hyphen replacements, goes to `riga` until the end
     // of the file or a row that ends the reading. An author's check reads on after a failing row.
-    esito scorri_righe(const std::function<esito(const std::string&)>& riga);
+    esito scorri_righe(const std::function<esito(std::string_view)>& riga);
 };
 
 // A diagnostic at a place in a source file, with no code yet.
