@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "compiler/diagnosi.h"
 #include "sources/nomi.h"
 #include "strumento_supporto.h"
 
@@ -325,6 +326,39 @@ TEST(Diagnostiche, CodificaUtf8) {
     auto byte = f.esegui("check", {"--encoding", "utf-8"});
     EXPECT_EQ(byte.stato, 3);
     EXPECT_EQ(byte.err, "scenario: " + f.t.string() + ":2:61: the text holds the byte 0xE0, which is not valid UTF-8\n");
+}
+
+// The first UTF-8 sequence is found wherever it stands: in or across the blocks of eight bytes
+// the text is passed over in, after bytes that begin no sequence, or at the very end.
+TEST(Diagnostiche, CodificaUtf8OvunqueNelTesto) {
+    const std::string a = "\xc3\xa0";  // a valid two-byte sequence
+    const struct {
+        const char* nome;
+        std::string testo;
+        int riga, colonna;  // 0: nothing to say
+    } casi[] = {
+        {"solo ASCII", std::string(40, 'x') + "\r\n", 0, 0},
+        {"byte alti che non cominciano nulla", "ab\x80\xbf\xc1" "cdefgh\xa0\r\n", 0, 0},
+        {"inizio senza seguito", "abcdefg\xc3" "z\r\n", 0, 0},
+        {"all'inizio", a + "\r\n", 1, 1},
+        {"a cavallo degli otto byte", "abcdefg" + a + "\r\n", 1, 8},
+        {"dopo otto byte", "abcdefgh" + a, 1, 9},
+        {"dopo byte alti nello stesso blocco", "a\x80\xc1" + a + "xxxxxxxx", 1, 4},
+        {"su una riga dopo", "abc\r\ndefghijklmnop\r\nq" + a, 3, 2},
+        {"alla fine", std::string(15, 'x') + a, 1, 16},
+        {"l'ultimo byte, troncato", std::string(15, 'x') + "\xc3", 0, 0},
+    };
+    for (const auto& c : casi) {
+        scenario s;
+        diagnostica_codifica(s, c.testo, "f.txt");
+        if (c.riga == 0) {
+            EXPECT_TRUE(s.avvertimenti.empty()) << c.nome;
+            continue;
+        }
+        ASSERT_EQ(s.avvertimenti.size(), 1u) << c.nome;
+        EXPECT_EQ(s.avvertimenti[0].riga, c.riga) << c.nome;
+        EXPECT_EQ(s.avvertimenti[0].colonna, c.colonna) << c.nome;
+    }
 }
 
 }  // namespace

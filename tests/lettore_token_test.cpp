@@ -94,6 +94,81 @@ TEST(LettoreToken, LuoghiEAvvertimenti) {
     EXPECT_EQ(in.riga_della_chiave(), 2);
 }
 
+// Whether each token begins its line (what "keyword-after-row" rests on), after fields of every
+// kind: k = keyword token, n = number, t = text; the flags of the k requests, joined.
+TEST(LettoreToken, PrimoDellaRiga) {
+    const struct {
+        const char* nome;
+        std::string testo;
+        std::string richieste;
+        std::string atteso;
+    } casi[] = {
+        {"blanchi davanti", "   a, 1\r\n  b\r\n", "knk", "11"},
+        {"dopo un numero sulla riga", "a, 1 b, 2\r\n", "knkn", "10"},
+        {"dopo un testo sulla riga", "a, x, b\r\n", "ktk", "10"},
+        {"dopo un campo vuoto", ", b\r\n", "kk", "10"},
+        {"dopo un numero vuoto", "a, , b\r\n", "knk", "10"},
+        {"riga vuota", "\r\n  b\r\n", "kk", "11"},
+        {"virgolette su due righe, poi la virgola", "\"a\r\nb\",c\r\nd\r\n", "kkk", "101"},
+        {"virgolette su due righe, poi la fine riga", "\"a\r\nb\" c\r\nd\r\n", "kk", "11"},
+        {"solo CR", "a, 1\rb\r", "knk", "11"},
+    };
+    for (const auto& c : casi) {
+        lettore_token in(c.testo, "f");
+        std::string primi;
+        for (char r : c.richieste) {
+            if (r == 'k') {
+                in.token();
+                primi += in.primo_della_riga() ? '1' : '0';
+            } else if (r == 'n') {
+                in.numero_long();
+            } else {
+                in.testo();
+            }
+        }
+        EXPECT_EQ(primi, c.atteso) << c.nome;
+    }
+}
+
+// A numeric field is a plain integer only when it is a sign and digits: the diagnosis warns on
+// the others, whatever value the reader takes from them.
+TEST(LettoreToken, NumeriNonInteri) {
+    const struct {
+        const char* campo;
+        bool non_intero;
+        double valore;
+    } casi[] = {
+        {"5", false, 5},       {"-5", false, -5},    {"+5", false, 5},     {"0012", false, 12},
+        {"5x", true, 5},       {"1.5", true, 1.5},   {"1.", true, 1},      {".5", true, 0.5},
+        {"", true, 0},         {"-", true, 0},       {"1.2.3", true, 1.2}, {"999999999999", false, 999999999999.0},
+    };
+    for (const auto& c : casi) {
+        lettore_token in(std::string(c.campo) + ", 7\r\n", "f");
+        try {
+            in.numero_long();
+        } catch (const guasto&) {
+            // past 32 bits: the field is read, its value fails to go into a Long
+        }
+        ASSERT_EQ(in.campi().size(), 1u) << c.campo;
+        EXPECT_EQ(in.campi().back().grezzo, c.campo);
+        EXPECT_EQ(in.campi().back().non_intero, c.non_intero) << c.campo;
+        EXPECT_DOUBLE_EQ(in.campi().back().valore, c.valore) << c.campo;
+        EXPECT_EQ(in.numero_long(), 7) << c.campo;
+    }
+}
+
+// A number too large fails with the whole field kept, and the reading goes on after the field:
+// its comma is the next field's (an author's check records error 25 and reads on).
+TEST(LettoreToken, NumeroTroppoGrande) {
+    lettore_token in("1234567890123x, 7\r\n", "f");
+    EXPECT_THROW(in.numero_long(), guasto);
+    ASSERT_EQ(in.campi().size(), 1u);
+    EXPECT_EQ(in.campi().back().grezzo, "1234567890123x");
+    EXPECT_EQ(in.numero_long(), 0);
+    EXPECT_EQ(in.numero_long(), 7);
+    EXPECT_TRUE(in.fine());
+}
+
 TEST(ParoleChiave, MaiuscoleEDentroIlToken) {
     struct {
         const char* token;

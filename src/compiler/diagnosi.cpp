@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "../sources/codifica.h"
 #include "../records/arrotonda.h"
@@ -321,28 +323,36 @@ bool virgola_decimale(scenario& s, const lettore_token& in, const std::vector<ca
     return false;
 }
 
-void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
-               const std::vector<std::pair<const campo_riga*, const descrizione_riga*>>& attesi) {
+// Field i, and those after it, read from a line after the row's own.
+void riga_corta(scenario& s, const lettore_token& in, const riga_letta& r,
+                const std::vector<std::pair<const campo_riga*, const descrizione_riga*>>& attesi, std::size_t i) {
     const auto& campi = in.campi();
     const int riga = in.riga_della_chiave();
-    for (std::size_t i = 0; i < campi.size() && i < attesi.size(); ++i) {
-        if (campi[i].dove.riga == riga) continue;
-        std::string m = "the " + nome_riga(*attesi[i].second) + " row has " + std::to_string(i) + " of its " +
-                        std::to_string(attesi.size()) + " fields on line " + std::to_string(riga) + ": field '" +
-                        attesi[i].first->nome + "'" + (i + 1 < attesi.size() ? " and those after it are" : " is") +
-                        " read from line " + std::to_string(campi[i].dove.riga) + " ('" +
-                        citazione(campi[i].grezzo) + "')";
-        const int altra = campi[i].dove.riga;
-        const std::string_view chiave = primo_campo_della_riga(in, campi[i].grezzo);
-        std::vector<riga_correlata> correlate;
-        if (const descrizione_riga* k = riga_della_chiave(r.file, r.generale, chiave)) {
-            m += ", so the " + nome_riga(*k) + " row of line " + std::to_string(altra) + " is not read as a row of its own";
-            correlate.push_back({in.nome_file(), altra, campi[i].dove.colonna,
-                                 "the " + nome_riga(*k) + " row whose fields are taken"});
-        } else {
-            correlate.push_back({in.nome_file(), altra, campi[i].dove.colonna, "the line whose fields are taken"});
-        }
-        avverti(s, in, r.dove, "short-row", m, std::move(correlate));
+    std::string m = "the " + nome_riga(*attesi[i].second) + " row has " + std::to_string(i) + " of its " +
+                    std::to_string(attesi.size()) + " fields on line " + std::to_string(riga) + ": field '" +
+                    attesi[i].first->nome + "'" + (i + 1 < attesi.size() ? " and those after it are" : " is") +
+                    " read from line " + std::to_string(campi[i].dove.riga) + " ('" +
+                    citazione(campi[i].grezzo) + "')";
+    const int altra = campi[i].dove.riga;
+    const std::string_view chiave = primo_campo_della_riga(in, campi[i].grezzo);
+    std::vector<riga_correlata> correlate;
+    if (const descrizione_riga* k = riga_della_chiave(r.file, r.generale, chiave)) {
+        m += ", so the " + nome_riga(*k) + " row of line " + std::to_string(altra) + " is not read as a row of its own";
+        correlate.push_back({in.nome_file(), altra, campi[i].dove.colonna,
+                             "the " + nome_riga(*k) + " row whose fields are taken"});
+    } else {
+        correlate.push_back({in.nome_file(), altra, campi[i].dove.colonna, "the line whose fields are taken"});
+    }
+    avverti(s, in, r.dove, "short-row", m, std::move(correlate));
+}
+
+// `sulla_riga`: how many of the fields read stand on the row's own line, up to the expected ones.
+void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
+               const std::vector<std::pair<const campo_riga*, const descrizione_riga*>>& attesi,
+               std::size_t sulla_riga) {
+    const auto& campi = in.campi();
+    if (sulla_riga < campi.size() && sulla_riga < attesi.size()) {
+        riga_corta(s, in, r, attesi, sulla_riga);
         return;
     }
     if (campi.size() < attesi.size()) return;
@@ -396,15 +406,13 @@ std::string citazione(std::string_view testo) {
 
 const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, std::string_view token) {
     // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
-    if (precedente_ && nome_precedente_.size() == token.size() + 1 && nome_precedente_[0] == (generale ? 'g' : '-') &&
-        std::string_view(nome_precedente_).substr(1) == token)
-        return *precedente_;
-    std::string nome(1, generale ? 'g' : '-');
-    nome += token;
-    nome_precedente_ = nome;
-    if (auto it = lette_.find(nome); it != lette_.end()) return *(precedente_ = &it->second);
+    if (precedente_ && generale == generale_precedente_ && token == token_precedente_) return *precedente_;
+    token_precedente_ = token;
+    generale_precedente_ = generale;
+    per_token<lettura_chiave>& lette = lette_[generale ? 1 : 0];
+    if (auto it = lette.find(token); it != lette.end()) return *(precedente_ = &it->second);
     // A file of ever new tokens (not keywords at all) keeps only the first ones.
-    lettura_chiave& k = lette_.size() < max_chiavi_lette ? lette_[std::move(nome)] : ultima_;
+    lettura_chiave& k = lette_[0].size() + lette_[1].size() < max_chiavi_lette ? lette[std::string(token)] : ultima_;
     k.righe = righe_riconosciute(f, generale, token);
     k.attesi = campi_attesi(k.righe);
     k.grafie = grafie_sbagliate(token, k.righe);
@@ -441,20 +449,24 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
     const auto& attesi = k.attesi;
     const auto& campi = in.campi();
     // Fields taken from a later line belong to other rows: the short row is reported instead.
-    for (std::size_t i = 0; i < campi.size() && i < attesi.size() && campi[i].dove.riga == in.riga_della_chiave(); ++i) {
-        campo(s, in, campi[i], *attesi[i].first, *attesi[i].second);
-        if (!campi[i].grezzo.empty() && campi[i].grezzo.front() == '"')
-            virgolette(s, in, r, campi[i], *attesi[i].first, *attesi[i].second);
+    const int riga = in.riga_della_chiave();
+    const std::size_t n = std::min(campi.size(), attesi.size());
+    std::size_t sulla_riga = 0;
+    for (; sulla_riga < n && campi[sulla_riga].dove.riga == riga; ++sulla_riga) {
+        const campo_letto& f = campi[sulla_riga];
+        campo(s, in, f, *attesi[sulla_riga].first, *attesi[sulla_riga].second);
+        if (!f.grezzo.empty() && f.grezzo.front() == '"')
+            virgolette(s, in, r, f, *attesi[sulla_riga].first, *attesi[sulla_riga].second);
     }
     std::size_t primo = 0;
     for (const auto* d : righe) {
-        if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != in.riga_della_chiave()) break;
+        if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != riga) break;
         tra_campi(s, in, *d, primo);
         oltre_la_fine(s, in, *d, primo);
         ordine(s, in, r, chiavi, *d, primo);
         primo += d->campi.size();
     }
-    conteggio(s, in, r, attesi);
+    conteggio(s, in, r, attesi, sulla_riga);
 }
 
 std::string campo_in_lettura(const lettore_token& in, const riga_letta& r) {
@@ -527,16 +539,28 @@ std::size_t sequenza_utf8(std::string_view t, std::size_t i) {
     return n;
 }
 
+// The first byte from i on that may begin a multi-byte sequence (0xC2 or more), or the size. A
+// source file is mostly ASCII: eight bytes at a time are passed over while none has its top bit.
+std::size_t inizio_possibile(std::string_view t, std::size_t i) {
+    constexpr std::uint64_t bit_alti = 0x8080808080808080u;
+    for (;;) {
+        for (std::uint64_t otto = 0; i + 8 <= t.size(); i += 8) {
+            std::memcpy(&otto, t.data() + i, 8);
+            if (otto & bit_alti) break;
+        }
+        for (const std::size_t fine = std::min(i + 8, t.size()); i < fine; ++i)
+            if (static_cast<unsigned char>(t[i]) >= 0xC2) return i;
+        if (i >= t.size()) return t.size();
+    }
+}
+
 }  // namespace
 
 void diagnostica_codifica(scenario& s, std::string_view testo, const std::string& nome_file) {
     const bool bom = testo.substr(0, 3) == "\xEF\xBB\xBF";
     // Only a byte of 0xC2 or more begins a multi-byte sequence: the bytes before the next such
     // byte are passed over at once, and lines are counted only for the sequence reported.
-    const auto inizio_possibile = [](char c) { return static_cast<unsigned char>(c) >= 0xC2; };
-    for (auto p = std::find_if(testo.begin(), testo.end(), inizio_possibile); p != testo.end();
-         p = std::find_if(p + 1, testo.end(), inizio_possibile)) {
-        const auto i = static_cast<std::size_t>(p - testo.begin());
+    for (std::size_t i = inizio_possibile(testo, 0); i < testo.size(); i = inizio_possibile(testo, i + 1)) {
         const std::size_t n = sequenza_utf8(testo, i);
         if (n == 0) continue;
         const std::string_view prima = testo.substr(0, i);

@@ -3,6 +3,7 @@
 // Nothing here changes what the readers store.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,14 @@ struct lettura_chiave {
 // The distinct tokens whose reading is kept; past them each is worked out anew.
 constexpr std::size_t max_chiavi_lette = 1024;
 
+// A map from a token kept as a string, looked up by a view of the text being read.
+struct hash_token {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view t) const { return std::hash<std::string_view>{}(t); }
+};
+template <class V>
+using per_token = std::unordered_map<std::string, V, hash_token, std::equal_to<>>;
+
 // A stretch row (speed limit or adhesion) as the diagnosis follows the reader's fill: the cell
 // its pointer stands at, and the last row read.
 struct tratto_letto {
@@ -56,9 +65,10 @@ public:
     tratto_letto aderenza;
 
 private:
-    std::unordered_map<std::string, lettura_chiave> lette_;  // by section and token
-    lettura_chiave ultima_;                                   // a token not kept
-    std::string nome_precedente_;                             // the row before: its section and token
+    per_token<lettura_chiave> lette_[2];  // by token, after the [generale] section and in it
+    lettura_chiave ultima_;               // a token not kept
+    std::string token_precedente_;                            // the row before: its token, section
+    bool generale_precedente_ = false;
     const lettura_chiave* precedente_ = nullptr;              // and its reading
 };
 

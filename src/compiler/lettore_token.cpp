@@ -11,11 +11,19 @@
 
 namespace valmarena {
 
+namespace {
+
+[[noreturn]] void oltre_la_fine() { throw guasto("reading past the end of the file"); }
+
+}  // namespace
+
 lettore_token::lettore_token(std::string testo, std::string nome_file)
     : testo_(std::move(testo)), nome_file_(std::move(nome_file)) {}
 
 std::size_t lettore_token::dopo_i_blanchi(std::size_t i) const {
-    while (i < testo_.size() && (testo_[i] == ' ' || testo_[i] == '\t')) ++i;
+    const char* const t = testo_.data();
+    const std::size_t n = testo_.size();
+    while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
     return i;
 }
 
@@ -30,8 +38,8 @@ void lettore_token::consuma_fine_riga() {
 // Every field read leaves a byte other than a blank on its line (its text, its quote or the
 // comma after it) unless it ends the line: a field is the first of its line when no field was
 // read on the line before it.
-void lettore_token::inizia_campo() {
-    if (fine()) throw guasto("reading past the end of the file");
+inline void lettore_token::inizia_campo() {
+    if (fine()) oltre_la_fine();
     pos_ = dopo_i_blanchi(pos_);
     ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
     primo_della_riga_ = !testo_in_riga_;
@@ -79,12 +87,16 @@ bool fine_numero(char c) { return fine_testo(c) || c == ' ' || c == '\t'; }
 }  // namespace
 
 std::size_t lettore_token::fine_del_testo(std::size_t i) const {
-    while (i < testo_.size() && !fine_testo(testo_[i])) ++i;
+    const char* const t = testo_.data();
+    const std::size_t n = testo_.size();
+    while (i < n && !fine_testo(t[i])) ++i;
     return i;
 }
 
 std::size_t lettore_token::fine_del_numero(std::size_t i) const {
-    while (i < testo_.size() && !fine_numero(testo_[i])) ++i;
+    const char* const t = testo_.data();
+    const std::size_t n = testo_.size();
+    while (i < n && !fine_numero(t[i])) ++i;
     return i;
 }
 
@@ -132,20 +144,22 @@ double lettore_token::numero() {
     inizia_campo();
     const std::string_view t(testo_);
     const std::size_t inizio = pos_;
-    std::size_t i = pos_;
+    std::size_t i = inizio;
     bool negativo = false;
     if (i < t.size() && (t[i] == '-' || t[i] == '+')) negativo = t[i++] == '-';
+    const std::size_t prima_cifra = i;
     std::int64_t intera = 0;
-    bool cifre = false;
-    for (; i < t.size() && cifra(t[i]); ++i) {
-        intera = intera * 10 + (t[i] - '0');
-        cifre = true;
+    for (; i < t.size(); ++i) {
+        const unsigned d = static_cast<unsigned char>(t[i]) - unsigned{'0'};
+        if (d > 9) break;
+        intera = intera * 10 + d;
         if (intera > 1000000000000) {
             pos_ = fine_del_numero(i);
             campi_.push_back({ultimo_, t.substr(inizio, pos_ - inizio), true, true, 0.0});
             throw guasto("number too large");
         }
     }
+    bool cifre = i > prima_cifra;
     double valore = static_cast<double>(intera);
     const bool punto = i < t.size() && t[i] == '.';
     if (punto) {
@@ -156,8 +170,9 @@ double lettore_token::numero() {
         }
     }
     if (negativo) valore = -valore;
-    pos_ = fine_del_numero(i);
-    campi_.push_back({ultimo_, t.substr(inizio, pos_ - inizio), true, !cifre || punto || pos_ > i, valore});
+    const std::size_t f = fine_del_numero(i);
+    campi_.push_back({ultimo_, t.substr(inizio, f - inizio), true, !cifre || punto || f > i, valore});
+    pos_ = f;
     fine_campo();
     return valore;
 }

@@ -26,15 +26,14 @@ void lettura::riconosci(std::string_view token) {
     // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
     if (token == token_dei_tipi) return;
     token_dei_tipi = token;
-    std::string nome(token);
-    if (auto it = tipi_letti.find(nome); it != tipi_letti.end()) {
+    if (auto it = tipi_letti.find(token); it != tipi_letti.end()) {
         tipi_del_token = it->second;
         return;
     }
     tipi_del_token = 0;
     for (const auto& d : descrizione_righe())
         if (riconosce(d.tipo, token)) tipi_del_token |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
-    if (tipi_letti.size() < max_chiavi_lette) tipi_letti.emplace(std::move(nome), tipi_del_token);
+    if (tipi_letti.size() < max_chiavi_lette) tipi_letti.emplace(std::string(token), tipi_del_token);
 }
 
 void lettura::segna(std::int64_t k) {

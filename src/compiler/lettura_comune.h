@@ -47,7 +47,7 @@ struct lettura {
     std::string_view chiave;  // the keyword token of the row being read (in the text being read)
     chiavi_lette chiavi;      // what each keyword token is read as, for the authors' diagnostics
     // The row kinds each token is read as, one bit a kind, kept for the first tokens of a file.
-    std::unordered_map<std::string, std::uint32_t> tipi_letti;
+    per_token<std::uint32_t> tipi_letti;
     std::string_view token_dei_tipi;  // the token of the row being read, and its kinds
     std::uint32_t tipi_del_token = 0;
     osservatore_righe* osservatore = nullptr;  // handed each row as read, when there is one
