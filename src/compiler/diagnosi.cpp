@@ -123,6 +123,14 @@ void fuori_intervallo(scenario& s, const lettore_token& in, const campo_letto& f
                 ", outside " + std::to_string(c.minimo) + " to " + con_unita(c.massimo, c));
 }
 
+// Most fields, told at once: a plain integer inside the field's range and on its grid (a number
+// field's text holds no line end, so no quote runs over lines from it either).
+bool nulla_da_dire(const campo_letto& f, const campo_riga& c) {
+    if (!f.numerico || f.non_intero) return false;
+    const auto v = static_cast<std::int64_t>(f.valore);
+    return v >= c.minimo && v <= c.massimo && !fuori_griglia(c, v);
+}
+
 // A field held against its description: nothing is built unless there is something to say.
 void campo(scenario& s, const lettore_token& in, const campo_letto& f, const campo_riga& c, const descrizione_riga& d) {
     if (c.tipo == larghezza::testo) {
@@ -195,7 +203,6 @@ std::string valore_con_unita(std::int64_t v, const campo_riga& c) {
 // whose position goes back leaves the previous row's value one cell, or none.
 void ordine(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi,
             const descrizione_riga& d, std::size_t primo) {
-    if (d.tipo != tipo_riga::velocita && d.tipo != tipo_riga::aderenza) return;
     const auto& campi = in.campi();
     if (campi.size() < primo + 2) return;
     tratto_letto& t = d.tipo == tipo_riga::velocita ? chiavi.velocita : chiavi.aderenza;
@@ -443,7 +450,7 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
                 "'" + citazione(r.token) + "' is written with semicolons: fields are separated by commas, so the "
                 "line is one keyword, read as a " + nome_riga(*righe.front()) +
                     " row whose fields are taken from the lines after it");
-    else
+    else if (!k.grafie.empty() || !r.primo_della_riga)
         chiave(s, in, r, k);
     // A curve row is passed over when no track plan is built; its fields then count as tokens.
     const auto& attesi = k.attesi;
@@ -454,6 +461,7 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
     std::size_t sulla_riga = 0;
     for (; sulla_riga < n && campi[sulla_riga].dove.riga == riga; ++sulla_riga) {
         const campo_letto& f = campi[sulla_riga];
+        if (nulla_da_dire(f, *attesi[sulla_riga].first)) continue;
         campo(s, in, f, *attesi[sulla_riga].first, *attesi[sulla_riga].second);
         if (!f.grezzo.empty() && f.grezzo.front() == '"')
             virgolette(s, in, r, f, *attesi[sulla_riga].first, *attesi[sulla_riga].second);
@@ -463,7 +471,7 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
         if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != riga) break;
         tra_campi(s, in, *d, primo);
         oltre_la_fine(s, in, *d, primo);
-        ordine(s, in, r, chiavi, *d, primo);
+        if (d->tipo == tipo_riga::velocita || d->tipo == tipo_riga::aderenza) ordine(s, in, r, chiavi, *d, primo);
         primo += d->campi.size();
     }
     conteggio(s, in, r, attesi, sulla_riga);

@@ -20,10 +20,10 @@ namespace {
 lettore_token::lettore_token(std::string testo, std::string nome_file)
     : testo_(std::move(testo)), nome_file_(std::move(nome_file)) {}
 
+// The text ends with the string's terminating null, which is no blank: it stops the walk.
 std::size_t lettore_token::dopo_i_blanchi(std::size_t i) const {
-    const char* const t = testo_.data();
-    const std::size_t n = testo_.size();
-    while (i < n && (t[i] == ' ' || t[i] == '\t')) ++i;
+    const char* const t = testo_.c_str();
+    while (t[i] == ' ' || t[i] == '\t') ++i;
     return i;
 }
 
@@ -137,6 +137,13 @@ void lettore_token::fine_campo() {
         consuma_fine_riga();
 }
 
+// A number past 10^12 fails with its whole field kept, the reading left at the field's end.
+void lettore_token::troppo_grande(std::size_t inizio, std::size_t i) {
+    pos_ = fine_del_numero(i);
+    campi_.push_back({ultimo_, std::string_view(testo_).substr(inizio, pos_ - inizio), true, true, 0.0});
+    throw guasto("number too large");
+}
+
 // Reads a numeric field in one pass: it ends at a blank, a comma or the line end. Its value is
 // the number it begins with (0 when it begins with none); the comma or line end after it is
 // consumed. The whole part is counted exactly, as whole numbers up to 10^12 are in a double.
@@ -149,15 +156,12 @@ double lettore_token::numero() {
     if (i < t.size() && (t[i] == '-' || t[i] == '+')) negativo = t[i++] == '-';
     const std::size_t prima_cifra = i;
     std::int64_t intera = 0;
-    for (; i < t.size(); ++i) {
-        const unsigned d = static_cast<unsigned char>(t[i]) - unsigned{'0'};
+    // The terminating null after the text is no digit: it ends the digits.
+    for (const char* const c = testo_.c_str();; ++i) {
+        const unsigned d = static_cast<unsigned char>(c[i]) - unsigned{'0'};
         if (d > 9) break;
         intera = intera * 10 + d;
-        if (intera > 1000000000000) {
-            pos_ = fine_del_numero(i);
-            campi_.push_back({ultimo_, t.substr(inizio, pos_ - inizio), true, true, 0.0});
-            throw guasto("number too large");
-        }
+        if (intera > 1000000000000) troppo_grande(inizio, i);
     }
     bool cifre = i > prima_cifra;
     double valore = static_cast<double>(intera);
@@ -173,15 +177,17 @@ double lettore_token::numero() {
     const std::size_t f = fine_del_numero(i);
     campi_.push_back({ultimo_, t.substr(inizio, f - inizio), true, !cifre || punto || f > i, valore});
     pos_ = f;
-    fine_campo();
+    if (f < t.size() && t[f] == ',')
+        ++pos_;  // the usual end of a field, told at once
+    else
+        fine_campo();
     return valore;
 }
 
 // A plain integer in range is its own Long: the rounding is for decimals.
 std::int32_t lettore_token::numero_long() {
     const double v = numero();
-    if (!campi_.back().non_intero && v >= -2147483648.0 && v <= 2147483647.0) return static_cast<std::int32_t>(v);
-    return clng(v);
+    return !campi_.back().non_intero && v >= -2147483648.0 && v <= 2147483647.0 ? static_cast<std::int32_t>(v) : clng(v);
 }
 std::int16_t lettore_token::numero_intero() { return cint(numero()); }
 std::uint8_t lettore_token::numero_byte() {

@@ -67,6 +67,7 @@ private:
     void consuma_fine_riga();
     void conta_righe(std::size_t da, std::size_t a);
     void fine_campo();
+    [[noreturn]] void troppo_grande(std::size_t inizio, std::size_t i);
     double numero();
 
     std::string testo_;
