@@ -169,19 +169,30 @@ bool in_metri_(const campo_riga& c) { return c.unita[0] == 'm' && c.unita[1] == 
 
 // A position past the route length but inside the cells that reach beyond it: the reader places
 // the feature there. A slowdown or mountain stretch that starts on the route may end past it.
+void posizione_oltre(scenario& s, const lettore_token& in, const descrizione_riga& d, luogo dove, std::int64_t p,
+                     std::int64_t fine) {
+    avverti(s, in, dove, "beyond-route",
+            "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(p) +
+                ", beyond the route's end at " + in_metri(fine) +
+                " (the route length): the feature is placed in the cells that reach past the end");
+}
+
+void termine_oltre(scenario& s, const lettore_token& in, const descrizione_riga& d, luogo dove, std::int64_t p,
+                   std::int64_t termine, std::int64_t fine) {
+    avverti(s, in, dove, "beyond-route",
+            "the " + nome_riga(d) + " row starts at " + in_metri(p) + " and ends at " + in_metri(termine) +
+                ", beyond the route's end at " + in_metri(fine) + " (the route length)");
+}
+
 void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga& d, std::size_t primo) {
     const auto& campi = in.campi();
     if (d.generale || d.campi.empty() || !in_metri_(d.campi.front()) || s.celle.empty()) return;
     if (campi.size() <= primo) return;
     const std::int64_t fine = s.tabella[voce_misure].fine;
     const std::int64_t p = intero_di(campi[primo]);
-    const int margine = d.tipo == tipo_riga::stazione ? 800 : 100;
     if (p > fine) {
-        if (!dentro_percorso(s, p, margine)) return;  // error 15
-        avverti(s, in, campi[primo].dove, "beyond-route",
-                "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(p) +
-                    ", beyond the route's end at " + in_metri(fine) +
-                    " (the route length): the feature is placed in the cells that reach past the end");
+        const int margine = d.tipo == tipo_riga::stazione ? 800 : 100;
+        if (dentro_percorso(s, p, margine)) posizione_oltre(s, in, d, campi[primo].dove, p, fine);  // else error 15
         return;
     }
     std::int64_t termine = 0;
@@ -189,10 +200,7 @@ void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga&
         termine = p + intero_di(campi[primo + 2]);
     else if (d.tipo == tipo_riga::montagna && campi.size() > primo + 1)
         termine = intero_di(campi[primo + 1]);
-    if (termine > fine)
-        avverti(s, in, campi[primo].dove, "beyond-route",
-                "the " + nome_riga(d) + " row starts at " + in_metri(p) + " and ends at " + in_metri(termine) +
-                    ", beyond the route's end at " + in_metri(fine) + " (the route length)");
+    if (termine > fine) termine_oltre(s, in, d, campi[primo].dove, p, termine, fine);
 }
 
 std::string valore_con_unita(std::int64_t v, const campo_riga& c) {
@@ -414,6 +422,10 @@ std::string citazione(std::string_view testo) {
 const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, std::string_view token) {
     // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
     if (precedente_ && generale == generale_precedente_ && token == token_precedente_) return *precedente_;
+    return cerca(f, generale, token);
+}
+
+const lettura_chiave& chiavi_lette::cerca(file_righe f, bool generale, std::string_view token) {
     token_precedente_ = token;
     generale_precedente_ = generale;
     per_token<lettura_chiave>& lette = lette_[generale ? 1 : 0];

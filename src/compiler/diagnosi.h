@@ -65,6 +65,8 @@ public:
     tratto_letto aderenza;
 
 private:
+    const lettura_chiave& cerca(file_righe f, bool generale, std::string_view token);
+
     per_token<lettura_chiave> lette_[2];  // by token, after the [generale] section and in it
     lettura_chiave ultima_;               // a token not kept
     std::string token_precedente_;                            // the row before: its token, section

@@ -24,7 +24,10 @@ static_assert(static_cast<unsigned>(tipo_riga::stazione) < 32);
 
 void lettura::riconosci(std::string_view token) {
     // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
-    if (token == token_dei_tipi) return;
+    if (token != token_dei_tipi) tipi_di(token);
+}
+
+void lettura::tipi_di(std::string_view token) {
     token_dei_tipi = token;
     if (auto it = tipi_letti.find(token); it != tipi_letti.end()) {
         tipi_del_token = it->second;
@@ -115,13 +118,17 @@ void lettura::osserva(std::string_view t, riga_saltata perche, fine_riga fine, s
 
 bool lettura::dentro(std::int64_t p, int margine) {
     if (dentro_percorso(s, p, margine)) return true;
+    fuori(p, margine);
+    return false;
+}
+
+void lettura::fuori(std::int64_t p, int margine) {
     std::string dettaglio;
     if (const auto righe = righe_riconosciute(file, generale, chiave); !righe.empty() && !righe.front()->campi.empty())
         dettaglio = "field '" + std::string(righe.front()->campi.front().nome) + "' of the '" +
                     righe.front()->canonica + "' row; the last position allowed for it is " +
                     std::to_string(std::max<std::int64_t>(0, std::int64_t{s.ultima_cella} * 50 - margine)) + " m";
     errore_riga(s, r, 15, static_cast<std::int32_t>(p), dettaglio);
-    return false;
 }
 
 esito lettura::ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio) {

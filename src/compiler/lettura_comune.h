@@ -60,10 +60,12 @@ struct lettura {
     std::string_view token();
     // False, with code 15 at p, when p does not lie inside the route with the given margin.
     bool dentro(std::int64_t p, int margine);
+    void fuori(std::int64_t p, int margine);  // code 15 at p, naming the field and the last position allowed
     // Whether the row being acted on is read as a row of kind `t`: the row description's test,
     // worked out once for the row in `esegui` (and once for each token a file repeats).
     bool riconosciuta(tipo_riga t) const { return (tipi_del_token >> static_cast<unsigned>(t) & 1u) != 0; }
     void riconosci(std::string_view token);
+    void tipi_di(std::string_view token);
     // Records a code at the current row and stops the reading.
     esito ferma(std::int32_t codice, std::optional<std::int32_t> posizione, std::string dettaglio = {});
     // Notes that the current row put the feature now standing in cell k.
