@@ -435,13 +435,14 @@ const lettura_chiave& chiavi_lette::cerca(file_righe f, bool generale, std::stri
     k.righe = righe_riconosciute(f, generale, token);
     k.attesi = campi_attesi(k.righe);
     k.grafie = grafie_sbagliate(token, k.righe);
+    k.punti_e_virgola = token.find(';') != std::string_view::npos;
     return *(precedente_ = &k);
 }
 
 void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi) {
     const lettura_chiave& k = chiavi.di(r.file, r.generale, r.token);
     const auto& righe = k.righe;
-    const bool punti_e_virgola = r.token.find(';') != std::string_view::npos;
+    const bool punti_e_virgola = k.punti_e_virgola;
     if (righe.empty()) {
         if (!ignota_da_segnalare(r)) return;
         if (punti_e_virgola) {

@@ -32,6 +32,7 @@ struct lettura_chiave {
     std::vector<const descrizione_riga*> righe;
     std::vector<std::pair<const campo_riga*, const descrizione_riga*>> attesi;
     std::vector<std::string> grafie;
+    bool punti_e_virgola = false;  // the token holds a semicolon
 };
 
 // The distinct tokens whose reading is kept; past them each is worked out anew.
