@@ -30,6 +30,12 @@ std::string r(std::initializer_list<std::string> righe) { return prova::righe(ri
 const std::string tavola = "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0";
 const std::string riferita = r({"[generale]", "lunghezza percorso,    20000",
                                   "progressiva chilometrica uno,    5000,    30000,    1", "[curve]", "[fine]"});
+const std::string righe_vuote_oltre_il_limite =
+    [] {
+        std::string t = "[generale]\r\nlunghezza percorso,    20000\r\n[curve]\r\n";
+        for (int i = 0; i < 1000; ++i) t += "\r\n";
+        return t + "[fine]\r\n";
+    }();
 const std::string stazione_a = "stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa";
 
 const caso casi[] = {
@@ -75,6 +81,14 @@ const caso casi[] = {
      "6050 m (km 31+050, cell 122)\n"
      "T:3:1: error 15 at 40000 m (km 65+000): position outside the route (field 'position' of the 'segnale' row; "
      "the last position allowed for it is 26900 m)\n", "de38b2c6af5e1f63 4fe92c1c8c2f2290 68d06d262cb9f717 "},
+    // Texts a package cannot carry as its files, though compile takes them.
+    {"troppe righe per il pacchetto", righe_vuote_oltre_il_limite, "",
+     "L:1001:1: warning: the file has 1004 lines, more than the 1000 a package's file can hold: 'scenario package' "
+     "cannot carry it (compile can)\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    {"riga di fine del pacchetto", "", r({"riferimento fine del file"}),
+     "T:2:1: warning: the file holds the line \"riferimento fine del file\", which ends the line table: 'scenario "
+     "package' cannot carry it (compile can)\n"
+     "T:2:1: warning: 'riferimento fine del file' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"pendenza fuori griglia", r({"pendenza,  1025,  3"}), "",
      "L:4:12: warning: field 'position' of the 'pendenza' row is 1025 m, not a multiple of 50: it takes effect at "
      "1000 m (km 1+000, cell 20)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 1d2bc790fdd40a70 "},

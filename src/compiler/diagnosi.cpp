@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../sources/carico.h"
 #include "../sources/codifica.h"
 #include "../records/arrotonda.h"
 #include "chilometri.h"
@@ -536,6 +537,15 @@ void diagnostica_codifica(scenario& s, std::string_view testo, const std::string
         registra_avvertimento(s, std::move(d));
         return;
     }
+}
+
+void diagnostica_pacchetto(scenario& s, std::string_view testo, const std::string& nome_file) {
+    const auto d = difetto_testo(testo);
+    if (!d) return;
+    diagnostica x = diagnostica_in(nome_file, {d->riga, 1},
+                                   "the file " + d->cosa + ": 'scenario package' cannot carry it (compile can)");
+    x.tipo = "package-limit";
+    registra_avvertimento(s, std::move(x));
 }
 
 }  // namespace valmarena

@@ -44,6 +44,9 @@ const nota_autori note_autori[] = {
     {"slowdown-end-covered", gravita::avvertimento, "a station's stopping point written over a slowdown's end mark"},
     {"text-too-long", gravita::errore,
      "a text longer than the 65535 bytes a table entry holds: compile cannot write the scenario table"},
+    {"package-limit", gravita::avvertimento,
+     "a text with more lines than a package carries of one file (1000), or holding the line that ends its "
+     "line table: compile takes it, package cannot"},
     {"utf-8", gravita::avvertimento, "a file that looks like UTF-8 read as Windows-1252"},
     {"timetable-too-fast", gravita::avvertimento,
      "a station's time shorter than running the stretch from the station before at the speed limits"},
