@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "../sources/carico.h"
 #include "../sources/codifica.h"
 #include "../records/arrotonda.h"
+#include "chilometri.h"
 #include "lettura_comune.h"
 #include "suggerimenti.h"
 
@@ -64,6 +66,10 @@ std::string con_unita(std::int64_t v, const campo_riga& c) {
 
 std::string nome_riga(const descrizione_riga& d) { return "'" + std::string(d.canonica) + "'"; }
 
+// A route position's kilometre post: the line's references are in the table once its [generale]
+// has been read, before any feature row.
+std::string cippo(const scenario& s, std::int64_t metri) { return km_cippo(chilometri(s.tabella).progressiva(metri)); }
+
 // A field's value rounded as the reader takes it: a plain integer is already whole.
 double arrotondato(const campo_letto& f) { return f.non_intero ? arrotonda_pari(f.valore) : f.valore; }
 std::int64_t intero_di(const campo_letto& f) { return static_cast<std::int64_t>(arrotondato(f)); }
@@ -89,10 +95,11 @@ void griglia(scenario& s, const lettore_token& in, const campo_letto& f, const c
                     ", not a multiple of " + std::to_string(c.griglia);
     if (c.cella == cella_di::punto) {
         const std::int64_t k = cella_di_metri(static_cast<double>(v));
-        m += ": the feature lands at " + std::to_string(inizio_cella(k)) + " m (cell " + std::to_string(k) + ")";
+        m += ": the feature lands at " + std::to_string(inizio_cella(k)) + " m (" + cippo(s, inizio_cella(k)) + ", cell " +
+             std::to_string(k) + ")";
     } else if (c.cella == cella_di::tratto) {
         const std::int64_t k = clng(static_cast<double>(v) / 50.0);
-        m += ": it takes effect at " + std::to_string(k * 50) + " m (cell " + std::to_string(k) + ")";
+        m += ": it takes effect at " + std::to_string(k * 50) + " m (" + cippo(s, k * 50) + ", cell " + std::to_string(k) + ")";
     }
     avverti(s, in, f.dove, "off-grid", m);
 }
@@ -164,6 +171,9 @@ void tra_campi(scenario& s, const lettore_token& in, const descrizione_riga& d, 
 
 std::string in_metri(std::int64_t v) { return std::to_string(v) + " m"; }
 
+// A position with its kilometre post: "15400 m (km 36+000)".
+std::string in_metri(const scenario& s, std::int64_t v) { return in_metri(v) + " (" + cippo(s, v) + ")"; }
+
 // A field whose unit is the metre.
 bool in_metri_(const campo_riga& c) { return c.unita[0] == 'm' && c.unita[1] == '\0'; }
 
@@ -172,7 +182,7 @@ bool in_metri_(const campo_riga& c) { return c.unita[0] == 'm' && c.unita[1] == 
 void posizione_oltre(scenario& s, const lettore_token& in, const descrizione_riga& d, luogo dove, std::int64_t p,
                      std::int64_t fine) {
     avverti(s, in, dove, "beyond-route",
-            "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(p) +
+            "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(s, p) +
                 ", beyond the route's end at " + in_metri(fine) +
                 " (the route length): the feature is placed in the cells that reach past the end");
 }
@@ -180,7 +190,7 @@ void posizione_oltre(scenario& s, const lettore_token& in, const descrizione_rig
 void termine_oltre(scenario& s, const lettore_token& in, const descrizione_riga& d, luogo dove, std::int64_t p,
                    std::int64_t termine, std::int64_t fine) {
     avverti(s, in, dove, "beyond-route",
-            "the " + nome_riga(d) + " row starts at " + in_metri(p) + " and ends at " + in_metri(termine) +
+            "the " + nome_riga(d) + " row starts at " + in_metri(s, p) + " and ends at " + in_metri(termine) +
                 ", beyond the route's end at " + in_metri(fine) + " (the route length)");
 }
 
@@ -221,7 +231,7 @@ void ordine(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_le
     const std::int64_t puntatore = t.puntatore;
     if (t.visto && a < t.posizione) {
         const campo_riga& c = d.campi[1];
-        std::string m = "the " + nome_riga(d) + " row at " + in_metri(a) + " comes after the one at " +
+        std::string m = "the " + nome_riga(d) + " row at " + in_metri(s, a) + " comes after the one at " +
                         in_metri(t.posizione) + " on line " + std::to_string(t.riga) +
                         ": positions must increase. The " + valore_con_unita(t.valore, c) + " of line " +
                         std::to_string(t.riga);
@@ -599,6 +609,15 @@ void diagnostica_codifica(scenario& s, std::string_view testo, const std::string
         registra_avvertimento(s, std::move(d));
         return;
     }
+}
+
+void diagnostica_pacchetto(scenario& s, std::string_view testo, const std::string& nome_file) {
+    const auto d = difetto_testo(testo);
+    if (!d) return;
+    diagnostica x = diagnostica_in(nome_file, {d->riga, 1},
+                                   "the file " + d->cosa + ": 'scenario package' cannot carry it (compile can)");
+    x.tipo = "package-limit";
+    registra_avvertimento(s, std::move(x));
 }
 
 }  // namespace valmarena

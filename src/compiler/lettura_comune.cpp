@@ -12,7 +12,10 @@ lettura::lettura(scenario& sc, std::string testo, const std::string& nome, file_
     : s(sc), in(std::move(testo), nome), file(f) {
     r.in = &in;
     s.nomi_sorgenti[f == file_righe::linea ? 0 : 1] = nome;
-    if (s.diagnosi_per_autori) diagnostica_codifica(s, in.tutto(), nome);
+    if (s.diagnosi_per_autori) {
+        diagnostica_codifica(s, in.tutto(), nome);
+        diagnostica_pacchetto(s, in.tutto(), nome);
+    }
 }
 
 void lettura::diagnosi_riga(const riga_letta& letta) {
