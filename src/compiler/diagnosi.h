@@ -3,6 +3,7 @@
 // Nothing here changes what the readers store.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,10 +39,15 @@ struct lettura_chiave {
 // The distinct tokens whose reading is kept; past them each is worked out anew.
 constexpr std::size_t max_chiavi_lette = 1024;
 
-// A map from a token kept as a string, looked up by a view of the text being read.
+// A map from a token kept as a string, looked up by a view of the text being read. Tokens are
+// short: FNV-1a over their bytes.
 struct hash_token {
     using is_transparent = void;
-    std::size_t operator()(std::string_view t) const { return std::hash<std::string_view>{}(t); }
+    std::size_t operator()(std::string_view t) const {
+        std::uint64_t h = 14695981039346656037u;
+        for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return static_cast<std::size_t>(h);
+    }
 };
 template <class V>
 using per_token = std::unordered_map<std::string, V, hash_token, std::equal_to<>>;
@@ -60,6 +66,7 @@ struct tratto_letto {
 // the stretch rows read so far.
 class chiavi_lette {
 public:
+    // `token` points into the text of the file being read, which outlives this.
     const lettura_chiave& di(file_righe f, bool generale, std::string_view token);
 
     tratto_letto velocita;
@@ -70,9 +77,9 @@ private:
 
     per_token<lettura_chiave> lette_[2];  // by token, after the [generale] section and in it
     lettura_chiave ultima_;               // a token not kept
-    std::string token_precedente_;                            // the row before: its token, section
+    std::string_view token_precedente_;   // the row before: its token, its section, its reading
     bool generale_precedente_ = false;
-    const lettura_chiave* precedente_ = nullptr;              // and its reading
+    const lettura_chiave* precedente_ = nullptr;
 };
 
 // Warnings on the row just read, from the fields the token reader kept for it.
