@@ -14,6 +14,7 @@
 //
 //   banco [--runs N] [--valmarena PATH] [--scenario PATH]
 //         [--before-valmarena PATH --before-scenario PATH] [--dir FOLDER] [--keep]
+//   banco --sources FOLDER   (only writes the longest route's two source files into FOLDER)
 
 #include <fcntl.h>
 #include <signal.h>
@@ -359,6 +360,7 @@ struct opzioni {
     std::vector<programmi> build;
     std::string dir;
     bool tieni = false;
+    std::string sorgenti;  // --sources: where to write the longest route's files, and nothing more
 };
 
 opzioni leggi_opzioni(int argc, char** argv) {
@@ -366,7 +368,7 @@ opzioni leggi_opzioni(int argc, char** argv) {
     programmi questa{"this", VALMARENA_PROGRAMMA, VALMARENA_STRUMENTO}, prima{"before", "", ""};
     const char* uso =
         "usage: banco [--runs N] [--valmarena PATH] [--scenario PATH] [--before-valmarena PATH --before-scenario PATH]"
-        " [--dir FOLDER] [--keep]";
+        " [--dir FOLDER] [--keep] | banco --sources FOLDER";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto valore = [&]() -> std::string {
@@ -387,6 +389,8 @@ opzioni leggi_opzioni(int argc, char** argv) {
             o.dir = valore();
         else if (a == "--keep")
             o.tieni = true;
+        else if (a == "--sources")
+            o.sorgenti = valore();
         else
             fallisci(uso);
     }
@@ -414,6 +418,13 @@ fs::path cartella_di_lavoro(const std::string& dir) {
 
 int main(int argc, char** argv) {
     const opzioni opz = leggi_opzioni(argc, argv);
+    if (!opz.sorgenti.empty()) {
+        conteggi n;
+        fs::create_directories(opz.sorgenti);
+        std::ofstream(fs::path(opz.sorgenti) / "Lunga_linea.txt", std::ios::binary) << genera_linea(n);
+        std::ofstream(fs::path(opz.sorgenti) / "Lunga_T 1-.txt", std::ios::binary) << genera_treno(n);
+        return 0;
+    }
     const fs::path radice = cartella_di_lavoro(opz.dir);
 
     conteggi n;

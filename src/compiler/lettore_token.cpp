@@ -152,20 +152,32 @@ void lettore_token::troppo_grande(std::size_t inizio, std::size_t i) {
     throw guasto("number too large");
 }
 
+// The digits after a decimal point at i, added to `valore`; i is left after them.
+double lettore_token::decimali(double valore, std::size_t& i, bool& cifre) const {
+    const std::string_view t(testo_);
+    double peso = 0.1;
+    for (++i; i < t.size() && cifra(t[i]); ++i, peso /= 10.0) {
+        valore += (t[i] - '0') * peso;
+        cifre = true;
+    }
+    return valore;
+}
+
 // Reads a numeric field in one pass: it ends at a blank, a comma or the line end. Its value is
 // the number it begins with (0 when it begins with none); the comma or line end after it is
 // consumed. The whole part is counted exactly, as whole numbers up to 10^12 are in a double.
 double lettore_token::numero() {
     inizia_campo();
-    const std::string_view t(testo_);
+    // The text ends with the string's terminating null: no sign, digit, point or comma, so the
+    // bytes up to it are looked at without counting.
+    const char* const c = testo_.c_str();
     const std::size_t inizio = pos_;
     std::size_t i = inizio;
-    bool negativo = false;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) negativo = t[i++] == '-';
+    const bool negativo = c[i] == '-';
+    if (negativo || c[i] == '+') ++i;
     const std::size_t prima_cifra = i;
     std::int64_t intera = 0;
-    // The terminating null after the text is no digit: it ends the digits.
-    for (const char* const c = testo_.c_str();; ++i) {
+    for (;; ++i) {
         const unsigned d = static_cast<unsigned char>(c[i]) - unsigned{'0'};
         if (d > 9) break;
         intera = intera * 10 + d;
@@ -173,19 +185,13 @@ double lettore_token::numero() {
     }
     bool cifre = i > prima_cifra;
     double valore = static_cast<double>(intera);
-    const bool punto = i < t.size() && t[i] == '.';
-    if (punto) {
-        double peso = 0.1;
-        for (++i; i < t.size() && cifra(t[i]); ++i, peso /= 10.0) {
-            valore += (t[i] - '0') * peso;
-            cifre = true;
-        }
-    }
+    const bool punto = c[i] == '.';
+    if (punto) valore = decimali(valore, i, cifre);
     if (negativo) valore = -valore;
     const std::size_t f = fine_del_numero(i);
-    campi_.push_back({ultimo_, t.substr(inizio, f - inizio), true, !cifre || punto || f > i, valore});
+    campi_.push_back({ultimo_, std::string_view(c + inizio, f - inizio), true, !cifre || punto || f > i, valore});
     pos_ = f;
-    if (f < t.size() && t[f] == ',')
+    if (c[f] == ',')
         ++pos_;  // the usual end of a field, told at once
     else
         fine_campo();

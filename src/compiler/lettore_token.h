@@ -68,6 +68,7 @@ private:
     void conta_righe(std::size_t da, std::size_t a);
     void fine_campo();
     [[noreturn]] void troppo_grande(std::size_t inizio, std::size_t i);
+    double decimali(double valore, std::size_t& i, bool& cifre) const;
     double numero();
 
     std::string testo_;
