@@ -198,11 +198,7 @@ double lettore_token::numero() {
     return valore;
 }
 
-// A plain integer in range is its own Long: the rounding is for decimals.
-std::int32_t lettore_token::numero_long() {
-    const double v = numero();
-    return !campi_.back().non_intero && v >= -2147483648.0 && v <= 2147483647.0 ? static_cast<std::int32_t>(v) : clng(v);
-}
+std::int32_t lettore_token::long_arrotondato(double v) { return clng(v); }
 std::int16_t lettore_token::numero_intero() { return cint(numero()); }
 std::uint8_t lettore_token::numero_byte() {
     double v = arrotonda_pari(numero());

@@ -35,7 +35,12 @@ public:
     // dropped. The text points into the whole text being read.
     std::string_view testo();
     // A numeric field taken into a Long, an Integer or a Byte; fails on overflow or at the end of file.
-    std::int32_t numero_long();
+    std::int32_t numero_long() {
+        const double v = numero();
+        // A plain integer in range is its own Long: the rounding is for decimals.
+        if (!campi_.back().non_intero && v >= -2147483648.0 && v <= 2147483647.0) return static_cast<std::int32_t>(v);
+        return long_arrotondato(v);
+    }
     std::int16_t numero_intero();
     std::uint8_t numero_byte();
 
@@ -69,6 +74,7 @@ private:
     void fine_campo();
     [[noreturn]] void troppo_grande(std::size_t inizio, std::size_t i);
     double decimali(double valore, std::size_t& i, bool& cifre) const;
+    static std::int32_t long_arrotondato(double v);
     double numero();
 
     std::string testo_;
