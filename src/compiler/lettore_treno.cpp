@@ -1,10 +1,10 @@
 // The train half of the reader: the train's general data, speed limits and adhesion along the
 // route, stations with their zones and stopping points, slowdowns, signals and abatement points.
 
+#include <algorithm>
 #include <cstdint>
-#include <utility>
-#include <optional>
 #include <string>
+#include <utility>
 
 #include "../records/arrotonda.h"
 #include "../records/guasti.h"
@@ -79,14 +79,18 @@ esito lettura_treno::riga() {
 // records it once and carries 0 on, a compile hands it on.
 void lettura_treno::riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_ultima) {
     try {
+        if (ferma_all_ultima && f.puntatore >= s.ultima_cella) return;
         // The same value goes into every cell: worked out once, at the first cell it goes into.
-        std::optional<std::uint8_t> valore;
-        do {
-            if (ferma_all_ultima && f.puntatore >= s.ultima_cella) break;
-            if (!valore) valore = f.in_cella(f.corrente);
-            cella_a(s, f.puntatore).*f.campo = *valore;
-            ++f.puntatore;
-        } while (f.puntatore < fino_a);
+        const std::uint8_t valore = f.in_cella(f.corrente);
+        // At least one cell; the speed fill of a row not past the last cell.
+        std::int64_t fine = std::max(fino_a, f.puntatore + 1);
+        if (ferma_all_ultima) fine = std::min<std::int64_t>(fine, s.ultima_cella);
+        const std::int64_t esistenti = std::min(fine, static_cast<std::int64_t>(s.celle.size()));
+        std::int64_t k = f.puntatore;
+        for (; k < esistenti; ++k) s.celle[static_cast<std::size_t>(k)].*f.campo = valore;
+        f.puntatore = k;
+        // A fill that runs past the cells fails at the first one missing, the pointer left there.
+        if (k < fine) cella_fuori_limiti(s, k);
     } catch (const indice_fuori_limiti&) {
         throw;
     } catch (const guasto& g) {
