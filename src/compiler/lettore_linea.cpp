@@ -1,6 +1,7 @@
 // The line half of the reader: general rows, then gradients, curves (the track plan),
 // mountain stretches, speed-indicator boards and signboards placed on the route cells.
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -31,6 +32,7 @@ struct lettura_linea : lettura {
     esito riga_generale(std::string_view t);
     esito riga_elemento(std::string_view t);
     esito pendenza();
+    void riempi_pendenza(std::int64_t fino_a);
     esito curva(std::string_view t);
     esito montagna();
     esito indicatore();
@@ -125,14 +127,21 @@ esito lettura_linea::pendenza() {
     std::int32_t g = in.numero_long();
     if (!guardia(p)) return esito::fine_file;
     std::int32_t c = clng(p / 50.0);
-    if (c > 0) {
-        do {
-            cella_a(s, indice_pendenza).pendenza = bassi_8(std::int64_t{pendenza_precedente} + 100);
-            ++indice_pendenza;
-        } while (indice_pendenza < c);
-    }
+    if (c > 0) riempi_pendenza(c);
     pendenza_precedente = g;
     return esito::avanti;
+}
+
+// The previous gradient into the cells from the gradient pointer on, at least one, up to `fino_a`;
+// a fill that runs past the cells fails at the first one missing, the pointer left there.
+void lettura_linea::riempi_pendenza(std::int64_t fino_a) {
+    const std::uint8_t valore = bassi_8(std::int64_t{pendenza_precedente} + 100);
+    const std::int64_t fine = std::max(fino_a, indice_pendenza + 1);
+    const std::int64_t esistenti = std::min(fine, static_cast<std::int64_t>(s.celle.size()));
+    std::int64_t k = indice_pendenza;
+    for (; k < esistenti; ++k) s.celle[static_cast<std::size_t>(k)].pendenza = valore;
+    indice_pendenza = k;
+    if (k < fine) cella_fuori_limiti(s, k);
 }
 
 esito lettura_linea::curva(std::string_view t) {
@@ -201,10 +210,7 @@ esito lettura_linea::cartello() {
 
 // After the last row: gradients carried to the end of the route, the track plan drawn straight to its end.
 void lettura_linea::chiusura() {
-    do {
-        cella_a(s, indice_pendenza).pendenza = bassi_8(std::int64_t{pendenza_precedente} + 100);
-        ++indice_pendenza;
-    } while (indice_pendenza < std::int64_t{s.ultima_cella} - 2);
+    riempi_pendenza(std::int64_t{s.ultima_cella} - 2);
     if (s.genera_tracciato == tracciato_si_no::con)
         // The straight run to the end knows no cursor limit: only curve rows are held to 1000000 m.
         estendi_tracciato(s.tracciato, cursore, std::int64_t{s.fine_tracciato} - 2, 0.0, INT64_MAX);
