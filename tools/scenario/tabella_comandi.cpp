@@ -136,18 +136,20 @@ const std::vector<comando> tabella = {
      comando_plot, parole_libere::cartella},
     {"view", "write the whole route as one interactive HTML page: zoom, search, hover",
      {"view DIR --out FILE.html [--route NAME] [--train-name NAME]",
-      "view --line FILE --train FILE --out FILE.html [--route NAME] [--train-name NAME]"},
+      "view --line FILE --train FILE --out FILE.html [OPTIONS]"},
      {{"--out", "FILE.html", "the page to write; its folder is made when missing"},
       {"--line", "FILE", "show this line description, compiled in memory"},
       {"--train", "FILE", "show this train description, compiled in memory"},
       {"--route", "NAME", "the route's name (default: Valmarena, or the only scenario in DIR)"},
       {"--train-name", "NAME", "the train's name (default: RX 914, or the only scenario in DIR)"},
-      silenzioso},
+      accelerazione, frenatura, silenzioso},
      "Writes the compiled scenario in DIR, or the sources compiled in memory, as one HTML page that\n"
      "opens from the disk in a browser and fetches nothing: the plan view, the feature lanes\n"
      "(stations, signals, slowdowns, boards, abatement points, signboards, mountains, signal\n"
      "repetition, curves, kilometric references) and the gradient, speed-limit and adhesion\n"
-     "profiles on one axis along the route, in kilometre posts or route metres.\n"
+     "profiles on one axis along the route, in kilometre posts or route metres. From the sources\n"
+     "the speed-limit profile also carries the running model's speed, from the same model as\n"
+     "'scenario timetable' (compiled files hold no timetable).\n"
      "Zoom with the wheel or a pinch, pan by dragging or with the arrow keys; hovering a feature\n"
      "shows its values as 'scenario dump' decodes them and, from the sources, the FILE:LINE of\n"
      "the row that placed it. The search takes a station's name or a post (km 36+200); the\n"
