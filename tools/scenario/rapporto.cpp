@@ -18,7 +18,7 @@ std::string riga_di_testo(const segnalazione& x, bool severo) {
     std::string t = luogo(x.file, x.riga, x.colonna);
     if (x.codice != 0) {
         t += "error " + std::to_string(x.codice);
-        if (x.ha_posizione) t += " at " + std::to_string(x.posizione) + " m";
+        if (x.ha_posizione) t += " at " + std::to_string(x.posizione) + " m (" + x.cippo + ")";
     } else {
         t += severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
     }
@@ -61,6 +61,7 @@ void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& r
         if (x.codice != 0) {
             j.chiave("code").intero(x.codice).chiave("position");
             x.ha_posizione ? j.intero(x.posizione) : j.nullo();
+            if (x.ha_posizione) j.chiave("post").testo(x.cippo);
         }
         j.chiave("file").testo(x.file).chiave("line").intero(x.riga).chiave("column").intero(x.colonna);
         j.chiave("message").testo(x.messaggio).chiave("related").lista();
