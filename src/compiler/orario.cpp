@@ -122,6 +122,24 @@ struct tratto_modello {
     }
 };
 
+// The speeds at the cuts: the limits on either side, 0 at the stops, then one pass forward for
+// speeding up and one back for braking.
+void velocita_ai_tagli(tratto_modello& t, const std::vector<stazione_orario>& st, std::size_t a, std::size_t b,
+                       const parametri_marcia& p) {
+    const std::size_t n = t.limiti.size();
+    t.v.resize(n + 1);
+    for (std::size_t i = 0; i <= n; ++i)
+        t.v[i] = std::min(i > 0 ? t.limite_ms(i - 1) : HUGE_VAL, i < n ? t.limite_ms(i) : HUGE_VAL);
+    for (std::size_t j = a; j <= b; ++j)
+        if (st[j].ferma && t.tagli.front() <= st[j].cella && st[j].cella <= t.tagli.back())
+            t.v[static_cast<std::size_t>(std::lower_bound(t.tagli.begin(), t.tagli.end(), st[j].cella) - t.tagli.begin())] = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        t.v[i + 1] = std::min(t.v[i + 1], std::sqrt(t.v[i] * t.v[i] + 2 * p.accelerazione * t.metri(i)));
+    for (std::size_t i = n; i-- > 0;)
+        t.v[i] = std::min(t.v[i], std::sqrt(t.v[i + 1] * t.v[i + 1] + 2 * p.frenatura * t.metri(i)));
+}
+
+// The stretch from station `a` to station `b`; none when `b` is not beyond `a` on the cells.
 std::optional<tratto_modello> tratto_del_modello(const std::vector<stazione_orario>& st, std::size_t a, std::size_t b,
                                                  const std::vector<limite_costante>& l, const parametri_marcia& p) {
     const std::int64_t c1 = st[a].cella, c2 = st[b].cella;
@@ -134,27 +152,14 @@ std::optional<tratto_modello> tratto_del_modello(const std::vector<stazione_orar
         if (c1 < st[j].cella && st[j].cella < c2) t.tagli.push_back(st[j].cella);
     std::sort(t.tagli.begin(), t.tagli.end());
     t.tagli.erase(std::unique(t.tagli.begin(), t.tagli.end()), t.tagli.end());
-
-    const std::size_t n = t.tagli.size() - 1;
-    t.limiti.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
+    t.limiti.resize(t.tagli.size() - 1);
+    for (std::size_t i = 0; i < t.limiti.size(); ++i) {
         while (run->c2 <= t.tagli[i]) ++run;
         t.limiti[i] = run->l;
     }
-    bool senza_limite = false;
-    t.v.resize(n + 1);
-    for (std::size_t i = 0; i <= n; ++i) {
-        t.v[i] = std::min(i > 0 ? t.limite_ms(i - 1) : HUGE_VAL, i < n ? t.limite_ms(i) : HUGE_VAL);
-        if (i < n && t.limiti[i].kmh <= 0) senza_limite = true;
-    }
-    for (std::size_t j = a; j <= b; ++j)
-        if (st[j].ferma && c1 <= st[j].cella && st[j].cella <= c2)
-            t.v[static_cast<std::size_t>(std::lower_bound(t.tagli.begin(), t.tagli.end(), st[j].cella) - t.tagli.begin())] = 0;
+    const bool senza_limite = std::any_of(t.limiti.begin(), t.limiti.end(), [](const limite& x) { return x.kmh <= 0; });
     t.modello = !senza_limite && p.accelerazione > 0 && p.frenatura > 0;
-    for (std::size_t i = 0; i < n; ++i)
-        t.v[i + 1] = std::min(t.v[i + 1], std::sqrt(t.v[i] * t.v[i] + 2 * p.accelerazione * t.metri(i)));
-    for (std::size_t i = n; i-- > 0;)
-        t.v[i] = std::min(t.v[i], std::sqrt(t.v[i + 1] * t.v[i + 1] + 2 * p.frenatura * t.metri(i)));
+    velocita_ai_tagli(t, st, a, b, p);
     return t;
 }
 
