@@ -180,7 +180,9 @@ void tempi_del_tratto(std::vector<stazione_orario>& st, std::size_t a, std::size
             ++prossima;
         }
         if (i == n) break;
-        // The least time adds up each cell's time at its limit.
+        // The least time adds up each cell's time at its limit, one cell after the other: the
+        // product would round otherwise, and a time on a half of the last digit printed (the
+        // package's Cerrosco, 178.425 s) would print otherwise.
         const double secondi_cella = t.limiti[i].kmh > 0 ? lunghezza_cella / t.limite_ms(i) : 0.0;
         if (t.limiti[i].kmh > 0)
             for (std::int64_t k = t.tagli[i]; k < t.tagli[i + 1]; ++k) minimo += secondi_cella;
