@@ -2,6 +2,10 @@
 
 #include "rapporto.h"
 
+#include <cstdlib>
+
+#include "platform/ospite.h"
+
 namespace valmarena::strumento {
 
 namespace {
@@ -14,15 +18,45 @@ std::string luogo(const std::string& file, int riga, int colonna) {
     return m + ": ";
 }
 
-std::string riga_di_testo(const segnalazione& x, bool severo) {
-    std::string t = luogo(x.file, x.riga, x.colonna);
+// A report line in its three parts: "FILE:LINE:COLUMN:", "error 16 at 1100 m" (or the
+// severity) and the message.
+struct parti_riga {
+    std::string luogo, gravita, messaggio;
+};
+
+parti_riga parti_di(const segnalazione& x, bool severo) {
+    parti_riga p{luogo(x.file, x.riga, x.colonna), {}, x.messaggio};
+    if (!p.luogo.empty()) p.luogo.pop_back();  // the blank after the colon
     if (x.codice != 0) {
-        t += "error " + std::to_string(x.codice);
-        if (x.ha_posizione) t += " at " + std::to_string(x.posizione) + " m";
+        p.gravita = "error " + std::to_string(x.codice);
+        if (x.ha_posizione) p.gravita += " at " + std::to_string(x.posizione) + " m";
     } else {
-        t += severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
+        p.gravita = severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
     }
-    return t + ": " + x.messaggio;
+    return p;
+}
+
+std::string riga_di_testo(const segnalazione& x, bool severo) {
+    const parti_riga p = parti_di(x, severo);
+    return (p.luogo.empty() ? "" : p.luogo + " ") + p.gravita + ": " + p.messaggio;
+}
+
+// `t` in the colour of the SGR code `sgr` (then back to plain) when `colore`.
+std::string colora(const std::string& t, const char* sgr, bool colore) {
+    return colore ? "\033[" + std::string(sgr) + "m" + t + "\033[0m" : t;
+}
+
+// Bold place, then the severity in its colour: red error, magenta warning, cyan note.
+std::string riga_colorata(const parti_riga& p, bool errore, gravita g, bool colore) {
+    const char* sgr = errore ? "1;31" : g == gravita::avvertimento ? "1;35" : "1;36";
+    return (p.luogo.empty() ? "" : colora(p.luogo, "1", colore) + " ") + colora(p.gravita + ":", sgr, colore) + " " +
+           p.messaggio + "\n";
+}
+
+// The source line of a place and the caret under its field; nothing without a line in the text.
+std::string estratto_di(const testi_letti& testi, const std::string& file, int riga, int colonna, bool colore) {
+    const auto r = testi.riga(file, riga);
+    return r ? estratto(*r, riga, colonna, larghezza_campo(*r, colonna), colore) : std::string();
 }
 
 }  // namespace
@@ -52,6 +86,29 @@ std::string avvertimenti_non_mostrati(const scenario& s) {
 }
 
 std::string identificatore(const voce_rapporto& r) { return r.s.id; }
+
+std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool colore) {
+    const segnalazione& x = r.s;
+    std::string t = riga_colorata(parti_di(x, r.severo), r.errore(), x.livello, colore) +
+                    estratto_di(testi, x.file, x.riga, x.colonna, colore);
+    for (const auto& c : x.correlate) {
+        parti_riga p{luogo(c.file, c.riga, c.colonna), "note", c.testo};
+        if (!p.luogo.empty()) p.luogo.pop_back();
+        t += riga_colorata(p, false, gravita::nota, colore) + estratto_di(testi, c.file, c.riga, c.colonna, colore);
+    }
+    return t;
+}
+
+bool a_colori(const argomenti& a, bool su_errore) {
+    const std::string c = a.valore("--color", "auto");
+    // Always: on a Windows console its colour sequences are turned on all the same.
+    if (c == "always") return terminale_a_colori(su_errore) || true;
+    if (c == "never") return false;
+    if (c != "auto") throw argomenti_errati("--color takes auto, always or never, not " + c);
+    const char* senza = std::getenv("NO_COLOR");
+    if (senza != nullptr && *senza != '\0') return false;
+    return terminale_a_colori(su_errore);
+}
 
 void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& rapporto) {
     j.chiave("diagnostics").lista();

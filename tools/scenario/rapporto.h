@@ -8,6 +8,7 @@
 #include "compiler/elenco_diagnostiche.h"
 #include "argomenti.h"
 #include "compiler/compilatore.h"
+#include "estratto.h"
 #include "json.h"
 #include "records/scenario.h"
 
@@ -24,6 +25,17 @@ struct voce_rapporto {
 // Every diagnostic in the list's order. Under --strict (`severo`) the warnings are worded as errors.
 std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::string& nome_linea,
                                              const std::string& nome_treno, bool severo);
+
+// One diagnostic as compilers print it: its report line, the source line with a caret under the
+// field, then a "FILE:LINE:COLUMN: note:" line with its own source line for each related row. No
+// source line for a diagnostic of a whole file or a place beyond the text. When `colore`: the
+// place in bold, error red, warning magenta, note cyan, the caret green.
+std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool colore);
+
+// Whether the text report is coloured: --color always or never, or auto (the default) when the
+// report goes to a terminal (standard error when `su_errore`, else standard output) and NO_COLOR
+// is not set to a non-empty value. Any other value is a bad argument.
+bool a_colori(const argomenti& a, bool su_errore);
 
 // "... and N more 'K' warnings (or errors) not shown", one line each, for the kinds past their limit.
 std::string avvertimenti_non_mostrati(const scenario& s);
