@@ -15,6 +15,13 @@ constexpr int prima_della_colonna = 40;  // columns kept before the caret in a c
 constexpr int passo_tab = 8;
 const std::string puntini = "...";
 
+// The picture of a control byte (U+2400 + b, U+2421 for DEL) in UTF-8.
+std::string figura(unsigned char b) {
+    return b == 0x7F ? "\xE2\x90\xA1" : "\xE2\x90" + std::string(1, static_cast<char>(0x80 + b));
+}
+
+bool controllo(unsigned char b) { return b < 0x20 || b == 0x7F; }
+
 // How one byte of the line shows: its UTF-8 text and how many columns it takes from `colonna`.
 std::string come_si_vede(unsigned char b, int colonna, int& larghezza) {
     larghezza = 1;
@@ -23,8 +30,7 @@ std::string come_si_vede(unsigned char b, int colonna, int& larghezza) {
         return std::string(static_cast<std::size_t>(larghezza), ' ');
     }
     // A control byte would act on the terminal: its picture shows it instead.
-    if (b < 0x20) return "\xE2\x90" + std::string(1, static_cast<char>(0x80 + b));
-    if (b == 0x7F) return "\xE2\x90\xA1";
+    if (controllo(b)) return figura(b);
     return da_1252_a_utf8(std::string_view(reinterpret_cast<const char*>(&b), 1));
 }
 
@@ -37,6 +43,16 @@ std::string margine(int numero, bool con_numero) {
 }
 
 }  // namespace
+
+std::string visibile(std::string_view utf8) {
+    std::string t;
+    t.reserve(utf8.size());
+    for (char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        t += controllo(b) ? figura(b) : std::string(1, c);
+    }
+    return t;
+}
 
 void testi_letti::aggiungi(const std::string& nome, const std::string& testo) {
     testi_.push_back({nome, &testo, {}});

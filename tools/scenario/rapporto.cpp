@@ -15,7 +15,7 @@ std::string luogo(const std::string& file, int riga, int colonna) {
     std::string m = file;
     if (riga > 0) m += ":" + std::to_string(riga);
     if (colonna > 0) m += ":" + std::to_string(colonna);
-    return m + ": ";
+    return m + ":";
 }
 
 // A report line in its three parts: "FILE:LINE:COLUMN:", "error 16 at 1100 m" (or the
@@ -26,7 +26,6 @@ struct parti_riga {
 
 parti_riga parti_di(const segnalazione& x, bool severo) {
     parti_riga p{luogo(x.file, x.riga, x.colonna), {}, x.messaggio};
-    if (!p.luogo.empty()) p.luogo.pop_back();  // the blank after the colon
     if (x.codice != 0) {
         p.gravita = "error " + std::to_string(x.codice);
         if (x.ha_posizione) p.gravita += " at " + std::to_string(x.posizione) + " m";
@@ -34,11 +33,6 @@ parti_riga parti_di(const segnalazione& x, bool severo) {
         p.gravita = severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
     }
     return p;
-}
-
-std::string riga_di_testo(const segnalazione& x, bool severo) {
-    const parti_riga p = parti_di(x, severo);
-    return (p.luogo.empty() ? "" : p.luogo + " ") + p.gravita + ": " + p.messaggio;
 }
 
 // `t` in the colour of the SGR code `sgr` (then back to plain) when `colore`.
@@ -49,8 +43,8 @@ std::string colora(const std::string& t, const char* sgr, bool colore) {
 // Bold place, then the severity in its colour: red error, magenta warning, cyan note.
 std::string riga_colorata(const parti_riga& p, bool errore, gravita g, bool colore) {
     const char* sgr = errore ? "1;31" : g == gravita::avvertimento ? "1;35" : "1;36";
-    return (p.luogo.empty() ? "" : colora(p.luogo, "1", colore) + " ") + colora(p.gravita + ":", sgr, colore) + " " +
-           p.messaggio + "\n";
+    return (p.luogo.empty() ? "" : colora(visibile(p.luogo), "1", colore) + " ") + colora(p.gravita + ":", sgr, colore) +
+           " " + visibile(p.messaggio) + "\n";
 }
 
 // The source line of a place and the caret under its field; nothing without a line in the text.
@@ -66,8 +60,7 @@ std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::strin
     std::vector<voce_rapporto> rapporto;
     for (auto& x : elenco_diagnostiche(s, nome_linea, nome_treno)) {
         const bool come_errore = severo && x.livello == gravita::avvertimento;
-        std::string testo = riga_di_testo(x, severo);
-        rapporto.push_back({std::move(x), come_errore, std::move(testo)});
+        rapporto.push_back({std::move(x), come_errore});
     }
     return rapporto;
 }
@@ -92,8 +85,7 @@ std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool
     std::string t = riga_colorata(parti_di(x, r.severo), r.errore(), x.livello, colore) +
                     estratto_di(testi, x.file, x.riga, x.colonna, colore);
     for (const auto& c : x.correlate) {
-        parti_riga p{luogo(c.file, c.riga, c.colonna), "note", c.testo};
-        if (!p.luogo.empty()) p.luogo.pop_back();
+        const parti_riga p{luogo(c.file, c.riga, c.colonna), "note", c.testo};
         t += riga_colorata(p, false, gravita::nota, colore) + estratto_di(testi, c.file, c.riga, c.colonna, colore);
     }
     return t;

@@ -1,5 +1,6 @@
-// The report of a compile or a check: the compiler's one diagnostics list as text lines or as
-// JSON objects with stable identifiers, and the diagnostics past the limit of their kind counted.
+// The report of a compile or a check: the compiler's one diagnostics list as text lines (each with
+// its source line and notes) or as JSON objects with stable identifiers, and the diagnostics past
+// the limit of their kind counted.
 #pragma once
 
 #include <string>
@@ -18,7 +19,6 @@ namespace valmarena::strumento {
 struct voce_rapporto {
     segnalazione s;
     bool severo = false;  // a warning taken as an error under --strict
-    std::string testo;    // the whole report line, UTF-8
     bool errore() const { return s.livello == gravita::errore || severo; }
 };
 
