@@ -28,6 +28,14 @@ struct caso {
 std::string r(std::initializer_list<std::string> righe) { return prova::righe(righe); }
 
 const std::string tavola = "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0";
+const std::string riferita = r({"[generale]", "lunghezza percorso,    20000",
+                                  "progressiva chilometrica uno,    5000,    30000,    1", "[curve]", "[fine]"});
+const std::string righe_vuote_oltre_il_limite =
+    [] {
+        std::string t = "[generale]\r\nlunghezza percorso,    20000\r\n[curve]\r\n";
+        for (int i = 0; i < 1000; ++i) t += "\r\n";
+        return t + "[fine]\r\n";
+    }();
 const std::string stazione_a = "stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa";
 
 const caso casi[] = {
@@ -66,20 +74,34 @@ const caso casi[] = {
      "T:2:19: warning: field 's1' of the 'segnale' row holds 'x', which is not an integer: it reads as 0\n", "de38b2c6af5e1f63 dc6853f01a035d2f 5eaf7f04898657db "},
     {"segnale fuori griglia", "", r({"segnale, 1025, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
      "T:2:10: warning: field 'position' of the 'segnale' row is 1025 m, not a multiple of 50: the feature lands at "
-     "1050 m (cell 22)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 562faabd8a92cef7 "},
+     "1050 m (km 1+050, cell 22)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 562faabd8a92cef7 "},
+    // With a kilometric reference the posts are not the metres: from 5000 m on, 30000 + the metres past it.
+    {"cippo con riferimento", riferita, r({"segnale, 6025, 2, 3,4,1, 0, 2, 2,1,1, 0", "segnale, 40000, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
+     "T:2:10: warning: field 'position' of the 'segnale' row is 6025 m, not a multiple of 50: the feature lands at "
+     "6050 m (km 31+050, cell 122)\n"
+     "T:3:1: error 15 at 40000 m (km 65+000): position outside the route (field 'position' of the 'segnale' row; "
+     "the last position allowed for it is 26900 m)\n", "de38b2c6af5e1f63 4fe92c1c8c2f2290 68d06d262cb9f717 "},
+    // Texts a package cannot carry as its files, though compile takes them.
+    {"troppe righe per il pacchetto", righe_vuote_oltre_il_limite, "",
+     "L:1001:1: warning: the file has 1004 lines, more than the 1000 a package's file can hold: 'scenario package' "
+     "cannot carry it (compile can)\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
+    {"riga di fine del pacchetto", "", r({"riferimento fine del file"}),
+     "T:2:1: warning: the file holds the line \"riferimento fine del file\", which ends the line table: 'scenario "
+     "package' cannot carry it (compile can)\n"
+     "T:2:1: warning: 'riferimento fine del file' matches no keyword: the row is passed over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"pendenza fuori griglia", r({"pendenza,  1025,  3"}), "",
      "L:4:12: warning: field 'position' of the 'pendenza' row is 1025 m, not a multiple of 50: it takes effect at "
-     "1000 m (cell 20)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 1d2bc790fdd40a70 "},
+     "1000 m (km 1+000, cell 20)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 1d2bc790fdd40a70 "},
     {"rallentamento scambiato", "", r({"rallentamento, 80, 17000, 500, 0, 0, 0"}),
      "T:2:16: warning: field 'position' of the 'rallentamento' row is 80 m, not a multiple of 50: the feature lands "
-     "at 100 m (cell 3)\n"
+     "at 100 m (km 0+100, cell 3)\n"
      "T:2:20: warning: field 'speed' of the 'rallentamento' row is 17000 km/h, outside 0 to 500 km/h\n", "de38b2c6af5e1f63 dc6853f01a035d2f 72bdab6536a1298f "},
     {"rallentamento corto", "", r({"rallentamento, 5000, 30, 20, 0, 0, 0"}),
      "T:2:1: warning: the slowdown is shorter than one cell: its start and end both fall in cell 101, so it has no "
      "end mark\n", "de38b2c6af5e1f63 dc6853f01a035d2f 378f988295e0c0b5 "},
     {"aderenza scambiata", "", r({"aderenza, 85, 12000"}),
      "T:2:11: warning: field 'position' of the 'aderenza' row is 85 m, not a multiple of 50: it takes effect at "
-     "100 m (cell 2)\n"
+     "100 m (km 0+100, cell 2)\n"
      "T:2:15: warning: field 'adhesion' of the 'aderenza' row is 12000, outside 0 to 100\n", "de38b2c6af5e1f63 dc6853f01a035d2f 21c89ac6945536d6 "},
     {"montagna al contrario", r({"montagna,  6000,  5000,  2"}), "",
      "L:4:19: warning: the 'montagna' row ends at 5000 m, not after its start at 6000 m\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
@@ -95,11 +117,11 @@ const caso casi[] = {
      "11500, which does not fit in a cell: value does not fit in a byte: 2300)\n"
      "T:3:15: warning: field 'speed' of the 'velocita' row is 11500 km/h, outside 0 to 500 km/h\n", "de38b2c6af5e1f63 dc6853f01a035d2f 79378b8ad8bbc60a "},
     {"tavola due volte", r({tavola, tavola, "montagna,  3000,  3500,  2", "indicatori_vmax,  5000,  90,  95,  100,  0,  ,  ,  ,  0"}),
-     "", "L:5:1: error 21 at 1000 m: speed-indicator board on a cell that is already taken (cell 21, at 1000 m, "
+     "", "L:5:1: error 21 at 1000 m (km 1+000): speed-indicator board on a cell that is already taken (cell 21, at 1000 m, "
          "already holds a speed-indicator board from L:4)\nL:4: note: a speed-indicator board placed by this row "
          "stands in cell 21\n", "71513f6383eb4512 dc6853f01a035d2f 35e256b37b9408b "},
     {"stazioni troppo vicine", "", r({stazione_a, "stazione,  1400, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Beta"}),
-     "T:3:1: error 22 at 1400 m: station zone starts less than 350 m after the previous station's zone ends (the "
+     "T:3:1: error 22 at 1400 m (km 1+400): station zone starts less than 350 m after the previous station's zone ends (the "
      "zone starts at 1200 m; the zone of 'Alfa' (line 2) ends at 1200 m; the smallest position allowed is 1750 m)\n", "de38b2c6af5e1f63 f5a1c2f442647278 8897062820e4fa43 "},
     {"segnale a 0 m", "", r({"segnale, 0, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
      "fatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at "
@@ -108,7 +130,7 @@ const caso casi[] = {
      "L:4:1: warning: 'segnale' matches no keyword of the line file (it is a train-file row): the row is passed "
      "over\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"oltre il percorso", "", r({"segnale, 40000, 2, 3,4,1, 0, 2, 2,1,1, 0"}),
-     "T:2:1: error 15 at 40000 m: position outside the route (field 'position' of the 'segnale' row; the last "
+     "T:2:1: error 15 at 40000 m (km 40+000): position outside the route (field 'position' of the 'segnale' row; the last "
      "position allowed for it is 26900 m)\n", "de38b2c6af5e1f63 dc6853f01a035d2f c2205d99c10995d6 "},
     {"tipo di stazione oltre un byte", "", r({"stazione,  1000, 300, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa"}),
      "T:2:1: error 25: run-time failure while reading the source files (value does not fit in a byte (field 'kind' "
@@ -123,12 +145,12 @@ const caso casi[] = {
         "rallentamento, 12000, 30, 200, 0,0,0"}),
      "T:2:57: warning: field 'name' of the 'stazione' row opens a quote at line 2, column 57 that runs past its line end and is never closed: it runs to the end of the file, so lines 3 to 5 are part of it and their rows are not read (1 'segnale', 1 'rallentamento')\n", "de38b2c6af5e1f63 57ab39b595cce5f5 f5a6872dcdfd68c3 "},
     {"riga corta che mangia la seguente", "", r({"orologio, 7.10", "aderenza, 0, 95", "aderenza, 5000, 90"}), "T:2:1: warning: the 'orologio' row has 1 of its 3 fields on line 2: field 'minutes' and those after it are read from line 3 ('aderenza'), so the 'aderenza' row of line 3 is not read as a row of its own\nT:3:1: note: the 'aderenza' row whose fields are taken\nT:2:11: warning: field 'hours' of the 'orologio' row holds '7.10', which is not an integer: it reads as 7\n", "de38b2c6af5e1f63 d24dce412d4129c0 22fbb86ca5b0071a "},
-    {"velocita all'indietro", "", r({"velocita, 0, 100", "velocita, 5000, 130", "velocita, 3000, 80"}), "T:4:11: warning: the 'velocita' row at 3000 m comes after the one at 5000 m on line 3: positions must increase. The 130 km/h of line 3 holds only in cell 100 (5000 m), and this row's 80 km/h from 5050 m (cell 101) on, not from 3000 m\nT:3: note: the previous 'velocita' row\n", "de38b2c6af5e1f63 dc6853f01a035d2f ae093d3d903ebf8 "},
-    {"aderenza a 0 dopo le altre", "", r({"aderenza, 0, 95", "aderenza, 5000, 90", "aderenza, 0, 80"}), "T:4:11: warning: the 'aderenza' row at 0 m comes after the one at 5000 m on line 3: positions must increase. The adhesion 90 of line 3 is never applied, and this row's adhesion 80 holds from 5000 m (cell 100) on\nT:3: note: the previous 'aderenza' row\n", "de38b2c6af5e1f63 dc6853f01a035d2f a47032a5c87a4e6a "},
+    {"velocita all'indietro", "", r({"velocita, 0, 100", "velocita, 5000, 130", "velocita, 3000, 80"}), "T:4:11: warning: the 'velocita' row at 3000 m (km 3+000) comes after the one at 5000 m on line 3: positions must increase. The 130 km/h of line 3 holds only in cell 100 (5000 m), and this row's 80 km/h from 5050 m (cell 101) on, not from 3000 m\nT:3: note: the previous 'velocita' row\n", "de38b2c6af5e1f63 dc6853f01a035d2f ae093d3d903ebf8 "},
+    {"aderenza a 0 dopo le altre", "", r({"aderenza, 0, 95", "aderenza, 5000, 90", "aderenza, 0, 80"}), "T:4:11: warning: the 'aderenza' row at 0 m (km 0+000) comes after the one at 5000 m on line 3: positions must increase. The adhesion 90 of line 3 is never applied, and this row's adhesion 80 holds from 5000 m (cell 100) on\nT:3: note: the previous 'aderenza' row\n", "de38b2c6af5e1f63 dc6853f01a035d2f a47032a5c87a4e6a "},
     {"punto decimale", r({"pendenza,  0,  2.6"}), "", "L:4:16: warning: field 'gradient' of the 'pendenza' row holds '2.6', which is not an integer: it reads as 3\n", "de38b2c6af5e1f63 dc6853f01a035d2f 40f9c09184297ee8 "},
     {"virgola decimale", "", r({"velocita, 6000,5, 100"}), "T:2:11: warning: '6000,5' looks like a number with a decimal comma: fields are separated by commas, so it reads as two fields, 6000 and 5, and the values after them move one field on ('100' is left over)\n", "de38b2c6af5e1f63 dc6853f01a035d2f 9e2e1029d7aac5f8 "},
     {"oltre la lunghezza", "", r({"segnale, 21500, 2, 3,4,1, 0, 2, 2,1,1, 0", "rallentamento, 19000, 30, 2000, 0,0,0"}),
-     "T:2:10: warning: field 'position' of the 'segnale' row is 21500 m, beyond the route's end at 20000 m (the route length): the feature is placed in the cells that reach past the end\nT:3:16: warning: the 'rallentamento' row starts at 19000 m and ends at 21000 m, beyond the route's end at 20000 m (the route length)\n", "de38b2c6af5e1f63 dc6853f01a035d2f fd7d351052fce1ba "},
+     "T:2:10: warning: field 'position' of the 'segnale' row is 21500 m (km 21+500), beyond the route's end at 20000 m (the route length): the feature is placed in the cells that reach past the end\nT:3:16: warning: the 'rallentamento' row starts at 19000 m (km 19+000) and ends at 21000 m, beyond the route's end at 20000 m (the route length)\n", "de38b2c6af5e1f63 dc6853f01a035d2f fd7d351052fce1ba "},
     {"punti e virgola", "", r({"segnale; 2000; 2; 3;4;1; 0; 2; 2;1;1; 0", "sabbia, 100", "velocita, 0, 100", "numero vetture, 6",
         "abbattimento, 9000, 270"}), "T:2:1: warning: 'segnale; 2000; 2; 3;4;1; 0; 2; 2;1;1; 0' is written with semicolons: fields are separated by commas, so the line is one keyword, read as a 'segnale' row whose fields are taken from the lines after it\nT:2:1: warning: the 'segnale' row has 0 of its 11 fields on line 2: field 'position' and those after it are read from line 3 ('sabbia'), so the 'sabbia' row of line 3 is not read as a row of its own\nT:3:1: note: the 'sabbia' row whose fields are taken\nfatal error 1250: a reserved slot (valore1 of cell 1 or intero1 of entry 85) was already taken: cell 1, at 0 m, already holds a signal from T:2; compile would write no file\n", "- - - "},
     {"maiuscola in una riga generale",

@@ -69,7 +69,7 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     auto r = esegui_strumento(f.args("check"));
     EXPECT_EQ(r.stato, 1);
     // Each under its source line, the row a collision met as a note with its own line.
-    EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m: signal on a cell that is already taken (cell 23, at 1100 m, " +
+    EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m (km 1+100): signal on a cell that is already taken (cell 23, at 1100 m, " +
                          "already holds a station's stopping point from " + t + ":3)\n" +
                          "    4 | segnale,  1100, 2, 3,4,1, 0, 2, 2,1,1, 0\n"
                          "      | ^~~~~~~\n" +
@@ -78,7 +78,7 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
                          t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over; did you mean 'segnale'?\n" +
                          "    5 | segnalle,  3000, 2, 3,4,1, 0, 2, 2,1,1, 0\n"
                          "      | ^~~~~~~~\n" +
-                         t + ":7:3: error 16 at 5000 m: signal on a cell that is already taken (cell 101, at 5000 m, " +
+                         t + ":7:3: error 16 at 5000 m (km 5+000): signal on a cell that is already taken (cell 101, at 5000 m, " +
                          "already holds a signal from " + t + ":6)\n" +
                          "    7 |   segnale,  5000, 2, 3,4,1, 0, 2, 2,1,1, 0\n"
                          "      |   ^~~~~~~\n" +
@@ -208,7 +208,7 @@ TEST(Check, StatiDiUscita) {
         {"fatal 1250", prova::linea_minima(""), prova::treno_minimo("abbattimento,  50,  270\r\n"), 2,
          "fatal error 1250"},
         {"outside the route", prova::linea_minima(""), prova::treno_minimo("segnale, 900000, 2,3,4,1,0,2,2,1,1,0\r\n"),
-         1, "error 15 at 900000 m"},
+         1, "error 15 at 900000 m (km 900+000)"},
         {"no route length", "[generale]\r\n[fine]\r\n", prova::treno_minimo(""), 1, "no route cells were built"},
     };
     for (const auto& k : casi) {

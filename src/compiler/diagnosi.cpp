@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../sources/carico.h"
 #include "../sources/codifica.h"
 #include "../records/arrotonda.h"
+#include "chilometri.h"
 #include "lettura_comune.h"
 #include "suggerimenti.h"
 
@@ -62,6 +64,10 @@ std::string con_unita(std::int64_t v, const campo_riga& c) {
 
 std::string nome_riga(const descrizione_riga& d) { return "'" + std::string(d.canonica) + "'"; }
 
+// A route position's kilometre post: the line's references are in the table once its [generale]
+// has been read, before any feature row.
+std::string cippo(const scenario& s, std::int64_t metri) { return km_cippo(chilometri(s.tabella).progressiva(metri)); }
+
 bool entra_nella_larghezza(double v, larghezza l) {
     switch (l) {
     case larghezza::byte_: return arrotonda_pari(v) >= 0.0 && arrotonda_pari(v) <= 255.0;
@@ -79,10 +85,11 @@ void griglia(scenario& s, const lettore_token& in, const campo_letto& f, const c
                     ", not a multiple of " + std::to_string(c.griglia);
     if (c.cella == cella_di::punto) {
         const std::int64_t k = cella_di_metri(static_cast<double>(v));
-        m += ": the feature lands at " + std::to_string(inizio_cella(k)) + " m (cell " + std::to_string(k) + ")";
+        m += ": the feature lands at " + std::to_string(inizio_cella(k)) + " m (" + cippo(s, inizio_cella(k)) + ", cell " +
+             std::to_string(k) + ")";
     } else if (c.cella == cella_di::tratto) {
         const std::int64_t k = clng(static_cast<double>(v) / 50.0);
-        m += ": it takes effect at " + std::to_string(k * 50) + " m (cell " + std::to_string(k) + ")";
+        m += ": it takes effect at " + std::to_string(k * 50) + " m (" + cippo(s, k * 50) + ", cell " + std::to_string(k) + ")";
     }
     avverti(s, in, f.dove, "off-grid", m);
 }
@@ -136,6 +143,9 @@ void tra_campi(scenario& s, const lettore_token& in, const descrizione_riga& d, 
 
 std::string in_metri(std::int64_t v) { return std::to_string(v) + " m"; }
 
+// A position with its kilometre post: "15400 m (km 36+000)".
+std::string in_metri(const scenario& s, std::int64_t v) { return in_metri(v) + " (" + cippo(s, v) + ")"; }
+
 // A position past the route length but inside the cells that reach beyond it: the reader places
 // the feature there. A slowdown or mountain stretch that starts on the route may end past it.
 void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga& d, std::size_t primo) {
@@ -148,7 +158,7 @@ void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga&
     if (p > fine) {
         if (!dentro_percorso(s, p, margine)) return;  // error 15
         avverti(s, in, campi[primo].dove, "beyond-route",
-                "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(p) +
+                "field '" + std::string(d.campi.front().nome) + "' of the " + nome_riga(d) + " row is " + in_metri(s, p) +
                     ", beyond the route's end at " + in_metri(fine) +
                     " (the route length): the feature is placed in the cells that reach past the end");
         return;
@@ -160,7 +170,7 @@ void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga&
         termine = static_cast<std::int64_t>(arrotonda_pari(campi[primo + 1].valore));
     if (termine > fine)
         avverti(s, in, campi[primo].dove, "beyond-route",
-                "the " + nome_riga(d) + " row starts at " + in_metri(p) + " and ends at " + in_metri(termine) +
+                "the " + nome_riga(d) + " row starts at " + in_metri(s, p) + " and ends at " + in_metri(termine) +
                     ", beyond the route's end at " + in_metri(fine) + " (the route length)");
 }
 
@@ -183,7 +193,7 @@ void ordine(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_le
     const std::int64_t puntatore = t.puntatore;
     if (t.visto && a < t.posizione) {
         const campo_riga& c = d.campi[1];
-        std::string m = "the " + nome_riga(d) + " row at " + in_metri(a) + " comes after the one at " +
+        std::string m = "the " + nome_riga(d) + " row at " + in_metri(s, a) + " comes after the one at " +
                         in_metri(t.posizione) + " on line " + std::to_string(t.riga) +
                         ": positions must increase. The " + valore_con_unita(t.valore, c) + " of line " +
                         std::to_string(t.riga);
@@ -527,6 +537,15 @@ void diagnostica_codifica(scenario& s, std::string_view testo, const std::string
         registra_avvertimento(s, std::move(d));
         return;
     }
+}
+
+void diagnostica_pacchetto(scenario& s, std::string_view testo, const std::string& nome_file) {
+    const auto d = difetto_testo(testo);
+    if (!d) return;
+    diagnostica x = diagnostica_in(nome_file, {d->riga, 1},
+                                   "the file " + d->cosa + ": 'scenario package' cannot carry it (compile can)");
+    x.tipo = "package-limit";
+    registra_avvertimento(s, std::move(x));
 }
 
 }  // namespace valmarena

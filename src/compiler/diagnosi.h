@@ -79,6 +79,10 @@ std::string campo_in_lettura(const lettore_token& in, const riga_letta& r);
 // A warning when a source file looks like UTF-8 (a byte-order mark or a valid multi-byte sequence).
 void diagnostica_codifica(scenario& s, std::string_view testo, const std::string& nome_file);
 
+// Warns of a text that a package cannot carry as one of its files: more lines than its line
+// table holds, or a line that ends the table.
+void diagnostica_pacchetto(scenario& s, std::string_view testo, const std::string& nome_file);
+
 // Source text quoted in a message: Windows-1252 to UTF-8, a tab shown as <TAB>.
 std::string citazione(std::string_view testo);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "chilometri.h"
 #include "compilatore.h"
 #include "errori.h"
 #include "lettore_token.h"
@@ -44,6 +45,9 @@ const nota_autori note_autori[] = {
     {"slowdown-end-covered", gravita::avvertimento, "a station's stopping point written over a slowdown's end mark"},
     {"text-too-long", gravita::errore,
      "a text longer than the 65535 bytes a table entry holds: compile cannot write the scenario table"},
+    {"package-limit", gravita::avvertimento,
+     "a text with more lines than a package carries of one file (1000), or holding the line that ends its "
+     "line table: compile takes it, package cannot"},
     {"utf-8", gravita::avvertimento, "a file that looks like UTF-8 read as Windows-1252"},
     {"timetable-too-fast", gravita::avvertimento,
      "a station's time shorter than running the stretch from the station before at the speed limits"},
@@ -134,19 +138,21 @@ bool senza_celle_spiegato(const scenario& s) {
 std::vector<segnalazione> elenco_diagnostiche(const scenario& s, const std::string& nome_linea,
                                               const std::string& nome_treno) {
     const bool spiegato = senza_celle_spiegato(s);
+    const chilometri km(s.tabella);
     std::vector<std::pair<int, segnalazione>> v;
     for (const auto& d : s.diagnostiche) {
         if (spiegato && cella_mancante(s, d)) continue;
         segnalazione x{"error-" + std::to_string(d.codice), gravita::errore, d.codice, d.ha_posizione, d.posizione,
-                       d.file, d.riga, d.colonna, testo_errore(d), d.correlate};
+                       d.file, d.riga, d.colonna, testo_errore(d), d.correlate, {}};
         // Without [generale] nothing of the file was read: the fault is at its start.
         if (d.codice == 102) x.riga = x.colonna = 1;
+        if (d.ha_posizione) x.cippo = km_cippo(km.progressiva(d.posizione));
         v.emplace_back(rango(d.file, nome_linea, nome_treno), std::move(x));
     }
     for (const auto& d : s.avvertimenti) {
         if (spiegato && ripete(s, d)) continue;
         segnalazione x{d.tipo.empty() ? std::string("warning") : d.tipo, gravita_di(d.tipo), 0, false, 0, d.file,
-                       d.riga, d.colonna, d.dettaglio, d.correlate};
+                       d.riga, d.colonna, d.dettaglio, d.correlate, {}};
         v.emplace_back(rango(d.file, nome_linea, nome_treno), std::move(x));
     }
     std::stable_sort(v.begin(), v.end(), [](const auto& x, const auto& y) {

@@ -42,6 +42,7 @@ struct segnalazione {
     int colonna = 0;
     std::string messaggio;  // what is wrong, without place, severity or code
     std::vector<riga_correlata> correlate;
+    std::string cippo;  // the position's kilometre post ("km 36+000"), when there is a position
 };
 
 // The list, sorted by file (line file, train file, then the route checks in the order they were

@@ -12,7 +12,10 @@ lettura::lettura(scenario& sc, const std::string& testo, const std::string& nome
     : s(sc), in(testo, nome), file(f) {
     r.in = &in;
     s.nomi_sorgenti[f == file_righe::linea ? 0 : 1] = nome;
-    if (s.diagnosi_per_autori) diagnostica_codifica(s, testo, nome);
+    if (s.diagnosi_per_autori) {
+        diagnostica_codifica(s, testo, nome);
+        diagnostica_pacchetto(s, testo, nome);
+    }
 }
 
 void lettura::diagnosi_riga(const riga_letta& letta) {

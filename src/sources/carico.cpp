@@ -81,7 +81,7 @@ esito_carico leggi_corpo(std::string_view corpo, std::string_view indice, std::u
     for (std::size_t i = 0; i < 2; ++i)
         if (auto d = difetto_nome(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " cannot serve: " + *d, inizio);
     for (std::size_t i = 2; i < voci_carico; ++i)
-        if (auto d = difetto_testo(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " " + *d, inizio);
+        if (auto d = difetto_testo(*dove[i])) return guasto(std::string("its ") + nomi_voci[i] + " " + d->cosa, inizio);
     e.testi.con_note = (segni & carico_con_note) != 0;
     e.st = esito_carico::stato::valido;
     return e;
@@ -177,19 +177,22 @@ esito_carico decodifica_carico(std::string_view file, std::uint32_t crc_prima) {
     return leggi_corpo(dati.substr(testa_carico, fine_corpo - testa_carico), dati.substr(fine_corpo), segni, inizio);
 }
 
-std::optional<std::string> difetto_testo(std::string_view testo) {
+std::optional<difetto> difetto_testo(std::string_view testo) {
     std::size_t righe = 0;
     std::size_t inizio = 0;
     while (inizio < testo.size()) {
         std::size_t fine = testo.find("\r\n", inizio);
         if (fine == std::string_view::npos) fine = testo.size();
         if (testo.substr(inizio, fine - inizio) == sentinella)
-            return "holds the line \"" + std::string(sentinella) + "\", which ends the line table";
+            return difetto{"holds the line \"" + std::string(sentinella) + "\", which ends the line table",
+                           static_cast<int>(righe) + 1};
         ++righe;
         inizio = fine + 2;
     }
     if (righe > slot_tabella_righe - 1)
-        return "has " + std::to_string(righe) + " lines; a file holds at most " + std::to_string(slot_tabella_righe - 1);
+        return difetto{"has " + std::to_string(righe) + " lines, more than the " +
+                           std::to_string(slot_tabella_righe - 1) + " a package's file can hold",
+                       slot_tabella_righe};
     return std::nullopt;
 }
 

@@ -63,7 +63,11 @@ std::uint64_t leggi_le(std::string_view s, std::size_t da, int byte);
 std::uint32_t crc32(std::string_view dati, std::uint32_t precedente = 0);
 
 // What makes a text unusable as one of the emitted files (more lines than the line table holds,
-// or a line that is the table's sentinel), or nothing.
-std::optional<std::string> difetto_testo(std::string_view testo);
+// or a line that is the table's sentinel): what it is, and the first line at fault.
+struct difetto {
+    std::string cosa;
+    int riga = 0;
+};
+std::optional<difetto> difetto_testo(std::string_view testo);
 
 }  // namespace valmarena

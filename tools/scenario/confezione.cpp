@@ -64,7 +64,7 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
 bool documenti_adatti(const std::string& scheda, const std::string& rallentamenti) {
     for (const auto& [testo, nome] : {std::pair{&scheda, "train card"}, std::pair{&rallentamenti, "slowdown order"}}) {
         if (auto d = difetto_testo(*testo)) {
-            std::cerr << "scenario: the generated " << nome << " " << *d << "\n";
+            std::cerr << "scenario: the generated " << nome << " " << d->cosa << "\n";
             return false;
         }
     }

@@ -64,7 +64,7 @@ bool testi_adatti(const testi_scenario& t) {
                                                                 {&t.scheda, "train card"}};
     for (const auto& [testo, cosa] : testi)
         if (auto d = difetto_testo(*testo)) {
-            std::cerr << "scenario: the " << cosa << " " << *d << "\n";
+            std::cerr << "scenario: the " << cosa << " " << d->cosa << "\n";
             return false;
         }
     return true;

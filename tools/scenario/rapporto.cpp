@@ -28,7 +28,7 @@ parti_riga parti_di(const segnalazione& x, bool severo) {
     parti_riga p{luogo(x.file, x.riga, x.colonna), {}, x.messaggio};
     if (x.codice != 0) {
         p.gravita = "error " + std::to_string(x.codice);
-        if (x.ha_posizione) p.gravita += " at " + std::to_string(x.posizione) + " m";
+        if (x.ha_posizione) p.gravita += " at " + std::to_string(x.posizione) + " m (" + x.cippo + ")";
     } else {
         p.gravita = severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
     }
@@ -110,6 +110,7 @@ void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& r
         if (x.codice != 0) {
             j.chiave("code").intero(x.codice).chiave("position");
             x.ha_posizione ? j.intero(x.posizione) : j.nullo();
+            if (x.ha_posizione) j.chiave("post").testo(x.cippo);
         }
         j.chiave("file").testo(x.file).chiave("line").intero(x.riga).chiave("column").intero(x.colonna);
         j.chiave("message").testo(x.messaggio).chiave("related").lista();

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "aiuto.h"
+#include "compiler/elenco_diagnostiche.h"
 #include "compiler/errori.h"
 
 namespace valmarena::strumento {
@@ -127,6 +128,14 @@ std::string riferimento_cli() {
         if (const char* dopo = dopo_errore(c)) o << "| " << c << " | " << significato_errore(c) << " | " << dopo << " |\n";
     o << "| 1250, 1251 | fatal: a reserved slot (cell 1's `valore1`/`valore2`, entry 85's `intero1`/`orario`) was "
          "already taken | the run ends with \" Errore n. 1250\" or \"1251\": no binary file is written |\n";
+    o << "\n## Warnings and notes\n\n"
+         "The notes to authors that `check`, `compile` and `package` give beside the recorded errors, by the\n"
+         "identifier that JSON (`id`) and SARIF (`ruleId`) carry. With `--strict` a warning\n"
+         "is an error; a note never is.\n\n"
+         "| Identifier | Severity | Meaning |\n|---|---|---|\n";
+    for (const auto& r : regole())
+        if (r.id.rfind("error-", 0) != 0 && r.id.rfind("fatal-", 0) != 0)
+            o << "| `" << r.id << "` | " << nome_gravita(r.livello) << " | " << cella(r.descrizione) << " |\n";
     return o.str();
 }
 

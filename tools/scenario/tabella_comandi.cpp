@@ -75,7 +75,7 @@ const std::vector<comando> tabella = {
       frenatura},
      "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
      "reading goes on after a row that fails, so one run lists every fault of the files:\n"
-     "  FILE:LINE:COLUMN: error CODE at POS m: what is wrong\n"
+     "  FILE:LINE:COLUMN: error CODE at POS m (km K+MMM): what is wrong\n"
      "  FILE:LINE:COLUMN: warning: a row passed over, a value field holding text, ...\n"
      "sorted by file and line; errors found by the route checks after the reading come last.\n"
      "Under each line stands the source line as read (in UTF-8, tabs widened to 8 columns, a long\n"
@@ -96,7 +96,8 @@ const std::vector<comando> tabella = {
      "'scenario explain' describes every row of the two files.\n"
      "With --format sarif the report is a SARIF 2.1.0 log on standard output.\n"
      "With --json the same report is one JSON object on standard output, its \"diagnostics\" list\n"
-     "as compile --json prints it: id, severity, file, line, column, message and related rows.\n"
+     "as compile --json prints it: id, severity, file, line, column, message and related rows (an\n"
+     "error with a route position also its code, position and kilometre post).\n"
      "Exit status: 0 no error (warnings allowed), 1 recorded errors, 2 fatal error (1250/1251:\n"
      "a reserved slot already taken), 3 bad arguments or a file that cannot be read.\n",
      comando_check},
