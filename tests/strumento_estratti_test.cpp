@@ -125,6 +125,23 @@ TEST(Estratti, ResaEsattaConESenzaColori) {
     }
 }
 
+// A UTF-8 file converted by --encoding utf-8 shows the lines the compiler read, the converted
+// ones: the same report as the file saved in Windows-1252.
+TEST(Estratti, TestoConvertitoComeIlFileInWindows1252) {
+    prova::cartella_temporanea d;
+    const auto l = d / "l.txt", t8 = d / "utf8" / "t.txt", t1 = d / "cp1252" / "t.txt";
+    std::filesystem::create_directories(t8.parent_path());
+    std::filesystem::create_directories(t1.parent_path());
+    prova::scrivi(l, prova::linea_minima(""));
+    const std::string riga = "stazine,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Citt";
+    prova::scrivi(t8, prova::treno_minimo(prova::righe({riga + "\xc3\xa0"})));
+    prova::scrivi(t1, prova::treno_minimo(prova::righe({riga + "\xe0"})));
+    auto convertito = prova::esegui_strumento({"check", "--line", l.string(), "--train", t8.string(), "--encoding", "utf-8"});
+    auto letto = prova::esegui_strumento({"check", "--line", l.string(), "--train", t1.string()});
+    EXPECT_NE(convertito.out.find("    2 | " + riga + "\xc3\xa0\n      | ^~~~~~~\n"), std::string::npos) << convertito.out;
+    EXPECT_EQ(convertito.out.substr(convertito.out.find('\n')), letto.out.substr(letto.out.find('\n')));
+}
+
 #if !defined(_WIN32)
 // The real program, its output through a pipe: escape sequences only under --color=always, which
 // NO_COLOR does not override; on a terminal (when `script` can make one) auto colours unless

@@ -79,7 +79,7 @@ int comando_check(const std::vector<std::string>& args) {
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
-    if (!converti_sorgenti(a, src) || !carica_sorgenti(src)) return 3;
+    if (!converti_sorgenti(a, src)) return 3;
     const bool severo = a.ha("--strict");
     const bool colore = a_colori(a, false);
 

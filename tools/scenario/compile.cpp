@@ -75,7 +75,7 @@ int comando_compile(const std::vector<std::string>& args) {
     sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
     std::filesystem::path out = a.richiesto("--out");
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
-    if (!converti_sorgenti(a, src) || !carica_sorgenti(src)) return 3;
+    if (!converti_sorgenti(a, src)) return 3;
     const bool severo = a.ha("--strict");
     const bool colore = a_colori(a, true);
     std::optional<scenario> nominato = scenario_da_sorgenti(a, src.linea, src.treno);

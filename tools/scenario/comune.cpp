@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <utility>
 
 #include "compiler/errori.h"
 #include "sources/codifica.h"
@@ -96,23 +95,10 @@ bool converti_sorgenti(const argomenti& a, sorgenti& src) {
     return converti(src.linea, src.testo_linea) && converti(src.treno, src.testo_treno);
 }
 
-bool carica_sorgenti(sorgenti& src) {
-    for (auto [cammino, testo] : {std::pair{&src.linea, &src.testo_linea}, std::pair{&src.treno, &src.testo_treno}}) {
-        if (*testo) continue;
-        std::string causa;
-        *testo = carica_file(*cammino, causa);
-        if (!*testo) {
-            std::cerr << "scenario: cannot read " << cammino_in_testo(*cammino) << ": " << causa << "\n";
-            return false;
-        }
-    }
-    return true;
-}
-
 testi_letti testi_di(const sorgenti& src) {
     testi_letti t;
-    if (src.testo_linea) t.aggiungi(cammino_in_testo(src.linea), *src.testo_linea);
-    if (src.testo_treno) t.aggiungi(cammino_in_testo(src.treno), *src.testo_treno);
+    t.aggiungi(cammino_in_testo(src.linea), src.linea, src.testo_linea ? &*src.testo_linea : nullptr);
+    t.aggiungi(cammino_in_testo(src.treno), src.treno, src.testo_treno ? &*src.testo_treno : nullptr);
     return t;
 }
 

@@ -35,12 +35,8 @@ std::string nome_scenario(const argomenti& a, const std::string& opzione, const 
 // hold or bytes that are not UTF-8. Without the option, true and nothing done.
 bool converti_sorgenti(const argomenti& a, sorgenti& src);
 
-// The text of both source files into `src` where a conversion has not put it already, so that the
-// compiler reads it from there and the report shows the very lines it read; false, with the
-// cause on standard error, for a file that cannot be read.
-bool carica_sorgenti(sorgenti& src);
-
-// The texts in `src` (loaded) under the names the diagnostics give the two files.
+// The two source files of `src` (with their texts, when converted) under the names the
+// diagnostics give them.
 testi_letti testi_di(const sorgenti& src);
 
 // Fresh records named by --route and --train-name, the package's names when they are not given.

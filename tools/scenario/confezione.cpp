@@ -36,7 +36,6 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     s.nome_treno = id.nome_treno;
     s.continua_dopo_errori = true;
     sorgenti src{linea, treno, false};
-    if (!carica_sorgenti(src)) return uscita_errore_file;
     std::optional<raccolta_documenti> raccolta;
     if (documenti) {
         documenti->nome_treno = id.nome_treno;

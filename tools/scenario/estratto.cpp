@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/file_ospite.h"
 #include "sources/codifica.h"
 
 namespace valmarena::strumento {
@@ -54,14 +55,23 @@ std::string visibile(std::string_view utf8) {
     return t;
 }
 
-void testi_letti::aggiungi(const std::string& nome, const std::string& testo) {
-    testi_.push_back({nome, &testo, {}});
+void testi_letti::aggiungi(const std::string& nome, const std::filesystem::path& cammino, const std::string* testo) {
+    testi_.push_back({nome, cammino, testo, std::nullopt, {}});
+}
+
+const std::string* testi_letti::byte_di(const testo& t) {
+    if (t.dato) return t.dato;
+    if (!t.letto) {
+        std::string byte, causa;
+        t.letto = leggi_file(t.cammino, byte, causa) ? std::move(byte) : std::string();
+    }
+    return &*t.letto;
 }
 
 std::optional<std::string_view> testi_letti::riga(const std::string& file, int riga) const {
     for (const auto& t : testi_) {
         if (t.nome != file) continue;
-        const std::string& b = *t.byte;
+        const std::string& b = *byte_di(t);
         if (t.inizi.empty()) {
             t.inizi.push_back(0);
             for (std::size_t i = 0; i < b.size(); ++i) {

@@ -10,6 +10,7 @@
 // standing for what is left out.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,21 +18,29 @@
 
 namespace valmarena::strumento {
 
-// The texts the compiler read, by the file names its diagnostics give, and their lines.
+// The texts the compiler read, by the file names its diagnostics give, and their lines. A text the
+// compiler was handed (converted from UTF-8) is taken as it is; a text it read from its file is
+// read from there again the first time a line of it is asked for, so that a compile holds no
+// third copy of its sources while it reads them.
 class testi_letti {
 public:
-    // `testo` must outlive this object.
-    void aggiungi(const std::string& nome, const std::string& testo);
-    // Line `riga` (from 1) of `file` without its line end; nothing for a file not given or a line
-    // beyond the end. Lines end as the reader ends them: at CR LF, LF or a CR alone.
+    // `testo`, when given, must outlive this object.
+    void aggiungi(const std::string& nome, const std::filesystem::path& cammino, const std::string* testo);
+    // Line `riga` (from 1) of `file` without its line end; nothing for a file not given or that
+    // cannot be read, or a line beyond the end. Lines end as the reader ends them: at CR LF, LF
+    // or a CR alone.
     std::optional<std::string_view> riga(const std::string& file, int riga) const;
 
 private:
     struct testo {
         std::string nome;
-        const std::string* byte = nullptr;
-        mutable std::vector<std::size_t> inizi;  // where each line begins, found on the first call
+        std::filesystem::path cammino;
+        const std::string* dato = nullptr;
+        mutable std::optional<std::string> letto;  // read on the first call, when not given
+        mutable std::vector<std::size_t> inizi;    // where each line begins, found on the first call
     };
+    // The text of `t`, read from its file when needed; nothing when it cannot be read.
+    static const std::string* byte_di(const testo& t);
     std::vector<testo> testi_;
 };
 
