@@ -71,6 +71,11 @@ const resa rese[] = {
      "it reads as 3\n"
      "    4 | ..." + std::string(40, ' ') + "2.6\n"
      "      | " + std::string(43, ' ') + "{g}^~~{0}\n"},
+    {"a line of 100000 columns", prova::righe({"pendenza,  0," + std::string(100000, ' ') + "2.6"}), "",
+     "{b}{L}:4:100014:{0} {m}warning:{0} field 'gradient' of the 'pendenza' row holds '2.6', which is not an integer: "
+     "it reads as 3\n"
+     "    4 | ..." + std::string(40, ' ') + "2.6\n"
+     "      | " + std::string(43, ' ') + "{g}^~~{0}\n"},
     {"a wide line cut on both sides", prova::righe({pendenza_lontana + ", 7" + std::string(80, ' ') + ", 9"}), "",
      "{b}{L}:4:164:{0} {m}warning:{0} field 'gradient' of the 'pendenza' row holds '2.6', which is not an integer: "
      "it reads as 3\n"

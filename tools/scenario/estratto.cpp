@@ -45,13 +45,18 @@ std::string margine(int numero, bool con_numero) {
 
 }  // namespace
 
-std::string visibile(std::string_view utf8) {
-    std::string t;
-    t.reserve(utf8.size());
+void aggiungi_visibile(std::string& t, std::string_view utf8) {
+    t.reserve(t.size() + utf8.size());
     for (char c : utf8) {
         const auto b = static_cast<unsigned char>(c);
-        t += controllo(b) ? figura(b) : std::string(1, c);
+        if (controllo(b)) t += figura(b);
+        else t += c;
     }
+}
+
+std::string visibile(std::string_view utf8) {
+    std::string t;
+    aggiungi_visibile(t, utf8);
     return t;
 }
 
@@ -91,6 +96,17 @@ std::optional<std::string_view> testi_letti::riga(const std::string& file, int r
 }
 
 std::string estratto(std::string_view riga, int numero, int colonna, int larghezza, bool colore) {
+    // A line of many bytes is first narrowed to the bytes around the column, the most that can
+    // be shown: its tabs are then widened from the first byte kept, alike on both lines.
+    std::size_t da = colonna > 0 ? std::min<std::size_t>(static_cast<std::size_t>(colonna) - 1, riga.size()) : 0;
+    const std::size_t tenuti = 2 * colonne_massime;
+    const bool tolti_prima = da > tenuti, tolti_dopo = riga.size() - da > tenuti;
+    if (tolti_prima) {
+        riga.remove_prefix(da - tenuti);
+        da = tenuti;
+    }
+    if (tolti_dopo) riga = riga.substr(0, da + tenuti);
+
     // Each byte's text and the screen column it starts at; inizio[n] is the line's width.
     const std::size_t n = riga.size();
     std::vector<std::string> pezzi(n);
@@ -100,7 +116,6 @@ std::string estratto(std::string_view riga, int numero, int colonna, int larghez
         pezzi[i] = come_si_vede(static_cast<unsigned char>(riga[i]), inizio[i], w);
         inizio[i + 1] = inizio[i] + w;
     }
-    const std::size_t da = colonna > 0 ? std::min<std::size_t>(static_cast<std::size_t>(colonna) - 1, n) : 0;
     const std::size_t a = std::min<std::size_t>(da + static_cast<std::size_t>(std::max(larghezza, 0)), n);
 
     // The bytes shown: all of them, or a window around the column on a line too wide.
@@ -112,12 +127,13 @@ std::string estratto(std::string_view riga, int numero, int colonna, int larghez
         while (ultimo < n && inizio[ultimo + 1] - inizio[primo] <= lascia) ++ultimo;
         ultimo = std::max(ultimo, std::min(da + 1, n));
     }
-    std::string t = margine(numero, true) + (primo > 0 ? puntini : "");
+    const bool puntini_prima = primo > 0 || tolti_prima;
+    std::string t = margine(numero, true) + (puntini_prima ? puntini : "");
     for (std::size_t i = primo; i < ultimo; ++i) t += pezzi[i];
-    t += (ultimo < n ? puntini : "") + "\n";
+    t += (ultimo < n || tolti_dopo ? puntini : "") + "\n";
     if (colonna <= 0) return t;
 
-    const int spostamento = (primo > 0 ? static_cast<int>(puntini.size()) : 0) - inizio[primo];
+    const int spostamento = (puntini_prima ? static_cast<int>(puntini.size()) : 0) - inizio[primo];
     const int caret = inizio[da] + spostamento;
     const int coda = std::max(0, inizio[std::min(a, ultimo)] + spostamento - caret - 1);
     std::string segno = "^" + std::string(static_cast<std::size_t>(coda), '~');

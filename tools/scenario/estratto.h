@@ -52,5 +52,7 @@ std::string estratto(std::string_view riga_1252, int numero, int colonna, int la
 // A UTF-8 text for the terminal with each control byte (below 0x20, and 0x7F) as its picture, so
 // that what a source holds cannot act on the terminal: a message quoting a token, say.
 std::string visibile(std::string_view utf8);
+// The same, appended to `t`.
+void aggiungi_visibile(std::string& t, std::string_view utf8);
 
 }  // namespace valmarena::strumento

@@ -21,7 +21,8 @@ std::string luogo(const std::string& file, int riga, int colonna) {
 // A report line in its three parts: "FILE:LINE:COLUMN:", "error 16 at 1100 m" (or the
 // severity) and the message.
 struct parti_riga {
-    std::string luogo, gravita, messaggio;
+    std::string luogo, gravita;
+    std::string_view messaggio;  // into the diagnostic: a message can quote a long rest of a line
 };
 
 parti_riga parti_di(const segnalazione& x, bool severo) {
@@ -40,17 +41,23 @@ std::string colora(const std::string& t, const char* sgr, bool colore) {
     return colore ? "\033[" + std::string(sgr) + "m" + t + "\033[0m" : t;
 }
 
-// Bold place, then the severity in its colour: red error, magenta warning, cyan note.
-std::string riga_colorata(const parti_riga& p, bool errore, gravita g, bool colore) {
+// Appends the line to `t`: bold place, then the severity in its colour (red error, magenta
+// warning, cyan note), then the message.
+void aggiungi_riga(std::string& t, const parti_riga& p, bool errore, gravita g, bool colore) {
     const char* sgr = errore ? "1;31" : g == gravita::avvertimento ? "1;35" : "1;36";
-    return (p.luogo.empty() ? "" : colora(visibile(p.luogo), "1", colore) + " ") + colora(p.gravita + ":", sgr, colore) +
-           " " + visibile(p.messaggio) + "\n";
+    if (!p.luogo.empty()) t += colora(visibile(p.luogo), "1", colore) + " ";
+    t += colora(p.gravita + ":", sgr, colore) + " ";
+    aggiungi_visibile(t, p.messaggio);
+    t += "\n";
 }
 
 // The source line of a place and the caret under its field; nothing without a line in the text.
 std::string estratto_di(const testi_letti& testi, const std::string& file, int riga, int colonna, bool colore) {
     const auto r = testi.riga(file, riga);
-    return r ? estratto(*r, riga, colonna, larghezza_campo(*r, colonna), colore) : std::string();
+    if (!r) return {};
+    // A field is measured no further than the line can be shown, however long the line.
+    const std::size_t fin_dove = colonna > 0 ? static_cast<std::size_t>(colonna) - 1 + 1000 : 0;
+    return estratto(*r, riga, colonna, larghezza_campo(r->substr(0, fin_dove), colonna), colore);
 }
 
 }  // namespace
@@ -82,11 +89,12 @@ std::string identificatore(const voce_rapporto& r) { return r.s.id; }
 
 std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool colore) {
     const segnalazione& x = r.s;
-    std::string t = riga_colorata(parti_di(x, r.severo), r.errore(), x.livello, colore) +
-                    estratto_di(testi, x.file, x.riga, x.colonna, colore);
+    std::string t;
+    aggiungi_riga(t, parti_di(x, r.severo), r.errore(), x.livello, colore);
+    t += estratto_di(testi, x.file, x.riga, x.colonna, colore);
     for (const auto& c : x.correlate) {
-        const parti_riga p{luogo(c.file, c.riga, c.colonna), "note", c.testo};
-        t += riga_colorata(p, false, gravita::nota, colore) + estratto_di(testi, c.file, c.riga, c.colonna, colore);
+        aggiungi_riga(t, {luogo(c.file, c.riga, c.colonna), "note", c.testo}, false, gravita::nota, colore);
+        t += estratto_di(testi, c.file, c.riga, c.colonna, colore);
     }
     return t;
 }
