@@ -150,7 +150,7 @@ TEST(Estratti, TestoConvertitoComeIlFileInWindows1252) {
 #if !defined(_WIN32)
 // The real program, its output through a pipe: escape sequences only under --color=always, which
 // NO_COLOR does not override; on a terminal (when `script` can make one) auto colours unless
-// NO_COLOR is set. Both for check (standard output) and compile (standard error).
+// NO_COLOR is set. For check (standard output), compile and documents (standard error).
 TEST(Estratti, ColoriSoloQuandoChiestiONelTerminale) {
     prova::cartella_temporanea d;
     const auto l = d / "l.txt", t = d / "t.txt";
@@ -159,7 +159,8 @@ TEST(Estratti, ColoriSoloQuandoChiestiONelTerminale) {
     const std::string programma = VALMARENA_STRUMENTO;
     const std::string file = " --line '" + l.string() + "' --train '" + t.string() + "'";
     const std::string comandi[] = {" check" + file,
-                                   " compile" + file + " --out '" + (d / "o").string() + "' --route V --train-name T"};
+                                   " compile" + file + " --out '" + (d / "o").string() + "' --route V --train-name T",
+                                   " documents" + file + " --out '" + (d / "doc").string() + "' --route V --train-name T"};
     auto uscita = [&](const std::string& comando) {
         const auto f = d / "uscita.txt";
         EXPECT_NE(std::system((comando + " > '" + f.string() + "' 2>&1").c_str()), -1);

@@ -46,7 +46,6 @@ std::string margine(int numero, bool con_numero) {
 }  // namespace
 
 void aggiungi_visibile(std::string& t, std::string_view utf8) {
-    t.reserve(t.size() + utf8.size());
     for (char c : utf8) {
         const auto b = static_cast<unsigned char>(c);
         if (controllo(b)) t += figura(b);

@@ -101,8 +101,10 @@ std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool
 
 bool a_colori(const argomenti& a, bool su_errore) {
     const std::string c = a.valore("--color", "auto");
-    // Always: on a Windows console its colour sequences are turned on all the same.
-    if (c == "always") return terminale_a_colori(su_errore) || true;
+    if (c == "always") {
+        terminale_a_colori(su_errore);  // on a Windows console, this turns its colour sequences on
+        return true;
+    }
     if (c == "never") return false;
     if (c != "auto") throw argomenti_errati("--color takes auto, always or never, not " + c);
     const char* senza = std::getenv("NO_COLOR");
