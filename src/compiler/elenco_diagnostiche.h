@@ -53,7 +53,7 @@ std::vector<segnalazione> elenco_diagnostiche(const scenario& s, const std::stri
                                               const std::string& nome_treno);
 
 // How many bytes the field that starts at `colonna` (from 1) of a source line takes, cut as the
-// token reader cuts a field: to the next comma or the line end without the blanks before it, or
+// token reader cuts a field: to the next comma or the line end, the blanks that end it left out, or
 // a quoted field to its closing quote (or the line end). 0 for a column beyond the line.
 int larghezza_campo(std::string_view riga, int colonna);
 

@@ -1,5 +1,6 @@
 // The host layer: the program's folder, the window that says "Attendere" while the run works,
-// a message to the user, whether an output is a terminal, and ending the process. One implementation for Windows, one portable.
+// a message to the user, whether an output is a terminal, and ending the process. One
+// implementation for Windows, one portable.
 #pragma once
 
 #include <filesystem>
