@@ -108,6 +108,10 @@ TEST(Orario, TempiImpossibiliEAllIndietro) {
         std::string atteso = c.parole;
         atteso.replace(atteso.find("T:"), 1, t);
         EXPECT_NE(w["message"].s.find(atteso), std::string::npos) << w["message"].s;
+        // The station timed before it is the related row, shown as a note line.
+        ASSERT_GE(w["related"].size(), 1u) << c.tipo;
+        EXPECT_EQ(w["related"][0]["line"].intero(), 75);
+        EXPECT_EQ(w["related"][0]["message"].s, "the station timed before it, 'Orsolengo'");
         EXPECT_EQ(p.check({"--strict"}).stato, 1) << c.tipo;
     }
 }

@@ -240,13 +240,15 @@ struct testo_orario {
         return "'" + da_1252_a_utf8(s.tabella[static_cast<std::size_t>(x.voce)].nome) + "'";
     }
     std::string dove(const stazione_orario& x) const { return s.nomi_sorgenti[1] + ":" + std::to_string(x.riga.riga); }
-    diagnostica in_riga(const stazione_orario& x, const char* tipo, std::string m) const {
+    // A note at station x's row, with the row of the station timed before it.
+    diagnostica in_riga(const stazione_orario& x, const stazione_orario& prima, const char* tipo, std::string m) const {
         diagnostica d;
         d.file = s.nomi_sorgenti[1];
         d.riga = x.riga.riga;
         d.colonna = x.riga.colonna;
         d.tipo = tipo;
         d.dettaglio = std::move(m);
+        d.correlate.push_back({d.file, prima.riga.riga, prima.riga.colonna, "the station timed before it, " + nome(prima)});
         return d;
     }
 };
@@ -304,26 +306,28 @@ void diagnostica_orario(scenario& s, const parametri_marcia& p) {
         const std::int32_t dato = *x.orario - *prima.orario;
         const std::string tra = t.nome(prima) + " (" + t.dove(prima) + ", " + ora_in_testo(*prima.orario) + ")";
         if (dato < 0) {
-            registra_avvertimento(s, t.in_riga(x, "timetable-backwards",
+            registra_avvertimento(s, t.in_riga(x, prima, "timetable-backwards",
                                                t.nome(x) + " is timed " + ora_in_testo(*x.orario) +
                                                    ", earlier than the station with a time before it, " + tra));
             continue;
         }
         const std::string metri = std::to_string(std::int64_t{x.progressiva} - prima.progressiva) + " m";
         if (x.minimo && dato < *x.minimo - 1e-6) {
-            registra_avvertimento(
-                s, t.in_riga(x, "timetable-too-fast",
-                             t.nome(x) + " is timed " + ora_in_testo(*x.orario) + ", " + std::to_string(dato) +
-                                 " s after " + tra + ", but the " + metri + " between them take at least " +
-                                 secondi(*x.minimo) + " at the speed limits; the stretch that costs most is " +
-                                 tratto_in_testo(x.piu_lento)));
+            diagnostica d = t.in_riga(x, prima, "timetable-too-fast",
+                                      t.nome(x) + " is timed " + ora_in_testo(*x.orario) + ", " + std::to_string(dato) +
+                                          " s after " + tra + ", but the " + metri + " between them take at least " +
+                                          secondi(*x.minimo) + " at the speed limits; the stretch that costs most is " +
+                                          tratto_in_testo(x.piu_lento));
+            if (const rallentamento_posto* r = x.piu_lento.rallentamento; r && r->riga > 0)
+                d.correlate.push_back({r->file, r->riga, 0, "the slowdown whose speed costs most"});
+            registra_avvertimento(s, std::move(d));
             continue;
         }
         if (x.modello && dato < *x.modello - 1e-6) {
             char acc[64];
             std::snprintf(acc, sizeof acc, "%.2g m/s\xC2\xB2 and braking at %.2g m/s\xC2\xB2", p.accelerazione,
                           p.frenatura);
-            registra_avvertimento(s, t.in_riga(x, "timetable-tight",
+            registra_avvertimento(s, t.in_riga(x, prima, "timetable-tight",
                                        t.nome(x) + " is timed " + std::to_string(dato) + " s after " + tra +
                                            "; the running model (accelerating at " + acc +
                                            ", stopping at every station with a stop) needs " + secondi(*x.modello) +
