@@ -9,8 +9,9 @@
 // the targets and whether they are met, and the peak resident memory of each job from
 // /usr/bin/time -f %M, in a run of its own. Given a second build (--before-...), the two run in
 // turn in the same rounds and must write the same bytes. One round of each phase is a warm-up.
-// Last, `scenario check` of the longest route is timed in this process, through the tool's own
-// entry point: what an editor or a script waits for, without starting a process.
+// Last, in this process: the timetable check's time beside check's compile in memory, and
+// `scenario check` of the longest route through the tool's own entry point (what an editor or a
+// script waits for, without starting a process).
 //
 //   banco [--runs N] [--valmarena PATH] [--scenario PATH]
 //         [--before-valmarena PATH --before-scenario PATH] [--dir FOLDER] [--keep]
@@ -43,6 +44,7 @@
 
 #include "comandi.h"
 #include "percorso_lungo.h"
+#include "quota_orario.h"
 
 extern char** environ;
 
@@ -495,6 +497,8 @@ int main(int argc, char** argv) {
         const bool questa = stampa_obiettivi(*del_pacchetto[b], *della_compilazione[b]);
         if (b == 0) ok = questa;
     }
+    const double quota = valmarena::banco::quota_orario(linea, treno, opz.giri);
+    ok &= obiettivo("timetable check over check's compile in memory, in process, %", quota, 10.0);
     const std::vector<double> check = check_in_processo(linea, treno, opz.giri);
     std::printf("\nscenario check of the longest route in this process, %d runs after one warm-up:\n", opz.giri);
     if (check.empty()) {

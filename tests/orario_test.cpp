@@ -108,6 +108,10 @@ TEST(Orario, TempiImpossibiliEAllIndietro) {
         std::string atteso = c.parole;
         atteso.replace(atteso.find("T:"), 1, t);
         EXPECT_NE(w["message"].s.find(atteso), std::string::npos) << w["message"].s;
+        // The station timed before it is the related row, shown as a note line.
+        ASSERT_GE(w["related"].size(), 1u) << c.tipo;
+        EXPECT_EQ(w["related"][0]["line"].intero(), 75);
+        EXPECT_EQ(w["related"][0]["message"].s, "the station timed before it, 'Orsolengo'");
         EXPECT_EQ(p.check({"--strict"}).stato, 1) << c.tipo;
     }
 }
@@ -150,6 +154,36 @@ TEST(Orario, IlModelloSuUnPercorsoSemplice) {
                                treno.string()});
     EXPECT_EQ(f.out, "0 errors, 0 warnings\n");
     EXPECT_EQ(esegui_strumento({"check", "--braking", "0", "--line", linea.string(), "--train", treno.string()}).stato, 3);
+}
+
+// Two runs of the same time at their limits, 7700 m at 140 km/h and 1650 m at 30 km/h (198 s
+// each, the second the larger when each cell's time is added up): the stretch that costs most is
+// the first of them, whichever comes first, as run times are compared in whole metres and km/h.
+TEST(Orario, IlTrattoPiuCostosoAParita) {
+    struct caso {
+        std::int32_t kmh1, metri1, kmh2, metri2;
+    } casi[] = {{140, 7700, 30, 1650}, {30, 1650, 140, 7700}};
+    for (const auto& c : casi) {
+        prova::cartella_temporanea dir;
+        const auto linea = dir / "l.txt", treno = dir / "t.txt";
+        const std::string gamma = std::to_string(c.metri1 + c.metri2);
+        prova::scrivi(linea, prova::linea_minima("", 30000));
+        // A limit row at A sets the cells before cell A / 50: the next limit starts 50 m before A.
+        prova::scrivi(treno, prova::righe({"[generale]", "velocita, 0, " + std::to_string(c.kmh1),
+                                            "velocita, " + std::to_string(c.metri1 + 50) + ", " + std::to_string(c.kmh2),
+                                            "stazione, 0, 8, 500, 1,0,0, 5,1,0, 2,1,1, 1, 8,0,0, Alfa",
+                                            "stazione, " + gamma + ", 2, 400, 1,0,0, 5,1,0, 2,1,1, 1, 9,0,0, Gamma",
+                                            "[fine]"}));
+        scenario s = compilato(linea, treno);
+        ASSERT_EQ(s.codice_errore, 0);
+        const auto st = orario_del_percorso(s, parametri_marcia{});
+        ASSERT_EQ(st.size(), 2u);
+        EXPECT_NEAR(*st[1].minimo, 396.0, 1e-9);
+        EXPECT_EQ(st[1].piu_lento.da_metri, 0) << c.kmh1;
+        EXPECT_EQ(st[1].piu_lento.a_metri, c.metri1) << c.kmh1;
+        EXPECT_EQ(st[1].piu_lento.kmh, c.kmh1);
+        EXPECT_NEAR(st[1].piu_lento.secondi, 198.0, 1e-9);
+    }
 }
 
 }  // namespace

@@ -54,11 +54,13 @@ TEST(Check, RallentamentoChePerdeLaMarcaDiFine) {
     const std::string t = f.treno.string();
     auto r = esegui_strumento(f.args("check"));
     EXPECT_EQ(r.stato, 0);
-    EXPECT_EQ(r.out, t + ":2:1: warning: the slowdown is shorter than one cell: its start and end both fall in "
-                         "cell 100, so it has no end mark\n" +
-                         t + ":4:1: warning: the station's stopping point in cell 211 is written over the end mark "
-                         "of the slowdown of " + t + ":3\n" +
-                         "0 errors, 2 warnings\n");
+    EXPECT_EQ(prova::senza_estratti(r.out),
+              t + ":2:1: warning: the slowdown is shorter than one cell: its start and end both fall in "
+                  "cell 100, so it has no end mark\n" +
+                  t + ":4:1: warning: the station's stopping point in cell 211 is written over the end mark "
+                  "of the slowdown of " + t + ":3\n" +
+                  t + ":3: note: the slowdown whose end mark is covered\n" +
+                  "0 errors, 2 warnings\n");
 }
 
 TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
@@ -66,11 +68,22 @@ TEST(Check, TuttiGliErroriDiUnFileAlLoroPosto) {
     const std::string t = f.treno.string();
     auto r = esegui_strumento(f.args("check"));
     EXPECT_EQ(r.stato, 1);
+    // Each under its source line, the row a collision met as a note with its own line.
     EXPECT_EQ(r.out, t + ":4:1: error 16 at 1100 m (km 1+100): signal on a cell that is already taken (cell 23, at 1100 m, " +
                          "already holds a station's stopping point from " + t + ":3)\n" +
+                         "    4 | segnale,  1100, 2, 3,4,1, 0, 2, 2,1,1, 0\n"
+                         "      | ^~~~~~~\n" +
+                         t + ":3: note: a station's stopping point placed by this row stands in cell 23\n" +
+                         "    3 | stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa\n" +
                          t + ":5:1: warning: 'segnalle' matches no keyword: the row is passed over; did you mean 'segnale'?\n" +
+                         "    5 | segnalle,  3000, 2, 3,4,1, 0, 2, 2,1,1, 0\n"
+                         "      | ^~~~~~~~\n" +
                          t + ":7:3: error 16 at 5000 m (km 5+000): signal on a cell that is already taken (cell 101, at 5000 m, " +
                          "already holds a signal from " + t + ":6)\n" +
+                         "    7 |   segnale,  5000, 2, 3,4,1, 0, 2, 2,1,1, 0\n"
+                         "      |   ^~~~~~~\n" +
+                         t + ":6: note: a signal placed by this row stands in cell 101\n" +
+                         "    6 | segnale,  5000, 2, 3,4,1, 0, 2, 2,1,1, 0\n" +
                          "2 errors, 1 warning\n");
     EXPECT_EQ(r.err, "");
 

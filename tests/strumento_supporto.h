@@ -44,6 +44,20 @@ inline esito_strumento esegui_strumento(const std::vector<std::string>& args) {
     return e;
 }
 
+// A text report without the source lines and carets under its diagnostics ("    4 | segnale, ..."
+// and "      | ^~~~~~~"): what the report says, for tests that look at that and not at how it shows.
+inline std::string senza_estratti(const std::string& t) {
+    std::istringstream in(t);
+    std::string riga, resto;
+    while (std::getline(in, riga)) {
+        std::size_t i = 0;
+        while (i < riga.size() && (riga[i] == ' ' || (riga[i] >= '0' && riga[i] <= '9'))) ++i;
+        const bool estratto = i > 1 && riga[0] == ' ' && riga.compare(i - 1, 3, " | ") == 0;
+        if (!estratto) resto += riga + (in.eof() ? "" : "\n");
+    }
+    return resto;
+}
+
 // A parsed JSON value. Indexing a member or element that is not there throws.
 struct json {
     enum class tipo { nullo, logico, numero, testo, lista, oggetto } t = tipo::nullo;

@@ -95,7 +95,23 @@ TEST(View, DallaCartellaEDalleSorgenti) {
     for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(km[i].intero(), attesi[i]) << i;
     EXPECT_EQ(d["curve"].size(), 193u);
     EXPECT_TRUE(d["curve_lette"].b);
-    EXPECT_FALSE(dati_della_pagina(prova::leggi(dir / "a" / "c.html"))["sorgenti"].b);
+    // The running model's speed cell by cell from the sources: standing at Velmora (0 m) and at
+    // Orsolengo (44 250 m), where it stops; none from compiled files.
+    const auto& marcia = d["marcia"]["kmh10"];
+    ASSERT_EQ(marcia.size(), 6902u);
+    EXPECT_EQ(marcia[1].intero(), 0);
+    EXPECT_EQ(marcia[44250 / 50 + 1].intero(), 0);
+    EXPECT_GT(marcia[44250 / 50 - 20].intero(), 0);
+    // The model's train as timetable takes it: braking harder, it keeps its speed longer.
+    auto f = esegui_strumento({"view", "--line", v.linea.string(), "--train", v.treno.string(), "--braking", "1.4",
+                               "--out", (dir / "f.html").string()});
+    ASSERT_EQ(f.stato, 0) << f.err;
+    const prova::json df = dati_della_pagina(prova::leggi(dir / "f.html"));
+    EXPECT_EQ(df["marcia"]["frenatura"].n, 1.4);
+    EXPECT_GT(df["marcia"]["kmh10"][44250 / 50 - 20].intero(), marcia[44250 / 50 - 20].intero());
+    const prova::json c = dati_della_pagina(prova::leggi(dir / "a" / "c.html"));
+    EXPECT_FALSE(c["sorgenti"].b);
+    EXPECT_EQ(c["marcia"].t, prova::json::tipo::nullo);
 }
 
 // A name holding "</script>" stays text inside the data; the title is escaped.

@@ -7,6 +7,7 @@
 #include "chilometri.h"
 #include "compilatore.h"
 #include "errori.h"
+#include "lettore_token.h"
 
 namespace valmarena {
 
@@ -121,6 +122,13 @@ gravita gravita_di(std::string_view tipo) {
     for (const auto& n : note_autori)
         if (tipo == n.id) return n.livello;
     return gravita::avvertimento;
+}
+
+int larghezza_campo(std::string_view riga, int colonna) {
+    if (colonna < 1 || static_cast<std::size_t>(colonna) > riga.size()) return 0;
+    lettore_token in(std::string(riga.substr(static_cast<std::size_t>(colonna) - 1)), {});
+    in.testo();
+    return in.campi().empty() ? 0 : static_cast<int>(in.campi().back().grezzo.size());
 }
 
 bool senza_celle_spiegato(const scenario& s) {

@@ -52,6 +52,11 @@ struct segnalazione {
 std::vector<segnalazione> elenco_diagnostiche(const scenario& s, const std::string& nome_linea,
                                               const std::string& nome_treno);
 
+// How many bytes the field that starts at `colonna` (from 1) of a source line takes, cut as the
+// token reader cuts a field: to the next comma or the line end, the blanks that end it left out, or
+// a quoted field to its closing quote (or the line end). 0 for a column beyond the line.
+int larghezza_campo(std::string_view riga, int colonna);
+
 // True when an error of the line file already says why no route cells were built.
 bool senza_celle_spiegato(const scenario& s);
 

@@ -33,6 +33,7 @@ struct stazione_orario {
     int voce = 0;
     riga_stazione riga;
     std::int32_t progressiva = 0;
+    std::int64_t cella = 0;               // the cell its position starts
     bool ferma = false;                   // its kind has a stopping point
     std::optional<std::int32_t> orario;   // seconds after midnight; none when the row gives 0
     std::optional<std::size_t> da;        // index of the station with a time its times count from
@@ -43,6 +44,11 @@ struct stazione_orario {
 
 // Every station stored, in table order, with its times.
 std::vector<stazione_orario> orario_del_percorso(const scenario& s, const parametri_marcia& p);
+
+// The running model's speed at the start of each cell, m/s, over the same stretches as the times:
+// none before the first station with a time, beyond the last station, and over a stretch with a
+// cell without a limit.
+std::vector<std::optional<double>> velocita_del_modello(const scenario& s, const parametri_marcia& p);
 
 // The warnings (a time shorter than the least time, a time going backwards) and the notes (a
 // time shorter than the model's) of the timetable, added to the records' lists.

@@ -1,5 +1,6 @@
 // The host layer: the program's folder, the window that says "Attendere" while the run works,
-// a message to the user, and ending the process. One implementation for Windows, one portable.
+// a message to the user, whether an output is a terminal, and ending the process. One
+// implementation for Windows, one portable.
 #pragma once
 
 #include <filesystem>
@@ -19,6 +20,10 @@ void mostra_finestra();
 
 // Shows a message to the user: a message box with an OK button, or a line on standard error.
 void mostra_messaggio(const std::string& testo_utf8);
+
+// True when standard error (`errore`) or standard output is a terminal that shows colours: on
+// Windows a console, its colour sequences turned on.
+bool terminale_a_colori(bool errore);
 
 // Ends the process at once with the given status; open files are closed by the host.
 [[noreturn]] void termina_processo(int stato);

@@ -79,6 +79,8 @@ void mostra_messaggio(const std::string& testo_utf8) {
     std::fflush(stderr);
 }
 
+bool terminale_a_colori(bool errore) { return ::isatty(errore ? STDERR_FILENO : STDOUT_FILENO) == 1; }
+
 void termina_processo(int stato) {
     std::fflush(nullptr);
     std::_Exit(stato);

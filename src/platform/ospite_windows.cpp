@@ -176,6 +176,18 @@ void mostra_messaggio(const std::string& testo_utf8) {
     MessageBoxW(finestra, in_wide(testo_utf8).c_str(), titolo.c_str(), MB_OK);
 }
 
+bool terminale_a_colori(bool errore) {
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+    constexpr DWORD ENABLE_VIRTUAL_TERMINAL_PROCESSING = 0x0004;
+#endif
+    HANDLE h = GetStdHandle(errore ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD modo = 0;
+    // A pipe or a file has no console mode.
+    if (h == nullptr || h == INVALID_HANDLE_VALUE || !GetConsoleMode(h, &modo)) return false;
+    return (modo & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           SetConsoleMode(h, modo | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
 void termina_processo(int stato) {
     // Nothing runs after this: the C library's buffers are written out, then the system closes
     // every file and takes the window away.

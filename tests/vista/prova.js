@@ -152,6 +152,26 @@ async function zoom(p, nome) {
   verifica(!!(await regione(p, "segnali")), nome + ": and on again");
 }
 
+// The running model's layer, from the sources: it has its switch, and the speeds it draws, taken
+// over each cell at the mean of its two ends, give the model's times of `scenario timetable`.
+async function marcia(p, nome, linea, treno) {
+  verifica(!!(await p.$('input[data-strato="marcia"]')), nome + ": the running model's layer has its switch");
+  const v = await p.evaluate(() => JSON.parse(document.getElementById("dati").textContent).marcia.kmh10);
+  const st = JSON.parse(esegui("timetable", "--json", "--line", linea, "--train", treno)).stations;
+  let confrontate = 0;
+  for (const x of st) {
+    if (x.time === null || x.model_s === null) continue;
+    const da = st.find((s) => s.entry === x.from_entry);
+    let t = 0;
+    for (let k = da.position / 50 + 1; k < x.position / 50 + 1; ++k) t += 50 / ((v[k] + v[k + 1]) / 2 / 36);
+    verifica(Math.abs(t - x.model_s) < 0.001 * x.model_s, nome + ": the layer's speeds take " + x.name + " " + x.model_s + " s after the last time",
+      { pagina: t, timetable: x.model_s });
+    if (x.stop) verifica(await p.evaluate((m) => window.vista.velocitaMarcia(m), x.position) === 0, nome + ": standing at " + x.name);
+    ++confrontate;
+  }
+  verifica(confrontate >= 5, nome + ": stations with a time compared", confrontate);
+}
+
 // 50 wheel steps and 50 drag steps from the whole route; the page times each drawing.
 async function tempi(p) {
   await p.evaluate(() => { window.vista.vai(0, Infinity); window.vista.tempi.passi.length = 0; });
@@ -201,6 +221,7 @@ async function principale() {
       const { p, errori } = await apri(browser, pac.pagina);
       await conteggiUguali(p, pac, "package");
       await passaSuStazione(p, "package");
+      await marcia(p, "package", path.join(sorgenti, "Valmarena_linea.txt"), path.join(sorgenti, "Valmarena_RX 914-.txt"));
       const stazione = await p.evaluate(() => JSON.parse(document.getElementById("dati").textContent).stazioni[5]);
       await cerca(p, "package", stazione);
       await zoom(p, "package");

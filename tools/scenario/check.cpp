@@ -37,9 +37,10 @@ std::string rapporto_in_json(const std::string& nome_linea, const std::string& n
 }
 
 std::string rapporto_in_testo(const scenario& s, const esito_compilazione& e,
-                              const std::vector<voce_rapporto>& rapporto, bool severo) {
+                              const std::vector<voce_rapporto>& rapporto, bool severo, const testi_letti& testi,
+                              bool colore) {
     std::ostringstream o;
-    for (const auto& r : rapporto) o << r.testo << "\n";
+    for (const auto& r : rapporto) o << voce_in_testo(r, testi, colore);
     o << avvertimenti_non_mostrati(s);
     if (e.senza_celle && !senza_celle_spiegato(s)) o << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno)
@@ -80,6 +81,7 @@ int comando_check(const std::vector<std::string>& args) {
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
     if (!converti_sorgenti(a, src)) return 3;
     const bool severo = a.ha("--strict");
+    const bool colore = a_colori(a, false);
 
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
@@ -94,7 +96,7 @@ int comando_check(const std::vector<std::string>& args) {
         return stato;
     }
     std::cout << (a.ha("--json") ? rapporto_in_json(nome_linea, nome_treno, stato, s, e, rapporto)
-                                 : rapporto_in_testo(s, e, rapporto, severo));
+                                 : rapporto_in_testo(s, e, rapporto, severo, testi_di(src), colore));
     return stato;
 }
 

@@ -77,6 +77,7 @@ int comando_compile(const std::vector<std::string>& args) {
     if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
     if (!converti_sorgenti(a, src)) return 3;
     const bool severo = a.ha("--strict");
+    const bool colore = a_colori(a, true);
     std::optional<scenario> nominato = scenario_da_sorgenti(a, src.linea, src.treno);
     if (!nominato) return 3;
     std::error_code ec;
@@ -107,7 +108,8 @@ int comando_compile(const std::vector<std::string>& args) {
     }
     const int stato = stato_severo(stato_compilazione(s, e), s, severo);
     const auto rapporto = rapporto_ordinato(s, cammino_in_testo(src.linea), cammino_in_testo(src.treno), severo);
-    for (const auto& r : rapporto) std::cerr << r.testo << "\n";
+    const testi_letti testi = testi_di(src);
+    for (const auto& r : rapporto) std::cerr << voce_in_testo(r, testi, colore);
     std::cerr << avvertimenti_non_mostrati(s);
     if (e.fatale != errore_fatale::nessuno) std::cerr << " Errore n. " << codice_fatale(e.fatale) << "\n";
     if (!e.causa_fatale.empty()) std::cerr << "scenario: a reserved slot is taken: " << e.causa_fatale << "\n";

@@ -95,6 +95,13 @@ bool converti_sorgenti(const argomenti& a, sorgenti& src) {
     return converti(src.linea, src.testo_linea) && converti(src.treno, src.testo_treno);
 }
 
+testi_letti testi_di(const sorgenti& src) {
+    testi_letti t;
+    t.aggiungi(cammino_in_testo(src.linea), src.linea, src.testo_linea ? &*src.testo_linea : nullptr);
+    t.aggiungi(cammino_in_testo(src.treno), src.treno, src.testo_treno ? &*src.testo_treno : nullptr);
+    return t;
+}
+
 std::string nome_scenario(const argomenti& a, const std::string& opzione, const std::string& predefinito) {
     return nome_in_1252(a.valore(opzione, predefinito), opzione);
 }

@@ -10,6 +10,7 @@
 #include "json.h"
 #include "compiler/compilatore.h"
 #include "compiler/orario.h"
+#include "estratto.h"
 #include "records/scenario.h"
 
 namespace valmarena::strumento {
@@ -33,6 +34,10 @@ std::string nome_scenario(const argomenti& a, const std::string& opzione, const 
 // into `src`; false, with the place on standard error, for a character the code page cannot
 // hold or bytes that are not UTF-8. Without the option, true and nothing done.
 bool converti_sorgenti(const argomenti& a, sorgenti& src);
+
+// The two source files of `src` (with their texts, when converted) under the names the
+// diagnostics give them.
+testi_letti testi_di(const sorgenti& src);
 
 // Fresh records named by --route and --train-name, the package's names when they are not given.
 scenario scenario_con_nomi(const argomenti& a);

@@ -29,7 +29,7 @@ identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno) {
 }
 
 int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem::path& treno, const identita& id,
-                      bool avvertimenti_ammessi, dati_documenti* documenti) {
+                      bool avvertimenti_ammessi, dati_documenti* documenti, bool colore) {
     if (!leggibile(linea) || !leggibile(treno)) return uscita_errore_file;
     scenario s;
     s.nome_percorso = id.nome_percorso;
@@ -46,8 +46,9 @@ int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem:
     diagnostica_orario(s, parametri_marcia{});
     // The same report and exit status as `check`, under --strict unless warnings are allowed.
     const bool severo = !avvertimenti_ammessi;
+    const testi_letti testi = testi_di(src);
     for (const auto& r : rapporto_ordinato(s, cammino_in_testo(linea), cammino_in_testo(treno), severo))
-        std::cerr << r.testo << "\n";
+        std::cerr << voce_in_testo(r, testi, colore);
     std::cerr << avvertimenti_non_mostrati(s);
     if (e.senza_celle && !senza_celle_spiegato(s)) std::cerr << "scenario: no route cells were built (no route length was read)\n";
     if (e.fatale != errore_fatale::nessuno) std::cerr << "scenario: fatal error " << codice_fatale(e.fatale) << "\n";

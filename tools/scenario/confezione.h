@@ -18,11 +18,13 @@ namespace valmarena::strumento {
 identita nomi_scenario(const argomenti& a, const std::filesystem::path& treno);
 
 // Compiles the sources in memory as `check` does and prints every error and warning on standard
-// error. Returns 0 when there is none (or only warnings, when they are allowed), else the exit
-// status to give (1 errors or warnings, 2 fatal error, 3 a file that cannot be read). With
-// `documenti`, the same reading fills it with what the generated forms show.
+// error, with their source lines, coloured when `colore`. Returns 0 when there is none (or only
+// warnings, when they are allowed), else the exit status to give (1 errors or warnings, 2 fatal
+// error, 3 a file that cannot be read). With `documenti`, the same reading fills it with what the
+// generated forms show.
 int verifica_rigorosa(const std::filesystem::path& linea, const std::filesystem::path& treno, const identita& id,
-                      bool avvertimenti_ammessi = false, dati_documenti* documenti = nullptr);
+                      bool avvertimenti_ammessi = false, dati_documenti* documenti = nullptr,
+                      bool colore = false);
 
 // True when both generated forms fit an emitter's line table; else says why on standard error.
 bool documenti_adatti(const std::string& scheda, const std::string& rallentamenti);

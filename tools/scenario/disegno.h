@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/orario.h"
 #include "records/scenario.h"
 
 namespace valmarena::strumento {
@@ -37,6 +38,11 @@ struct scenario_letto {
     // When drawn from the sources: the row that placed each cell's feature, and the two files.
     std::vector<origine_cella> origini;
     std::array<std::string, 2> nomi_sorgenti;
+    // When drawn from the sources: the running model's speed at the start of each cell, m/s (none
+    // where it does not run), with the train it was worked out for; empty from compiled files,
+    // which hold no timetable.
+    std::vector<std::optional<double>> marcia;
+    parametri_marcia parametri;
 };
 
 // A station of the route: from its table entry, or a stopping point whose entry is not there.

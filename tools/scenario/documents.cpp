@@ -8,6 +8,7 @@
 #include "cartella_uscita.h"
 #include "comandi.h"
 #include "confezione.h"
+#include "rapporto.h"
 #include "documenti.h"
 #include "platform/file_ospite.h"
 #include "records/guasti.h"
@@ -26,7 +27,7 @@ int comando_documents(const std::vector<std::string>& args) {
     const std::filesystem::path linea = a.richiesto("--line"), treno = a.richiesto("--train"), out = a.richiesto("--out");
     const identita id = nomi_scenario(a, treno);
     dati_documenti d;
-    if (int stato = verifica_rigorosa(linea, treno, id, true, &d)) return stato;
+    if (int stato = verifica_rigorosa(linea, treno, id, true, &d, a_colori(a, true))) return stato;
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
     if (ec) {

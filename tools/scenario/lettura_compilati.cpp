@@ -39,6 +39,8 @@ int leggi_sorgenti(const argomenti& a, const std::string& comando, scenario_lett
     letto.origini = s.origini;
     letto.nomi_sorgenti = s.nomi_sorgenti;
     letto.curve_lette = true;
+    letto.parametri = parametri_di_marcia(a);
+    letto.marcia = velocita_del_modello(s, letto.parametri);
     const std::size_t errori = s.diagnostiche.size();
     if (errori > 0 || e.fatale != errore_fatale::nessuno)
         letto.note.push_back(std::to_string(errori) + (errori == 1 ? " error" : " errors") +

@@ -9,6 +9,7 @@
 #include "comandi.h"
 #include "comune.h"
 #include "confezione.h"
+#include "rapporto.h"
 #include "documenti.h"
 #include "platform/file_ospite.h"
 #include "platform/ospite.h"
@@ -95,7 +96,7 @@ int comando_package(const std::vector<std::string>& args) {
     testi_scenario t;
     t.id = nomi_scenario(a, treno);
     dati_documenti d;
-    if (int stato = verifica_rigorosa(linea, treno, t.id, false, &d)) return stato;
+    if (int stato = verifica_rigorosa(linea, treno, t.id, false, &d, a_colori(a, true))) return stato;
     auto testo_linea = leggi_sorgente(linea), testo_treno = leggi_sorgente(treno);
     if (!testo_linea || !testo_treno) return 3;
     t.linea = *testo_linea;

@@ -2,6 +2,10 @@
 
 #include "rapporto.h"
 
+#include <cstdlib>
+
+#include "platform/ospite.h"
+
 namespace valmarena::strumento {
 
 namespace {
@@ -11,18 +15,49 @@ std::string luogo(const std::string& file, int riga, int colonna) {
     std::string m = file;
     if (riga > 0) m += ":" + std::to_string(riga);
     if (colonna > 0) m += ":" + std::to_string(colonna);
-    return m + ": ";
+    return m + ":";
 }
 
-std::string riga_di_testo(const segnalazione& x, bool severo) {
-    std::string t = luogo(x.file, x.riga, x.colonna);
+// A report line in its three parts: "FILE:LINE:COLUMN:", "error 16 at 1100 m" (or the
+// severity) and the message.
+struct parti_riga {
+    std::string luogo, gravita;
+    std::string_view messaggio;  // into the diagnostic: a message can quote a long rest of a line
+};
+
+parti_riga parti_di(const segnalazione& x, bool severo) {
+    parti_riga p{luogo(x.file, x.riga, x.colonna), {}, x.messaggio};
     if (x.codice != 0) {
-        t += "error " + std::to_string(x.codice);
-        if (x.ha_posizione) t += " at " + std::to_string(x.posizione) + " m (" + x.cippo + ")";
+        p.gravita = "error " + std::to_string(x.codice);
+        if (x.ha_posizione) p.gravita += " at " + std::to_string(x.posizione) + " m (" + x.cippo + ")";
     } else {
-        t += severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
+        p.gravita = severo && x.livello == gravita::avvertimento ? "error" : nome_gravita(x.livello);
     }
-    return t + ": " + x.messaggio;
+    return p;
+}
+
+// `t` in the colour of the SGR code `sgr` (then back to plain) when `colore`.
+std::string colora(const std::string& t, const char* sgr, bool colore) {
+    return colore ? "\033[" + std::string(sgr) + "m" + t + "\033[0m" : t;
+}
+
+// Appends the line to `t`: bold place, then the severity in its colour (red error, magenta
+// warning, cyan note), then the message.
+void aggiungi_riga(std::string& t, const parti_riga& p, bool errore, gravita g, bool colore) {
+    const char* sgr = errore ? "1;31" : g == gravita::avvertimento ? "1;35" : "1;36";
+    if (!p.luogo.empty()) t += colora(visibile(p.luogo), "1", colore) + " ";
+    t += colora(p.gravita + ":", sgr, colore) + " ";
+    aggiungi_visibile(t, p.messaggio);
+    t += "\n";
+}
+
+// The source line of a place and the caret under its field; nothing without a line in the text.
+std::string estratto_di(const testi_letti& testi, const std::string& file, int riga, int colonna, bool colore) {
+    const auto r = testi.riga(file, riga);
+    if (!r) return {};
+    // A field is measured no further than the line can be shown, however long the line.
+    const std::size_t fin_dove = colonna > 0 ? static_cast<std::size_t>(colonna) - 1 + 1000 : 0;
+    return estratto(*r, riga, colonna, larghezza_campo(r->substr(0, fin_dove), colonna), colore);
 }
 
 }  // namespace
@@ -32,8 +67,7 @@ std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::strin
     std::vector<voce_rapporto> rapporto;
     for (auto& x : elenco_diagnostiche(s, nome_linea, nome_treno)) {
         const bool come_errore = severo && x.livello == gravita::avvertimento;
-        std::string testo = riga_di_testo(x, severo);
-        rapporto.push_back({std::move(x), come_errore, std::move(testo)});
+        rapporto.push_back({std::move(x), come_errore});
     }
     return rapporto;
 }
@@ -52,6 +86,31 @@ std::string avvertimenti_non_mostrati(const scenario& s) {
 }
 
 std::string identificatore(const voce_rapporto& r) { return r.s.id; }
+
+std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool colore) {
+    const segnalazione& x = r.s;
+    std::string t;
+    aggiungi_riga(t, parti_di(x, r.severo), r.errore(), x.livello, colore);
+    t += estratto_di(testi, x.file, x.riga, x.colonna, colore);
+    for (const auto& c : x.correlate) {
+        aggiungi_riga(t, {luogo(c.file, c.riga, c.colonna), "note", c.testo}, false, gravita::nota, colore);
+        t += estratto_di(testi, c.file, c.riga, c.colonna, colore);
+    }
+    return t;
+}
+
+bool a_colori(const argomenti& a, bool su_errore) {
+    const std::string c = a.valore("--color", "auto");
+    if (c == "always") {
+        terminale_a_colori(su_errore);  // on a Windows console, this turns its colour sequences on
+        return true;
+    }
+    if (c == "never") return false;
+    if (c != "auto") throw argomenti_errati("--color takes auto, always or never, not " + c);
+    const char* senza = std::getenv("NO_COLOR");
+    if (senza != nullptr && *senza != '\0') return false;
+    return terminale_a_colori(su_errore);
+}
 
 void diagnostiche_in_json(json_scrittore& j, const std::vector<voce_rapporto>& rapporto) {
     j.chiave("diagnostics").lista();

@@ -1,5 +1,6 @@
-// The report of a compile or a check: the compiler's one diagnostics list as text lines or as
-// JSON objects with stable identifiers, and the diagnostics past the limit of their kind counted.
+// The report of a compile or a check: the compiler's one diagnostics list as text lines (each with
+// its source line and notes) or as JSON objects with stable identifiers, and the diagnostics past
+// the limit of their kind counted.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "compiler/elenco_diagnostiche.h"
 #include "argomenti.h"
 #include "compiler/compilatore.h"
+#include "estratto.h"
 #include "json.h"
 #include "records/scenario.h"
 
@@ -17,13 +19,23 @@ namespace valmarena::strumento {
 struct voce_rapporto {
     segnalazione s;
     bool severo = false;  // a warning taken as an error under --strict
-    std::string testo;    // the whole report line, UTF-8
     bool errore() const { return s.livello == gravita::errore || severo; }
 };
 
 // Every diagnostic in the list's order. Under --strict (`severo`) the warnings are worded as errors.
 std::vector<voce_rapporto> rapporto_ordinato(const scenario& s, const std::string& nome_linea,
                                              const std::string& nome_treno, bool severo);
+
+// One diagnostic as compilers print it: its report line, the source line with a caret under the
+// field, then a "FILE:LINE:COLUMN: note:" line with its own source line for each related row. No
+// source line for a diagnostic of a whole file or a place beyond the text. When `colore`: the
+// place in bold, error red, warning magenta, note cyan, the caret green.
+std::string voce_in_testo(const voce_rapporto& r, const testi_letti& testi, bool colore);
+
+// Whether the text report is coloured: --color always or never, or auto (the default) when the
+// report goes to a terminal (standard error when `su_errore`, else standard output) and NO_COLOR
+// is not set to a non-empty value. Any other value is a bad argument.
+bool a_colori(const argomenti& a, bool su_errore);
 
 // "... and N more 'K' warnings (or errors) not shown", one line each, for the kinds past their limit.
 std::string avvertimenti_non_mostrati(const scenario& s);

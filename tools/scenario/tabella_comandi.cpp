@@ -25,6 +25,9 @@ const opzione accelerazione{"--acceleration", "M/S2", "the running model's accel
 const opzione frenatura{"--braking", "M/S2", "the running model's braking (default 0.7)"};
 const opzione formato{"--format", "text|sarif", "the report as text (the default) or as a SARIF 2.1.0 log on standard output"};
 
+const opzione colore{"--color", "auto|always|never",
+                     "colour the report: auto (the default) on a terminal unless NO_COLOR is set, always, never"};
+
 const std::vector<comando> tabella = {
     {"new", "write a small line and train description to start a scenario from",
      {"new ROUTE TRAIN --out DIR [--force]"},
@@ -51,7 +54,7 @@ const std::vector<comando> tabella = {
       senza_tracciato, {"--json", nullptr, "print the files written and every diagnostic as one JSON object"},
       {"--dry-run", nullptr, "write nothing and report as check does"},
       {"--write-on-error", nullptr, "write the files even when an error is recorded, as the package does"}, severo,
-      codifica, formato, silenzioso},
+      codifica, formato, colore, silenzioso},
      "Compiles a line description and a train description into DIR as ROUTE_linea.dat (track plan),\n"
      "ROUTE_TRAIN.sim (scenario table) and ROUTE_TRAIN.dat (route cells). The input files are never\n"
      "changed or deleted. ROUTE and TRAIN default to the names of the source files (ROUTE_linea.txt,\n"
@@ -60,19 +63,29 @@ const std::vector<comando> tabella = {
      "Exit status: 0 no error, 1 recorded errors, 2 fatal error (no file written),\n"
      "3 bad arguments or a file that cannot be read or written.\n"
      "Every error and warning goes to standard error as FILE:LINE:COLUMN (with --json also under\n"
-     "\"diagnostics\", each with a stable \"id\"); past 100 warnings of one kind the rest are counted.\n"
+     "\"diagnostics\", each with a stable \"id\"), its source line and a caret under the field below it, as\n"
+     "for check; past 100 warnings of one kind the rest are counted.\n"
      "--strict makes every warning an error (exit status 1); --encoding utf-8 as for check;\n"
      "--format sarif prints a SARIF 2.1.0 log on standard output instead of the summary.\n"
      "With --dry-run nothing is written and --out is not needed: the same as 'scenario check'.\n",
      comando_compile},
     {"check", "compile in memory and report every error and warning; writes nothing",
      {"check --line FILE --train FILE [OPTIONS]", "compile --dry-run ... (the same)"},
-     {linea, treno, percorso, nome_treno, senza_tracciato, in_json, severo, codifica, formato, accelerazione, frenatura},
+     {linea, treno, percorso, nome_treno, senza_tracciato, in_json, severo, codifica, formato, colore, accelerazione,
+      frenatura},
      "Compiles the line and train descriptions in memory and writes nothing. Unlike compile, the\n"
      "reading goes on after a row that fails, so one run lists every fault of the files:\n"
      "  FILE:LINE:COLUMN: error CODE at POS m (km K+MMM): what is wrong\n"
      "  FILE:LINE:COLUMN: warning: a row passed over, a value field holding text, ...\n"
      "sorted by file and line; errors found by the route checks after the reading come last.\n"
+     "Under each line stands the source line as read (in UTF-8, tabs widened to 8 columns, a long\n"
+     "line cut around the column with ...) and a caret at the column with ~ under the rest of the\n"
+     "field; then a FILE:LINE:COLUMN: note: line, with its own source line, for each other row the\n"
+     "diagnostic concerns (the row a collision met, the line whose fields a short row took). A\n"
+     "fault of a whole file, or at its end, has no source line.\n"
+     "--color=auto colours the report when it goes to a terminal and NO_COLOR is not set to a\n"
+     "non-empty value: the place in bold, errors red, warnings magenta, notes cyan, the caret\n"
+     "green; --color=always colours it even so, --color=never never.\n"
      "Past 100 warnings of one kind the rest are only counted. With --strict every warning is an\n"
      "error (exit status 1). With --encoding utf-8 the files are taken as UTF-8 and converted to\n"
      "Windows-1252 first; a character that Windows-1252 cannot hold is refused (exit status 3).\n"
@@ -137,18 +150,20 @@ const std::vector<comando> tabella = {
      comando_plot, parole_libere::cartella},
     {"view", "write the whole route as one interactive HTML page: zoom, search, hover",
      {"view DIR --out FILE.html [--route NAME] [--train-name NAME]",
-      "view --line FILE --train FILE --out FILE.html [--route NAME] [--train-name NAME]"},
+      "view --line FILE --train FILE --out FILE.html [OPTIONS]"},
      {{"--out", "FILE.html", "the page to write; its folder is made when missing"},
       {"--line", "FILE", "show this line description, compiled in memory"},
       {"--train", "FILE", "show this train description, compiled in memory"},
       {"--route", "NAME", "the route's name (default: Valmarena, or the only scenario in DIR)"},
       {"--train-name", "NAME", "the train's name (default: RX 914, or the only scenario in DIR)"},
-      silenzioso},
+      accelerazione, frenatura, silenzioso},
      "Writes the compiled scenario in DIR, or the sources compiled in memory, as one HTML page that\n"
      "opens from the disk in a browser and fetches nothing: the plan view, the feature lanes\n"
      "(stations, signals, slowdowns, boards, abatement points, signboards, mountains, signal\n"
      "repetition, curves, kilometric references) and the gradient, speed-limit and adhesion\n"
-     "profiles on one axis along the route, in kilometre posts or route metres.\n"
+     "profiles on one axis along the route, in kilometre posts or route metres. From the sources\n"
+     "the speed-limit profile also carries the running model's speed, from the same model as\n"
+     "'scenario timetable' (compiled files hold no timetable).\n"
      "Zoom with the wheel or a pinch, pan by dragging or with the arrow keys; hovering a feature\n"
      "shows its values as 'scenario dump' decodes them and, from the sources, the FILE:LINE of\n"
      "the row that placed it. The search takes a station's name or a post (km 36+200); the\n"
@@ -164,12 +179,13 @@ const std::vector<comando> tabella = {
       {"--slowdowns", "FILE", "the slowdown order to carry (default: generated from the sources)"},
       {"--notes", "FILE", "the notes to carry (default: none)"},
       {"--route", "NAME", "the route's name (default: from the train file's name)"}, nome_treno,
-      {"--stub", "PROGRAM", "the package program to copy (default: valmarena beside this tool)"}, silenzioso},
+      {"--stub", "PROGRAM", "the package program to copy (default: valmarena beside this tool)"}, colore, silenzioso},
      "Makes PACKAGE, a copy of the package program that writes and compiles this scenario instead\n"
      "of its own: run in a folder, it leaves the train card, the slowdown order, the notes (when\n"
      "given) and the three compiled files there. The sources must pass 'scenario check' with no\n"
-     "error and no warning. A card or slowdown order not given is generated from the sources\n"
-     "(see 'scenario documents'); notes are only ever the author's.\n"
+     "error and no warning; what they have is reported on standard error as check reports it. A\n"
+     "card or slowdown order not given is generated from the sources (see 'scenario documents');\n"
+     "notes are only ever the author's.\n"
      "The names come from --route and --train-name, else from a train file named ROUTE_TRAIN-.txt.\n"
      "The program copied is --stub, by default the valmarena program beside this tool\n"
      "(valmarena.exe when PACKAGE ends in .exe; when there is none, the one in the Windows build\n"
@@ -180,12 +196,13 @@ const std::vector<comando> tabella = {
     {"documents", "generate the train card and the slowdown order from a line and a train file",
      {"documents --line FILE --train FILE --out DIR [--route NAME] [--train-name NAME]"},
      {linea, treno, {"--out", "DIR", "the folder to write into, made when missing"},
-      {"--route", "NAME", "the route's name (default: from the train file's name)"}, nome_treno, silenzioso},
+      {"--route", "NAME", "the route's name (default: from the train file's name)"}, nome_treno, colore, silenzioso},
      "Writes into DIR the train card (ROUTE_TRAIN_scheda_treno.txt) and the slowdown order\n"
      "(ROUTE_TRAIN_rallentamenti.txt), laid out as the package's own forms, from what the line and\n"
      "train files give: stations, kilometre posts, times, speed limits and slowdowns. Windows-1252,\n"
      "CR LF. The names come from --route and --train-name, else from a train file named\n"
-     "ROUTE_TRAIN-.txt. A notes file is never generated.\n"
+     "ROUTE_TRAIN-.txt. A notes file is never generated. Errors and warnings of the sources go to\n"
+     "standard error as check reports them.\n"
      "Exit status: 0 written, 1 the sources have errors (nothing written), 3 bad arguments or a file\n"
      "that cannot be read or written.\n",
      comando_documents},

@@ -58,6 +58,19 @@ void profili_in_json(json_scrittore& j, const scenario_letto& s) {
     j.fine();
 }
 
+// The running model's speed at the start of each cell, in tenths of km/h, null where it does not
+// run; null as a whole when the page is drawn from compiled files.
+void marcia_in_json(json_scrittore& j, const scenario_letto& s) {
+    if (s.marcia.empty()) {
+        j.nullo();
+        return;
+    }
+    j.oggetto().chiave("accelerazione").reale(s.parametri.accelerazione, 3);
+    j.chiave("frenatura").reale(s.parametri.frenatura, 3).chiave("kmh10").lista();
+    for (const auto& v : s.marcia) v ? j.intero(std::llround(*v * 36.0)) : j.nullo();
+    j.fine().fine();
+}
+
 // The plan every `passo_pianta` metres, in decimetres; null where the plan holds no point.
 void pianta_in_json(json_scrittore& j, const scenario_letto& s) {
     if (!s.tracciato || s.tracciato->punti == 0) {
@@ -180,6 +193,8 @@ std::string dati_vista(const scenario_letto& s) {
     j.fine().chiave("km");
     chilometri_in_json(j, s, lunghezza);
     profili_in_json(j, s);
+    j.chiave("marcia");
+    marcia_in_json(j, s);
     j.chiave("pianta");
     pianta_in_json(j, s);
     j.chiave("elementi");

@@ -9,7 +9,8 @@
 namespace valmarena::strumento {
 
 // The JSON document the page reads: the kilometre posts where their reckoning changes (from the
-// one kilometre model), the profiles cell by cell, the track plan every 10 m, every
+// one kilometre model), the profiles cell by cell, from the sources the running model's speed
+// cell by cell (from the same model as `scenario timetable`), the track plan every 10 m, every
 // feature with its values decoded as `dump` decodes them and, when drawn from the sources, the
 // FILE:LINE of the row that placed it.
 std::string dati_vista(const scenario_letto& s);

@@ -36,9 +36,11 @@
   const metriCella = (c) => (c - 1) * 50;
   const cellaDi = (m) => Math.floor(m / 50) + 1;
 
-  // Minimum and maximum of a profile over blocks of 2^k cells, computed once.
+  // Minimum and maximum of a profile over blocks of 2^k cells, computed once; a null (no value)
+  // counts in neither.
   function piramide(valori) {
-    const livelli = [{ min: Int16Array.from(valori), max: Int16Array.from(valori) }];
+    const livelli = [{ min: Int16Array.from(valori, (v) => (v === null ? 32767 : v)),
+      max: Int16Array.from(valori, (v) => (v === null ? -32768 : v)) }];
     while (livelli[livelli.length - 1].min.length > 1) {
       const p = livelli[livelli.length - 1], n = Math.ceil(p.min.length / 2);
       const min = new Int16Array(n), max = new Int16Array(n);
@@ -113,9 +115,12 @@
   const perCella = new Map();
   for (const e of D.elementi) perCella.set(e[0], e);
 
+  // The running model's speed at each cell's start, in tenths of km/h: from the sources only.
+  const marcia = D.marcia ? { kmh10: D.marcia.kmh10, pir: piramide(D.marcia.kmh10) } : null;
   const profili = [
     { id: "pendenza", titolo: "gradient (\u2030)", colore: "#6a4c93", pir: piramide(D.pendenza), scala: "simmetrica" },
-    { id: "velocita", titolo: "speed limit (km/h), slowdowns in orange", colore: "#0f766e", pir: piramide(D.velocita), scala: "zero" },
+    { id: "velocita", titolo: "speed limit (km/h), slowdowns in orange" + (marcia ? ", the running model in magenta" : ""),
+      colore: "#0f766e", pir: piramide(D.velocita), scala: "zero" },
     { id: "aderenza", titolo: "adhesion", colore: "#b45309", pir: piramide(D.aderenza), scala: "dati" },
   ];
   for (const p of profili) {
@@ -143,7 +148,7 @@
     { id: "riferimenti", titolo: "km refs", h: 18 },
   ];
   const visibile = {};
-  for (const c of ["pianta", ...CORSIE.map((c) => c.id), ...profili.map((p) => p.id)]) visibile[c] = true;
+  for (const c of ["pianta", ...CORSIE.map((c) => c.id), ...profili.map((p) => p.id), "marcia"]) visibile[c] = true;
   const SIN = 96, DES = 12, ALTO_PIANTA = 280, ALTO_PROFILO = 96;
   let W = 800, H = 600, dpr = 1, regioni = [];
 
@@ -441,6 +446,7 @@
       aperto = true;
     }
     g.strokeStyle = p.colore; g.lineWidth = 1.6; g.lineJoin = "miter"; g.stroke();
+    if (p.id === "velocita" && marcia && visibile.marcia) disegnaMarcia(y);
     if (p.id === "velocita" && visibile.rallentamenti) {
       const [i1, i2] = intervallo(mRall, largo() * 2);
       g.fillStyle = "#f08c00"; g.textAlign = "left";
@@ -453,6 +459,36 @@
     g.restore();
     g.fillStyle = "rgba(255,255,255,0.85)"; g.fillRect(SIN + 3, r.y + 3, g.measureText(p.titolo).width + 10, 15);
     g.fillStyle = "#202020"; g.textAlign = "left"; g.fillText(p.titolo, SIN + 8, r.y + 11);
+  }
+
+  // The model's speed at route metre m, km/h, between the values at the two cell starts around it;
+  // null where the model does not run.
+  function velocitaMarcia(m) {
+    const f = m / 50 + 1, k = Math.floor(f), v = marcia.kmh10;
+    if (k < 0 || k >= v.length || v[k] === null) return null;
+    const dopo = k + 1 < v.length && v[k + 1] !== null ? v[k + 1] : v[k];
+    return (v[k] + (dopo - v[k]) * (f - k)) / 10;
+  }
+  // One column a pixel, as the profiles: the least and the greatest speed at the cell starts it
+  // covers, or where it covers none, the speed between them.
+  function disegnaMarcia(y) {
+    g.beginPath();
+    const o = [0, 0];
+    let aperto = false;
+    for (let x = SIN; x < W - DES; ++x) {
+      const m1 = Math.max(M(x), 0), m2 = Math.min(M(x + 1), L);
+      if (m2 <= m1) { aperto = false; continue; }
+      const k1 = Math.ceil(m1 / 50) + 1, k2 = Math.floor(m2 / 50) + 1;
+      let lo, hi;
+      if (k1 <= k2 && estremi(marcia.pir, k1, k2, o)) { lo = o[0] / 10; hi = o[1] / 10; }
+      else { lo = hi = velocitaMarcia((m1 + m2) / 2); }
+      if (lo === null) { aperto = false; continue; }
+      if (aperto) g.lineTo(x, y(hi)); else g.moveTo(x, y(hi));
+      g.lineTo(x + 1, y(hi));
+      g.lineTo(x + 1, y(lo));
+      aperto = true;
+    }
+    g.strokeStyle = "#c2185b"; g.lineWidth = 1.4; g.lineJoin = "miter"; g.stroke();
   }
 
   // Round ticks (1, 2, 5 times a power of ten metres) every 90 pixels or so.
@@ -566,7 +602,9 @@
     if (r.tipo === "profilo") {
       const c = cellaDi(Math.max(m, 0));
       if (m < 0 || m > L || c >= r.p.pir[0].min.length) return null;
-      return "<b>" + esc(r.p.titolo) + "</b>\n" + esc(dove(m, c)) + "\nvalue " + r.p.pir[0].min[c];
+      const v = r.p.id === "velocita" && marcia ? velocitaMarcia(m) : null;
+      return "<b>" + esc(r.p.titolo) + "</b>\n" + esc(dove(m, c)) + "\nvalue " + r.p.pir[0].min[c] +
+        (v === null ? "" : "\nrunning model " + v.toFixed(1) + " km/h");
     }
     return null;
   }
@@ -689,7 +727,8 @@
 
   // Layer switches.
   const strati = document.getElementById("strati");
-  const nomiStrati = [["pianta", "plan view"], ...CORSIE.map((c) => [c.id, c.titolo]), ...profili.map((p) => [p.id, p.titolo.split(" (")[0]])];
+  const nomiStrati = [["pianta", "plan view"], ...CORSIE.map((c) => [c.id, c.titolo]), ...profili.map((p) => [p.id, p.titolo.split(" (")[0]]),
+    ...(marcia ? [["marcia", "running model"]] : [])];
   for (const [id, nome] of nomiStrati) {
     const l = document.createElement("label"), c = document.createElement("input");
     c.type = "checkbox"; c.checked = true; c.dataset.strato = id;
@@ -716,7 +755,7 @@
 
   // What the tests and the bench read and drive.
   window.vista = {
-    conteggi, tempi, cerca, vai, posto, metriDelPosto,
+    conteggi, tempi, cerca, vai, posto, metriDelPosto, velocitaMarcia: (m) => (marcia ? velocitaMarcia(m) : null),
     stato: () => ({ da: a0, a: a0 + w, centro: a0 + w / 2, span: w, asseKm }),
     punto: (m) => ({ x: X(m), regioni: regioni.map((r) => ({ tipo: r.tipo, id: r.id || (r.p && r.p.id), y: r.y, h: r.h })) }),
   };
