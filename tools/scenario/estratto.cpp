@@ -60,7 +60,11 @@ std::string visibile(std::string_view utf8) {
 }
 
 void testi_letti::aggiungi(const std::string& nome, const std::filesystem::path& cammino, const std::string* testo) {
-    testi_.push_back({nome, cammino, testo, std::nullopt, {}});
+    testi_letti::testo t;
+    t.nome = nome;
+    t.cammino = cammino;
+    t.dato = testo;
+    testi_.push_back(std::move(t));
 }
 
 const std::string* testi_letti::byte_di(const testo& t) {
@@ -75,21 +79,21 @@ const std::string* testi_letti::byte_di(const testo& t) {
 std::optional<std::string_view> testi_letti::riga(const std::string& file, int riga) const {
     for (const auto& t : testi_) {
         if (t.nome != file) continue;
-        const std::string& b = *byte_di(t);
-        if (t.inizi.empty()) {
-            t.inizi.push_back(0);
-            for (std::size_t i = 0; i < b.size(); ++i) {
-                if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n') ++i;
-                if (b[i] == '\r' || b[i] == '\n') t.inizi.push_back(i + 1);
-            }
+        const std::string_view b = *byte_di(t);
+        if (riga < 1) return std::nullopt;
+        if (riga < t.riga_cursore) t.riga_cursore = 1, t.inizio_cursore = 0;
+        std::size_t inizio = t.inizio_cursore;
+        for (int n = t.riga_cursore; n < riga; ++n) {
+            const std::size_t fine = b.find_first_of("\r\n", inizio);
+            if (fine == std::string_view::npos) return std::nullopt;
+            inizio = fine + (b.compare(fine, 2, "\r\n") == 0 ? 2 : 1);
         }
-        if (riga < 1 || static_cast<std::size_t>(riga) > t.inizi.size()) return std::nullopt;
-        const std::size_t inizio = t.inizi[static_cast<std::size_t>(riga) - 1];
+        t.riga_cursore = riga;
+        t.inizio_cursore = inizio;
         // The last line counts only when it holds something: a final line end closes the file.
         if (inizio >= b.size()) return std::nullopt;
-        std::size_t fine = inizio;
-        while (fine < b.size() && b[fine] != '\r' && b[fine] != '\n') ++fine;
-        return std::string_view(b).substr(inizio, fine - inizio);
+        const std::size_t fine = std::min(b.find_first_of("\r\n", inizio), b.size());
+        return b.substr(inizio, fine - inizio);
     }
     return std::nullopt;
 }

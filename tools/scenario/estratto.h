@@ -37,7 +37,10 @@ private:
         std::filesystem::path cammino;
         const std::string* dato = nullptr;
         mutable std::optional<std::string> letto;  // read on the first call, when not given
-        mutable std::vector<std::size_t> inizi;    // where each line begins, found on the first call
+        // The last line found and where it begins: the report asks for lines mostly in file
+        // order, so the next one is looked for from there.
+        mutable int riga_cursore = 1;
+        mutable std::size_t inizio_cursore = 0;
     };
     // The text of `t`, read from its file when needed; nothing when it cannot be read.
     static const std::string* byte_di(const testo& t);
