@@ -112,6 +112,11 @@ const caso casi[] = {
     {"nome in UTF-8", "", r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Citt\xc3\xa0"}),
      "T:2:61: warning: '\xc3\xa0' looks like UTF-8, but the file is read as Windows-1252, so it reads as "
      "'\xc3\x83\xc2\xa0': save the file as Windows-1252 or pass --encoding utf-8\n", "de38b2c6af5e1f63 e51507b1948405b6 f5a6872dcdfd68c3 "},
+    // A CR alone ends a line for the reader, and so for the place of the warning.
+    {"nome in UTF-8 dopo un CR solo", "",
+     r({"stazione,  1000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Alfa\rstazione,  3000, 4, 400, 1,0,0, 1,0,0, 1,1,0, 0, 0,0,0, Citt\xc3\xa0"}),
+     "T:3:61: warning: '\xc3\xa0' looks like UTF-8, but the file is read as Windows-1252, so it reads as "
+     "'\xc3\x83\xc2\xa0': save the file as Windows-1252 or pass --encoding utf-8\n", "de38b2c6af5e1f63 5f51987c67b1a15b 9e5be39a4481ba43 "},
     {"velocita che non sta in una cella", "",
      r({"velocita, 0, 100", "velocita, 50, 11500", "velocita, 1000, 100", "velocita, 2000, 90"}),
      "T:3:1: error 25: run-time failure while reading the source files (field 'speed' of the 'velocita' row holds "

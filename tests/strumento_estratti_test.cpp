@@ -82,7 +82,7 @@ const resa rese[] = {
      "    4 | ..." + std::string(40, ' ') + "2.6, 7" + std::string(48, ' ') + "...\n"
      "      | " + std::string(43, ' ') + "{g}^~~{0}\n"
      "{b}{L}:4:169:{0} {m}warning:{0} values after the last field 'gradient' of the 'pendenza' row are ignored: '7" +
-         std::string(80, ' ') + ", 9'\n"
+         std::string(79, ' ') + "... (84 bytes in all)'\n"
      "    4 | ..." + std::string(35, ' ') + "2.6, 7" + std::string(53, ' ') + "...\n"
      "      | " + std::string(43, ' ') + "{g}^{0}\n"},
     // One column a character: 'ó' and 'à' are one byte each in the file, two in UTF-8.

@@ -419,14 +419,18 @@ bool ignota_da_segnalare(const riga_letta& r) {
 }  // namespace
 
 std::string citazione(std::string_view testo) {
+    // A message stays one readable line however long the text it quotes.
+    constexpr std::size_t massimo = 80;
     std::string t;
-    for (char c : testo) {
+    for (char c : testo.substr(0, massimo)) {
         if (c == '\t')
             t += "<TAB>";
         else
             t += c;
     }
-    return da_1252_a_utf8(t);
+    t = da_1252_a_utf8(t);
+    if (testo.size() > massimo) t += "... (" + std::to_string(testo.size()) + " bytes in all)";
+    return t;
 }
 
 const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, std::string_view token) {
@@ -587,6 +591,23 @@ std::size_t inizio_possibile(std::string_view t, std::size_t i) {
 
 }  // namespace
 
+namespace {
+
+// The line and column of byte `i`, lines ended as the reader ends them: at LF, or at a CR that no
+// LF follows.
+luogo luogo_del_byte(std::string_view t, std::size_t i) {
+    int riga = 1;
+    std::size_t inizio = 0;
+    for (std::size_t k = 0; k < i && k < t.size(); ++k)
+        if (t[k] == '\n' || (t[k] == '\r' && (k + 1 >= t.size() || t[k + 1] != '\n'))) {
+            ++riga;
+            inizio = k + 1;
+        }
+    return {riga, static_cast<int>(i - inizio) + 1};
+}
+
+}  // namespace
+
 void diagnostica_codifica(scenario& s, std::string_view testo, const std::string& nome_file) {
     const bool bom = testo.substr(0, 3) == "\xEF\xBB\xBF";
     // Only a byte of 0xC2 or more begins a multi-byte sequence: the bytes before the next such
@@ -594,14 +615,10 @@ void diagnostica_codifica(scenario& s, std::string_view testo, const std::string
     for (std::size_t i = inizio_possibile(testo, 0); i < testo.size(); i = inizio_possibile(testo, i + 1)) {
         const std::size_t n = sequenza_utf8(testo, i);
         if (n == 0) continue;
-        const std::string_view prima = testo.substr(0, i);
-        const int riga = 1 + static_cast<int>(std::count(prima.begin(), prima.end(), '\n'));
-        const std::size_t a_capo = prima.rfind('\n');
-        const std::size_t inizio_riga = a_capo == std::string_view::npos ? 0 : a_capo + 1;
         const std::string_view c = testo.substr(i, n);
         const std::string cosa = bom && i == 0 ? "the file begins with a UTF-8 byte-order mark"
                                                : "'" + std::string(c) + "' looks like UTF-8";
-        diagnostica d = diagnostica_in(nome_file, {riga, static_cast<int>(i - inizio_riga) + 1},
+        diagnostica d = diagnostica_in(nome_file, luogo_del_byte(testo, i),
                                        cosa + ", but the file is read as Windows-1252, so it reads as '" +
                                            da_1252_a_utf8(c) +
                                            "': save the file as Windows-1252 or pass --encoding utf-8");
