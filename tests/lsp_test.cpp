@@ -258,6 +258,21 @@ TEST(ServerLsp, BadInputIsAnsweredAndNeverEndsTheServer) {
     EXPECT_FALSE(s.server.finito());
     // A request with bad params after initialize: an error, and the server goes on.
     EXPECT_EQ(s.richiesta("textDocument/hover", json{{"position", 3}})["error"]["code"], -32602);
+    s.inizia();
+    s.apri(s.uri_treno, s.treno);
+    const json documento{{"uri", s.uri_treno}};
+    for (const json& posizione : {json{{"line", 1e300}, {"character", 0}}, json{{"line", 1}, {"character", "2"}},
+                                  json{{"line", 9999999999LL}, {"character", 0}}, json{{"Line", 1}}})
+        EXPECT_EQ(s.richiesta("textDocument/hover", {{"textDocument", documento}, {"position", posizione}})["error"]["code"],
+                  -32602)
+            << posizione.dump();
+    // A quick-fix request whose diagnostics have no usable start: none of them is answered.
+    const json rotti = json::array({json{{"code", "off-grid"}, {"range", {{"start", {{"Line", 1}}}}}},
+                                    json{{"code", "off-grid"}, {"range", {{"start", {{"line", -1e300}, {"character", 0}}}}}},
+                                    json{{"code", "off-grid"}, {"range", 5}}});
+    const json azioni = s.richiesta("textDocument/codeAction",
+                                    {{"textDocument", documento}, {"context", {{"diagnostics", rotti}}}});
+    EXPECT_EQ(azioni["result"], json::array()) << azioni.dump();
     EXPECT_EQ(s.richiesta("shutdown", nullptr)["result"], nullptr);
     s.server.ricevi(R"({"jsonrpc":"2.0","method":"exit"})");
     EXPECT_TRUE(s.server.finito());

@@ -3,6 +3,7 @@
 #include "lsp_funzioni.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "compiler/lettore_token.h"
@@ -24,11 +25,23 @@ struct punto {
     int colonna = 0;
 };
 
+// A line or character number of a position: a value that is not an integer an int holds is
+// refused (as bad params), never converted.
+int intero_lsp(const json& v) {
+    if (!v.is_number_integer()) throw json::type_error::create(302, "a line or character must be an integer", &v);
+    if (v.is_number_unsigned() ? v.get<std::uint64_t>() > static_cast<std::uint64_t>(INT_MAX)
+                               : v.get<std::int64_t>() < INT_MIN || v.get<std::int64_t>() > INT_MAX)
+        throw json::out_of_range::create(406, "a line or character out of range", &v);
+    return static_cast<int>(v.get<std::int64_t>());
+}
+
+// The line and character of an LSP position object.
+punto in_punto(const json& p) { return {intero_lsp(p.at("line")), intero_lsp(p.at("character"))}; }
+
 punto posizione(const documento& d, const json& params) {
-    const json& p = params.at("position");
-    const int riga = p.at("line").get<int>();
-    if (riga < 0 || static_cast<std::size_t>(riga) >= d.righe.size()) return {};
-    return {riga, std::max(0, p.at("character").get<int>())};
+    const punto p = in_punto(params.at("position"));
+    if (p.riga < 0 || static_cast<std::size_t>(p.riga) >= d.righe.size()) return {};
+    return {p.riga, std::max(0, p.colonna)};
 }
 
 riga_sorgente riga_a(const documento& d, int riga) {
@@ -330,8 +343,13 @@ json azioni(const documento& d, const json& params) {
     if (!contesto.contains("diagnostics") || !contesto["diagnostics"].is_array()) return fuori;
     for (const json& g : contesto["diagnostics"]) {
         if (!g.is_object() || !g.contains("code") || !g["code"].is_string() || !g.contains("range")) continue;
-        const int riga = g["range"]["start"]["line"].get<int>();
-        const int colonna = g["range"]["start"]["character"].get<int>();
+        punto inizio;
+        try {
+            inizio = in_punto(g["range"].at("start"));
+        } catch (const json::exception&) {
+            continue;  // a diagnostic the client made up without a usable start
+        }
+        const int riga = inizio.riga, colonna = inizio.colonna;
         if (riga < 0 || static_cast<std::size_t>(riga) >= d.righe.size()) continue;
         int da = 0, a = 0;
         const auto c = correzione(d, g["code"].get<std::string>(), riga, colonna, da, a);
