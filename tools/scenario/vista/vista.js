@@ -422,6 +422,22 @@
     },
   };
 
+  // A path of one column a pixel over the route metres each column covers: a vertical stroke from
+  // the least to the greatest value that `estremiDi(m1, m2, o)` puts in o, joined to the column
+  // before; a column it finds nothing for breaks the path.
+  function perColonna(y, estremiDi) {
+    g.beginPath();
+    const o = [0, 0];
+    let aperto = false;
+    for (let x = SIN; x < W - DES; ++x) {
+      const m1 = Math.max(M(x), 0), m2 = Math.min(M(x + 1), L);
+      if (m2 <= m1 || !estremiDi(m1, m2, o)) { aperto = false; continue; }
+      if (aperto) g.lineTo(x, y(o[1])); else g.moveTo(x, y(o[1]));
+      g.lineTo(x + 1, y(o[1]));
+      g.lineTo(x + 1, y(o[0]));
+      aperto = true;
+    }
+  }
   function disegnaProfilo(r) {
     const p = r.p;
     cornice(r, null);
@@ -432,19 +448,10 @@
     if (p.lo < 0 && p.hi > 0) { g.fillText("0", SIN - 6, y(0)); g.fillStyle = "#c0c0c0"; g.fillRect(SIN, Math.round(y(0)), largo(), 1); }
     ritaglia(r);
     // One column a pixel: the minimum and maximum of the cells it covers.
-    g.beginPath();
-    const o = [0, 0];
-    let aperto = false;
-    for (let x = SIN; x < W - DES; ++x) {
-      const m1 = Math.max(M(x), 0), m2 = Math.min(M(x + 1), L);
-      if (m2 <= m1) { aperto = false; continue; }
+    perColonna(y, (m1, m2, o) => {
       const c1 = Math.max(cellaDi(m1), 0), c2 = Math.min(Math.max(cellaDi(m2 - 1e-6), c1), p.pir[0].min.length - 1);
-      if (c1 > c2 || !estremi(p.pir, c1, c2, o)) { aperto = false; continue; }
-      if (aperto) g.lineTo(x, y(o[1])); else g.moveTo(x, y(o[1]));
-      g.lineTo(x + 1, y(o[1]));
-      g.lineTo(x + 1, y(o[0]));
-      aperto = true;
-    }
+      return c1 <= c2 && estremi(p.pir, c1, c2, o);
+    });
     g.strokeStyle = p.colore; g.lineWidth = 1.6; g.lineJoin = "miter"; g.stroke();
     if (p.id === "velocita" && marcia && visibile.marcia) disegnaMarcia(y);
     if (p.id === "velocita" && visibile.rallentamenti) {
@@ -472,22 +479,13 @@
   // One column a pixel, as the profiles: the least and the greatest speed at the cell starts it
   // covers, or where it covers none, the speed between them.
   function disegnaMarcia(y) {
-    g.beginPath();
-    const o = [0, 0];
-    let aperto = false;
-    for (let x = SIN; x < W - DES; ++x) {
-      const m1 = Math.max(M(x), 0), m2 = Math.min(M(x + 1), L);
-      if (m2 <= m1) { aperto = false; continue; }
+    perColonna(y, (m1, m2, o) => {
       const k1 = Math.ceil(m1 / 50) + 1, k2 = Math.floor(m2 / 50) + 1;
-      let lo, hi;
-      if (k1 <= k2 && estremi(marcia.pir, k1, k2, o)) { lo = o[0] / 10; hi = o[1] / 10; }
-      else { lo = hi = velocitaMarcia((m1 + m2) / 2); }
-      if (lo === null) { aperto = false; continue; }
-      if (aperto) g.lineTo(x, y(hi)); else g.moveTo(x, y(hi));
-      g.lineTo(x + 1, y(hi));
-      g.lineTo(x + 1, y(lo));
-      aperto = true;
-    }
+      if (k1 <= k2 && estremi(marcia.pir, k1, k2, o)) { o[0] /= 10; o[1] /= 10; return true; }
+      const v = velocitaMarcia((m1 + m2) / 2);
+      o[0] = o[1] = v;
+      return v !== null;
+    });
     g.strokeStyle = "#c2185b"; g.lineWidth = 1.4; g.lineJoin = "miter"; g.stroke();
   }
 
