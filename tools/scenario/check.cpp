@@ -77,9 +77,9 @@ std::string sarif_della_compilazione(const scenario& s, const esito_compilazione
 int comando_check(const std::vector<std::string>& args) {
     argomenti a = analizza(args, "check");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
-    sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
-    if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
-    if (!converti_sorgenti(a, src)) return 3;
+    const std::optional<sorgenti> date = sorgenti_date(a);
+    if (!date) return 3;
+    const sorgenti& src = *date;
     const bool severo = a.ha("--strict");
     const bool colore = a_colori(a, false);
 

@@ -95,6 +95,12 @@ bool converti_sorgenti(const argomenti& a, sorgenti& src) {
     return converti(src.linea, src.testo_linea) && converti(src.treno, src.testo_treno);
 }
 
+std::optional<sorgenti> sorgenti_date(const argomenti& a) {
+    sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
+    if (!leggibile(src.linea) || !leggibile(src.treno) || !converti_sorgenti(a, src)) return std::nullopt;
+    return src;
+}
+
 testi_letti testi_di(const sorgenti& src) {
     testi_letti t;
     t.aggiungi(cammino_in_testo(src.linea), src.linea, src.testo_linea ? &*src.testo_linea : nullptr);

@@ -35,6 +35,10 @@ std::string nome_scenario(const argomenti& a, const std::string& opzione, const 
 // hold or bytes that are not UTF-8. Without the option, true and nothing done.
 bool converti_sorgenti(const argomenti& a, sorgenti& src);
 
+// The sources that --line and --train name, readable and converted as --encoding says; nothing,
+// with the cause on standard error, when either cannot be read or converted.
+std::optional<sorgenti> sorgenti_date(const argomenti& a);
+
 // The two source files of `src` (with their texts, when converted) under the names the
 // diagnostics give them.
 testi_letti testi_di(const sorgenti& src);

@@ -166,9 +166,9 @@ private:
 int comando_rows(const std::vector<std::string>& args) {
     argomenti a = analizza(args, "rows");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
-    sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
-    if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
-    if (!converti_sorgenti(a, src)) return 3;
+    std::optional<sorgenti> date = sorgenti_date(a);
+    if (!date) return 3;
+    sorgenti& src = *date;
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
     const bool json = a.ha("--json");

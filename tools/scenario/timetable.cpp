@@ -82,9 +82,9 @@ int comando_timetable(const std::vector<std::string>& args) {
     argomenti a = analizza(args, "timetable");
     if (!a.posizionali.empty()) throw argomenti_errati("unexpected argument " + a.posizionali.front());
     const parametri_marcia p = parametri_di_marcia(a);
-    sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
-    if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
-    if (!converti_sorgenti(a, src)) return 3;
+    const std::optional<sorgenti> date = sorgenti_date(a);
+    if (!date) return 3;
+    const sorgenti& src = *date;
     scenario s = scenario_con_nomi(a);
     s.continua_dopo_errori = true;
     const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::senza, src);
