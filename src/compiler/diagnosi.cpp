@@ -593,16 +593,14 @@ std::size_t inizio_possibile(std::string_view t, std::size_t i) {
 
 namespace {
 
-// The line and column of byte `i`, lines ended as the reader ends them: at LF, or at a CR that no
-// LF follows.
+// The line and column of byte `i`, lines ended as the reader ends them.
 luogo luogo_del_byte(std::string_view t, std::size_t i) {
     int riga = 1;
     std::size_t inizio = 0;
-    for (std::size_t k = 0; k < i && k < t.size(); ++k)
-        if (t[k] == '\n' || (t[k] == '\r' && (k + 1 >= t.size() || t[k + 1] != '\n'))) {
-            ++riga;
-            inizio = k + 1;
-        }
+    for (confini_riga c = confini_da(t, 0); c.dopo > c.fine && c.dopo <= i; c = confini_da(t, c.dopo)) {
+        ++riga;
+        inizio = c.dopo;
+    }
     return {riga, static_cast<int>(i - inizio) + 1};
 }
 

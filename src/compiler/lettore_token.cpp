@@ -2,6 +2,7 @@
 
 #include "lettore_token.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -62,6 +63,12 @@ std::string_view lettore_token::token() {
     campi_.clear();
     riga_chiave_ = ultimo_.riga;
     return t;
+}
+
+confini_riga confini_da(std::string_view t, std::size_t inizio) {
+    const std::size_t fine = std::min(t.find_first_of("\r\n", inizio), t.size());
+    if (fine == t.size()) return {fine, fine};
+    return {fine, fine + (t.compare(fine, 2, "\r\n") == 0 ? 2 : 1)};
 }
 
 // Lines inside a quoted field still count, so later places stay right.

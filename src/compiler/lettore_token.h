@@ -15,6 +15,15 @@ struct luogo {
     int colonna = 0;
 };
 
+// Where the line that starts at `inizio` of `t` ends (at its CR or LF, or at the text's end) and
+// where the next one starts: a line ends at CR LF, at LF or at a CR alone, as the reader ends it.
+// At the text's end `dopo` is `fine`: no line follows.
+struct confini_riga {
+    std::size_t fine = 0;
+    std::size_t dopo = 0;
+};
+confini_riga confini_da(std::string_view t, std::size_t inizio);
+
 // One field read for the current row, as written: what the authors' diagnostics look at.
 struct campo_letto {
     luogo dove;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "compiler/lettore_token.h"
 #include "platform/file_ospite.h"
 #include "sources/codifica.h"
 
@@ -77,23 +78,22 @@ const std::string* testi_letti::byte_di(const testo& t) {
 }
 
 std::optional<std::string_view> testi_letti::riga(const std::string& file, int riga) const {
+    if (riga < 1) return std::nullopt;
     for (const auto& t : testi_) {
         if (t.nome != file) continue;
         const std::string_view b = *byte_di(t);
-        if (riga < 1) return std::nullopt;
         if (riga < t.riga_cursore) t.riga_cursore = 1, t.inizio_cursore = 0;
         std::size_t inizio = t.inizio_cursore;
         for (int n = t.riga_cursore; n < riga; ++n) {
-            const std::size_t fine = b.find_first_of("\r\n", inizio);
-            if (fine == std::string_view::npos) return std::nullopt;
-            inizio = fine + (b.compare(fine, 2, "\r\n") == 0 ? 2 : 1);
+            const confini_riga c = confini_da(b, inizio);
+            if (c.dopo == c.fine) return std::nullopt;
+            inizio = c.dopo;
         }
         t.riga_cursore = riga;
         t.inizio_cursore = inizio;
         // The last line counts only when it holds something: a final line end closes the file.
         if (inizio >= b.size()) return std::nullopt;
-        const std::size_t fine = std::min(b.find_first_of("\r\n", inizio), b.size());
-        return b.substr(inizio, fine - inizio);
+        return b.substr(inizio, confini_da(b, inizio).fine - inizio);
     }
     return std::nullopt;
 }
