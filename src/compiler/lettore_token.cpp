@@ -73,13 +73,10 @@ confini_riga confini_da(std::string_view t, std::size_t inizio) {
 
 // Lines inside a quoted field still count, so later places stay right.
 void lettore_token::conta_righe(std::size_t da, std::size_t a) {
-    for (std::size_t i = da; i < a; ++i) {
-        const char c = testo_[i];
-        if (c == '\n' || (c == '\r' && (i + 1 >= testo_.size() || testo_[i + 1] != '\n'))) {
-            ++riga_;
-            inizio_riga_ = i + 1;
-            testo_in_riga_ = true;
-        }
+    for (confini_riga c = confini_da(testo_, da); c.dopo > c.fine && c.dopo <= a; c = confini_da(testo_, c.dopo)) {
+        ++riga_;
+        inizio_riga_ = c.dopo;
+        testo_in_riga_ = true;
     }
 }
 
