@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "estratto.h"
 #include "strumento_supporto.h"
 
 namespace valmarena {
@@ -145,6 +146,26 @@ TEST(Estratti, TestoConvertitoComeIlFileInWindows1252) {
     auto letto = prova::esegui_strumento({"check", "--line", l.string(), "--train", t1.string()});
     EXPECT_NE(convertito.out.find("    2 | " + riga + "\xc3\xa0\n      | ^~~~~~~\n"), std::string::npos) << convertito.out;
     EXPECT_EQ(convertito.out.substr(convertito.out.find('\n')), letto.out.substr(letto.out.find('\n')));
+}
+
+// The lines a report asks for come in any order (a note on an earlier row, the next diagnostic
+// further on): each is the line a plain split gives, whichever line was asked before it, for
+// every kind of line end and an empty line among them.
+TEST(Estratti, RigheInOgniOrdineComeDivisePerFineRiga) {
+    const std::string testo = "uno\r\ndue\n\rquattro\r\rsei\r\n\notto";
+    const std::vector<std::string> righe = {"uno", "due", "", "quattro", "", "sei", "", "otto"};
+    strumento::testi_letti t;
+    t.aggiungi("f", "f", &testo);
+    const int ordine[] = {8, 1, 5, 4, 7, 2, 6, 3, 3, 8, 6, 1, 2, 9, 4};
+    for (int n : ordine) {
+        const auto r = t.riga("f", n);
+        if (n > static_cast<int>(righe.size())) {
+            EXPECT_FALSE(r) << "line " << n;
+            continue;
+        }
+        ASSERT_TRUE(r) << "line " << n;
+        EXPECT_EQ(std::string(*r), righe[static_cast<std::size_t>(n - 1)]) << "line " << n;
+    }
 }
 
 #if !defined(_WIN32)

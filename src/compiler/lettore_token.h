@@ -23,6 +23,8 @@ struct confini_riga {
     std::size_t dopo = 0;
 };
 confini_riga confini_da(std::string_view t, std::size_t inizio);
+// Where the line before the one that starts at `inizio` starts (0 for the first line).
+std::size_t inizio_riga_prima(std::string_view t, std::size_t inizio);
 
 // One field read for the current row, as written: what the authors' diagnostics look at.
 struct campo_letto {

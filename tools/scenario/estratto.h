@@ -38,7 +38,7 @@ private:
         const std::string* dato = nullptr;
         mutable std::optional<std::string> letto;  // read on the first call, when not given
         // The last line found and where it begins: the report asks for lines mostly in file
-        // order, so the next one is looked for from there.
+        // order, a note now and then a few rows back, so the next one is looked for from there.
         mutable int riga_cursore = 1;
         mutable std::size_t inizio_cursore = 0;
     };
