@@ -275,6 +275,15 @@ TEST(Tracciato, SenzaTracciatoLeCurveNonContano) {
     EXPECT_TRUE(disegna_tracciato(s.tracciato).valori.empty());
 }
 
+// A curve keyword's class is its smallest digit 1 to 6, wherever it stands among other bytes.
+TEST(Tracciato, ClasseDellaCurvaLaCifraPiuPiccola) {
+    const std::pair<const char*, double> casi[] = {
+        {"curvas1", 0.0001}, {"curvad6", 0.003}, {"curva62", 0.0002}, {"c4urva3", 0.0004},
+        {"curva7", 0.0}, {"curva0", 0.0}, {"curva", 0.0}, {"curva9d5", 0.002},
+    };
+    for (const auto& [token, kappa] : casi) EXPECT_EQ(curvatura_classe(token), kappa) << token;
+}
+
 TEST(Tracciato, CurvaSinistraVersoMenoX) {
     scenario s = prova::leggi_sorgenti(linea_minima(righe({"curvaS6,  100,  200"}), 1000), prova::treno_minimo(""));
     ASSERT_EQ(s.codice_errore, 0);

@@ -219,11 +219,11 @@ std::string valore_con_unita(std::int64_t v, const campo_riga& c) {
 
 // Speed-limit and adhesion rows fill the cells from a pointer up to their own position: a row
 // whose position goes back leaves the previous row's value one cell, or none.
-void ordine(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi,
+void ordine(scenario& s, const lettore_token& in, const riga_letta& r, tratti_letti& tratti,
             const descrizione_riga& d, std::size_t primo) {
     const auto& campi = in.campi();
     if (campi.size() < primo + 2) return;
-    tratto_letto& t = d.tipo == tipo_riga::velocita ? chiavi.velocita : chiavi.aderenza;
+    tratto_letto& t = d.tipo == tipo_riga::velocita ? tratti.velocita : tratti.aderenza;
     const std::int64_t a = intero_di(campi[primo]);
     const std::int64_t v = intero_di(campi[primo + 1]);
     if (!dentro_percorso(s, a, 100)) return;  // error 15: the reading ends there
@@ -433,28 +433,17 @@ std::string citazione(std::string_view testo) {
     return t;
 }
 
-const lettura_chiave& chiavi_lette::di(file_righe f, bool generale, std::string_view token) {
-    // Rows of one kind mostly follow each other: the same token as the row before needs no look-up.
-    if (precedente_ && generale == generale_precedente_ && token == token_precedente_) return *precedente_;
-    return cerca(f, generale, token);
-}
-
-const lettura_chiave& chiavi_lette::cerca(file_righe f, bool generale, std::string_view token) {
-    token_precedente_ = token;
-    generale_precedente_ = generale;
-    per_token<lettura_chiave>& lette = lette_[generale ? 1 : 0];
-    if (auto it = lette.find(token); it != lette.end()) return *(precedente_ = &it->second);
-    // A file of ever new tokens (not keywords at all) keeps only the first ones.
-    lettura_chiave& k = lette_[0].size() + lette_[1].size() < max_chiavi_lette ? lette[std::string(token)] : ultima_;
+lettura_chiave leggi_chiave(file_righe f, bool generale, std::string_view token) {
+    lettura_chiave k;
     k.righe = righe_riconosciute(f, generale, token);
     k.attesi = campi_attesi(k.righe);
     k.grafie = grafie_sbagliate(token, k.righe);
     k.punti_e_virgola = token.find(';') != std::string_view::npos;
-    return *(precedente_ = &k);
+    return k;
 }
 
-void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi) {
-    const lettura_chiave& k = chiavi.di(r.file, r.generale, r.token);
+void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, const lettura_chiave& k,
+                      tratti_letti& tratti) {
     const auto& righe = k.righe;
     const bool punti_e_virgola = k.punti_e_virgola;
     if (righe.empty()) {
@@ -498,7 +487,7 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
         if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != riga) break;
         tra_campi(s, in, *d, primo);
         oltre_la_fine(s, in, *d, primo);
-        if (d->tipo == tipo_riga::velocita || d->tipo == tipo_riga::aderenza) ordine(s, in, r, chiavi, *d, primo);
+        if (d->tipo == tipo_riga::velocita || d->tipo == tipo_riga::aderenza) ordine(s, in, r, tratti, *d, primo);
         primo += d->campi.size();
     }
     conteggio(s, in, r, attesi, sulla_riga);

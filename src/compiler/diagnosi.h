@@ -62,28 +62,19 @@ struct tratto_letto {
     int riga = 0;
 };
 
-// What the diagnosis keeps across the rows of one file: the reading of each keyword token, and
-// the stretch rows read so far.
-class chiavi_lette {
-public:
-    // `token` points into the text of the file being read, which outlives this.
-    const lettura_chiave& di(file_righe f, bool generale, std::string_view token);
+// What a keyword token is read as, in the line file's [generale] section or after it.
+lettura_chiave leggi_chiave(file_righe f, bool generale, std::string_view token);
 
+// The stretch rows read so far in a file, which the diagnosis follows row after row.
+struct tratti_letti {
     tratto_letto velocita;
     tratto_letto aderenza;
-
-private:
-    const lettura_chiave& cerca(file_righe f, bool generale, std::string_view token);
-
-    per_token<lettura_chiave> lette_[2];  // by token, after the [generale] section and in it
-    lettura_chiave ultima_;               // a token not kept
-    std::string_view token_precedente_;   // the row before: its token, its section, its reading
-    bool generale_precedente_ = false;
-    const lettura_chiave* precedente_ = nullptr;
 };
 
-// Warnings on the row just read, from the fields the token reader kept for it.
-void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, chiavi_lette& chiavi);
+// Warnings on the row just read, from the fields the token reader kept for it and what its
+// keyword token is read as.
+void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r, const lettura_chiave& k,
+                      tratti_letti& tratti);
 
 // Notes which row put the feature now standing in cell k.
 void segna_origine(scenario& s, std::int64_t k, origine_cella o);

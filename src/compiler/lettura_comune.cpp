@@ -19,7 +19,10 @@ lettura::lettura(scenario& sc, std::string testo, const std::string& nome, file_
 }
 
 void lettura::diagnosi_riga(const riga_letta& letta) {
-    if (s.diagnosi_per_autori) diagnostica_riga(s, in, letta, chiavi);
+    if (!s.diagnosi_per_autori) return;
+    std::optional<lettura_chiave>& k = letto->chiave[letta.generale ? 1 : 0];
+    if (!k) k = leggi_chiave(letta.file, letta.generale, letta.token);
+    diagnostica_riga(s, in, letta, *k, tratti);
 }
 
 // One bit a row kind: the kinds fit in the mask.
@@ -32,14 +35,15 @@ void lettura::riconosci(std::string_view token) {
 
 void lettura::tipi_di(std::string_view token) {
     token_dei_tipi = token;
-    if (auto it = tipi_letti.find(token); it != tipi_letti.end()) {
-        tipi_del_token = it->second;
+    if (auto it = token_letti.find(token); it != token_letti.end()) {
+        letto = &it->second;
         return;
     }
-    tipi_del_token = 0;
+    token_letto t;
     for (const auto& d : descrizione_righe())
-        if (riconosce(d.tipo, token)) tipi_del_token |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
-    if (tipi_letti.size() < max_chiavi_lette) tipi_letti.emplace(std::string(token), tipi_del_token);
+        if (riconosce(d.tipo, token)) t.tipi |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
+    letto = token_letti.size() < max_chiavi_lette ? &token_letti.emplace(std::string(token), std::move(t)).first->second
+                                                  : &(non_tenuto = std::move(t));
 }
 
 void lettura::segna(std::int64_t k) {

@@ -45,11 +45,18 @@ struct lettura {
     file_righe file;
     bool generale = false;    // inside the line file's [generale] section
     std::string_view chiave;  // the keyword token of the row being read (in the text being read)
-    chiavi_lette chiavi;      // what each keyword token is read as, for the authors' diagnostics
-    // The row kinds each token is read as, one bit a kind, kept for the first tokens of a file.
-    per_token<std::uint32_t> tipi_letti;
-    std::string_view token_dei_tipi;  // the token of the row being read, and its kinds
-    std::uint32_t tipi_del_token = 0;
+    // What a keyword token is read as: the row kinds, one bit a kind, and for the authors'
+    // diagnostics its reading in the [generale] section or after it, worked out when first asked.
+    struct token_letto {
+        std::uint32_t tipi = 0;
+        std::optional<lettura_chiave> chiave[2];
+    };
+    // Kept for the first tokens of a file; a token past them is worked out anew in `non_tenuto`.
+    per_token<token_letto> token_letti;
+    token_letto non_tenuto;
+    std::string_view token_dei_tipi;  // the token of the row being read, and what it is read as
+    token_letto* letto = &non_tenuto;
+    tratti_letti tratti;  // the stretch rows read so far, for the authors' diagnostics
     osservatore_righe* osservatore = nullptr;  // handed each row as read, when there is one
 
     lettura(scenario& sc, std::string testo, const std::string& nome, file_righe f);
@@ -63,7 +70,7 @@ struct lettura {
     void fuori(std::int64_t p, int margine);  // code 15 at p, naming the field and the last position allowed
     // Whether the row being acted on is read as a row of kind `t`: the row description's test,
     // worked out once for the row in `esegui` (and once for each token a file repeats).
-    bool riconosciuta(tipo_riga t) const { return (tipi_del_token >> static_cast<unsigned>(t) & 1u) != 0; }
+    bool riconosciuta(tipo_riga t) const { return (letto->tipi >> static_cast<unsigned>(t) & 1u) != 0; }
     void riconosci(std::string_view token);
     void tipi_di(std::string_view token);
     // Records a code at the current row and stops the reading.

@@ -105,9 +105,11 @@ esito_memo memo_indicatori_v_max(scenario& s, std::int32_t posizione, std::int32
 
 double curvatura_classe(std::string_view token) {
     static constexpr double curvature[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-    for (int k = 1; k <= 6; ++k)
-        if (token.find(static_cast<char>('0' + k)) != std::string_view::npos) return curvature[k - 1];
-    return 0.0;
+    // One walk over the token for its smallest class digit.
+    int classe = 7;
+    for (const char c : token)
+        if (c >= '1' && c < '0' + classe) classe = c - '0';
+    return classe <= 6 ? curvature[classe - 1] : 0.0;
 }
 
 }  // namespace valmarena
