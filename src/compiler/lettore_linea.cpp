@@ -190,7 +190,6 @@ esito lettura_linea::indicatore() {
 esito lettura_linea::cartello() {
     std::int32_t p = in.numero_long();
     const std::string testo(in.testo());
-    s.riga = testo;
     if (!guardia(p)) return esito::fine_file;
     const std::int64_t k = cella_di_metri(p);
     cella& c = cella_a(s, k);

@@ -65,7 +65,6 @@ std::string_view lettura::token() {
     r.dove = in.ultimo();
     r.primo_della_riga = in.primo_della_riga();
     chiave = t;
-    s.riga = t;
     return t;
 }
 

@@ -63,7 +63,7 @@ struct lettura {
     lettura(const lettura&) = delete;
     lettura& operator=(const lettura&) = delete;
 
-    // The next token to be tested for a keyword, kept in `riga`.
+    // The next token to be tested for a keyword, kept in `chiave`.
     std::string_view token();
     // False, with code 15 at p, when p does not lie inside the route with the given margin.
     bool dentro(std::int64_t p, int margine);

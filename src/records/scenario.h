@@ -194,7 +194,6 @@ struct scenario {
     std::int32_t fine_tracciato = 0;
     std::int32_t ultima_cella = 0;
     std::int32_t prossimo_cartello = prima_voce_cartelli;
-    std::string riga;
 
     // Error state: the last recorded code wins; every one is kept in `diagnostiche`.
     std::int32_t codice_errore = 0;
