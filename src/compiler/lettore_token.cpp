@@ -59,7 +59,7 @@ inline void lettore_token::inizia_campo() {
 }
 
 std::string_view lettore_token::token() {
-    const std::string_view t = testo();
+    const std::string_view t = campo_testo(false);
     campi_.clear();
     riga_chiave_ = ultimo_.riga;
     return t;
@@ -124,7 +124,9 @@ std::size_t lettore_token::fine_del_numero(std::size_t i) const {
     return i;
 }
 
-std::string_view lettore_token::testo() {
+std::string_view lettore_token::testo() { return campo_testo(true); }
+
+std::string_view lettore_token::campo_testo(bool tieni) {
     inizia_campo();
     const std::string_view tutto(testo_);
     std::string_view campo;
@@ -134,7 +136,7 @@ std::string_view lettore_token::testo() {
         campo = tutto.substr(pos_ + 1, chiusa - pos_ - 1);
         const std::size_t inizio = pos_;
         pos_ = chiusa < tutto.size() ? chiusa + 1 : chiusa;
-        campi_.push_back({ultimo_, tutto.substr(inizio, pos_ - inizio)});
+        if (tieni) campi_.push_back({ultimo_, tutto.substr(inizio, pos_ - inizio)});
         conta_righe(inizio, pos_);
         pos_ = fine_del_testo(pos_);
     } else {
@@ -143,7 +145,7 @@ std::string_view lettore_token::testo() {
         std::size_t f = pos_;
         while (f > inizio && (tutto[f - 1] == ' ' || tutto[f - 1] == '\t')) --f;
         campo = tutto.substr(inizio, f - inizio);
-        campi_.push_back({ultimo_, campo});
+        if (tieni) campi_.push_back({ultimo_, campo});
     }
     if (pos_ < tutto.size() && tutto[pos_] == ',')
         ++pos_;

@@ -87,6 +87,8 @@ private:
     double decimali(double valore, std::size_t& i, bool& cifre) const;
     static std::int32_t long_arrotondato(double v);
     double numero();
+    // A text field, kept among the row's fields when `tieni`: not the keyword token that begins a row.
+    std::string_view campo_testo(bool tieni);
 
     std::string testo_;
     std::string nome_file_;
