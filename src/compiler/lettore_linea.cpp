@@ -148,11 +148,11 @@ esito lettura_linea::curva(std::string_view t) {
     std::int32_t a = in.numero_long();
     std::int32_t n = in.numero_long();
     if (!guardia(a)) return esito::fine_file;
-    double kappa = curvatura_classe(t);
+    if (!letto->curvatura) letto->curvatura = contiene(t, "s") ? -curvatura_classe(t) : curvatura_classe(t);
+    const double kappa = *letto->curvatura;
     if (kappa == 0.0) {
         return ferma(103, std::nullopt, "curve keyword without a class digit 1 to 6");
     }
-    if (contiene(t, "s")) kappa = -kappa;
     std::int64_t fine_curva = std::int64_t{a} + n;
     if (fine_curva > std::int64_t{s.fine_tracciato} - 2) {
         return ferma(106, a);

@@ -50,6 +50,8 @@ struct lettura {
     struct token_letto {
         std::uint32_t tipi = 0;
         std::optional<lettura_chiave> chiave[2];
+        // A curve keyword's curvature, negative for a left curve: worked out at its first row.
+        std::optional<double> curvatura;
     };
     // Kept for the first tokens of a file; a token past them is worked out anew in `non_tenuto`.
     per_token<token_letto> token_letti;
