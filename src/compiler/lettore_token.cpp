@@ -54,7 +54,6 @@ inline void lettore_token::inizia_campo() {
     if (fine()) oltre_la_fine();
     pos_ = dopo_i_blanchi(pos_);
     ultimo_ = {riga_, static_cast<int>(pos_ - inizio_riga_) + 1};
-    primo_della_riga_ = !testo_in_riga_;
     testo_in_riga_ = true;
 }
 
@@ -127,7 +126,9 @@ std::size_t lettore_token::fine_del_numero(std::size_t i) const {
 std::string_view lettore_token::testo() { return campo_testo(true); }
 
 std::string_view lettore_token::campo_testo(bool tieni) {
+    const bool primo = !testo_in_riga_;
     inizia_campo();
+    primo_della_riga_ = primo;
     const std::string_view tutto(testo_);
     std::string_view campo;
     if (pos_ < tutto.size() && tutto[pos_] == '"') {

@@ -55,7 +55,8 @@ public:
     std::int16_t numero_intero();
     std::uint8_t numero_byte();
 
-    // The place of the last field read, and whether it was the first field of its line.
+    // The place of the last field read, and whether the last text field or keyword token was
+    // the first field of its line (a number leaves that alone: only the rows' tokens ask).
     luogo ultimo() const { return ultimo_; }
     bool primo_della_riga() const { return primo_della_riga_; }
     const std::string& nome_file() const { return nome_file_; }
