@@ -126,7 +126,7 @@ esito lettura_linea::pendenza() {
     std::int32_t p = in.numero_long();
     std::int32_t g = in.numero_long();
     if (!guardia(p)) return esito::fine_file;
-    std::int32_t c = clng(p / 50.0);
+    std::int32_t c = cinquantesimi(p);
     if (c > 0) riempi_pendenza(c);
     pendenza_precedente = g;
     return esito::avanti;

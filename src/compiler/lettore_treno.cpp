@@ -110,7 +110,7 @@ esito lettura_treno::valore_tratto(riempimento& f) {
     std::int32_t a = in.numero_long();
     std::int32_t v = in.numero_long();
     if (!dentro(a, 100)) return esito::fine_file;
-    std::int32_t t = clng(a / 50.0);
+    std::int32_t t = cinquantesimi(a);
     if (t > 0) riempi(f, t, f.ferma_all_ultima);
     f.corrente = v;
     f.origine = r.dove;
@@ -178,7 +178,7 @@ esito lettura_treno::abbattimento() {
     std::int32_t a = in.numero_long();
     std::int32_t c = in.numero_long();
     if (!dentro(a, 100)) return esito::fine_file;
-    const std::int64_t k = clng(a / 50.0);
+    const std::int64_t k = cinquantesimi(a);
     cella& cl = cella_a(s, k);
     if (!libera(cl)) return scontro({7, k}, a);
     segna(k);

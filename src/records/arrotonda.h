@@ -30,6 +30,21 @@ inline std::int32_t clng(double x) {
 // a position on a half rounds to the even cell.
 inline std::int32_t cella_di_metri(double metri) { return clng(metri / 50.0 + 1.0); }
 
+// clng(metri / 50.0) for a whole number of metres (a quotient that fits a Long), worked in whole
+// numbers: the quotient to the nearest, a remainder of exactly half (25) to the even neighbour.
+// The real quotient is never near a half unless it is one, so both ways agree.
+inline std::int32_t cinquantesimi(std::int64_t metri) {
+    std::int64_t q = metri / 50;
+    const std::int64_t r = metri % 50;  // of the sign of `metri`
+    if (r > 25 || (r == 25 && q % 2 != 0)) ++q;
+    if (r < -25 || (r == -25 && q % 2 != 0)) --q;
+    return static_cast<std::int32_t>(q);
+}
+
+// cella_di_metri of a whole number of metres: the cell one on, so 50 m on before the rounding
+// (a half goes to the even cell, not to the cell after the even quotient).
+inline std::int32_t cella_di_metri(std::int32_t metri) { return cinquantesimi(std::int64_t{metri} + 50); }
+
 // Where cell `k` starts, in metres: the inverse of `cella_di_metri`.
 inline std::int64_t inizio_cella(std::int64_t k) { return (k - 1) * 50; }
 
