@@ -46,6 +46,9 @@ TEST(LettoreToken, Campi) {
         {"file senza fine riga", "[fine]", "t", "[[fine]]|EOF"},
         {"decimali arrotondati al pari", "2.5, 3.5\r\n", "nn", "2|4|EOF"},
         {"accento di un byte", "velocit\xe0,   93000,   140\r\n", "tnn", "[velocit\xe0]|93000|140|EOF"},
+        // A null byte is part of a text field: only the text's own end stops the walk.
+        {"byte nullo nel testo", std::string("a\0b, 7\r\n", 8), "tn", std::string("[a\0b]|7|EOF", 11)},
+        {"byte nullo in fondo al file", std::string("x, a\0", 5), "tt", std::string("[x]|[a\0]|EOF", 12)},
     };
     for (const auto& c : casi) EXPECT_EQ(leggi_tutto(c), c.atteso) << c.nome;
 }

@@ -18,11 +18,14 @@ namespace {
 
 // What each byte is to the fields: a blank, the end of a text field (a comma or a line end), the
 // end of a numeric field (those and a blank). One look at a table a byte, in the readers' loops.
+// A null stops the walk of a text field too: the text's terminating null ends it without a count
+// of the bytes left, and a null inside the text is walked over.
 enum classe : std::uint8_t { blanco = 1, fine_testo = 2, fine_numero = 4 };
 constexpr std::array<std::uint8_t, 256> classi = [] {
     std::array<std::uint8_t, 256> c{};
     c[' '] = c['\t'] = static_cast<std::uint8_t>(blanco | fine_numero);
     c[','] = c['\r'] = c['\n'] = static_cast<std::uint8_t>(fine_testo | fine_numero);
+    c['\0'] = fine_testo;
     return c;
 }();
 bool e(char c, classe k) { return (classi[static_cast<unsigned char>(c)] & k) != 0; }
@@ -110,10 +113,11 @@ bool cifra(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::size_t lettore_token::fine_del_testo(std::size_t i) const {
-    const char* const t = testo_.data();
-    const std::size_t n = testo_.size();
-    while (i < n && !e(t[i], fine_testo)) ++i;
-    return i;
+    const char* const t = testo_.c_str();
+    for (;; ++i) {
+        while (!e(t[i], fine_testo)) ++i;
+        if (t[i] != '\0' || i >= testo_.size()) return i;
+    }
 }
 
 std::size_t lettore_token::fine_del_numero(std::size_t i) const {
