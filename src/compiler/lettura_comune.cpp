@@ -20,9 +20,12 @@ lettura::lettura(scenario& sc, std::string testo, const std::string& nome, file_
 
 void lettura::diagnosi_riga(const riga_letta& letta) {
     if (!s.diagnosi_per_autori) return;
-    std::optional<lettura_chiave>& k = letto->chiave[letta.generale ? 1 : 0];
-    if (!k) k = leggi_chiave(letta.file, letta.generale, letta.token);
-    diagnostica_riga(s, in, letta, *k, tratti);
+    const std::optional<lettura_chiave>& k = letto->chiave[letta.generale ? 1 : 0];
+    diagnostica_riga(s, in, letta, k ? *k : chiave_letta(letta), tratti);
+}
+
+const lettura_chiave& lettura::chiave_letta(const riga_letta& letta) {
+    return letto->chiave[letta.generale ? 1 : 0].emplace(leggi_chiave(letta.file, letta.generale, letta.token));
 }
 
 // One bit a row kind: the kinds fit in the mask.

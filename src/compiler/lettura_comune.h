@@ -88,6 +88,8 @@ struct lettura {
     esito esegui(std::string_view t, const std::function<esito(std::string_view)>& riga);
     // Holds the row just read against its description, when the authors' diagnosis is on.
     void diagnosi_riga(const riga_letta& letta);
+    // What the row's keyword token is read as, worked out at its first row in the section.
+    const lettura_chiave& chiave_letta(const riga_letta& letta);
     // Hands the token just read to the observer, when there is one: passed over for `perche`.
     void passa(std::string_view t, riga_saltata perche) {
         if (osservatore) osserva(t, perche, fine_riga::avanti, {});
