@@ -86,8 +86,12 @@ void lettura_treno::riempi(riempimento& f, std::int64_t fino_a, bool ferma_all_u
         std::int64_t fine = std::max(fino_a, f.puntatore + 1);
         if (ferma_all_ultima) fine = std::min<std::int64_t>(fine, s.ultima_cella);
         const std::int64_t esistenti = std::min(fine, static_cast<std::int64_t>(s.celle.size()));
+        // The cells and the field are taken once: a byte stored through the field may alias
+        // them, so the loop would read them again at every cell.
+        cella* const celle = s.celle.data();
+        std::uint8_t cella::*const campo = f.campo;
         std::int64_t k = f.puntatore;
-        for (; k < esistenti; ++k) s.celle[static_cast<std::size_t>(k)].*f.campo = valore;
+        for (; k < esistenti; ++k) celle[k].*campo = valore;
         f.puntatore = k;
         // A fill that runs past the cells fails at the first one missing, the pointer left there.
         if (k < fine) cella_fuori_limiti(s, k);
