@@ -564,15 +564,15 @@ std::size_t sequenza_utf8(std::string_view t, std::size_t i) {
 }
 
 // The first byte from i on that may begin a multi-byte sequence (0xC2 or more), or the size. A
-// source file is mostly ASCII: 32 bytes at a time are passed over while none has its top bit.
+// source file is mostly ASCII: 64 bytes at a time are passed over while none has its top bit.
 std::size_t inizio_possibile(std::string_view t, std::size_t i) {
     constexpr std::uint64_t bit_alti = 0x8080808080808080u;
     for (;;) {
-        for (std::uint64_t otto[4]; i + sizeof otto <= t.size(); i += sizeof otto) {
+        for (std::uint64_t otto[8]; i + sizeof otto <= t.size(); i += sizeof otto) {
             std::memcpy(otto, t.data() + i, sizeof otto);
-            if ((otto[0] | otto[1] | otto[2] | otto[3]) & bit_alti) break;
+            if ((otto[0] | otto[1] | otto[2] | otto[3] | otto[4] | otto[5] | otto[6] | otto[7]) & bit_alti) break;
         }
-        for (const std::size_t fine = std::min(i + 32, t.size()); i < fine; ++i)
+        for (const std::size_t fine = std::min(i + 64, t.size()); i < fine; ++i)
             if (static_cast<unsigned char>(t[i]) >= 0xC2) return i;
         if (i >= t.size()) return t.size();
     }
