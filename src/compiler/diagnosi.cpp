@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 #include "../sources/carico.h"
 #include "../sources/codifica.h"
@@ -158,8 +159,8 @@ void campo(scenario& s, const lettore_token& in, const campo_letto& f, const cam
 }
 
 // Rows whose fields must agree with each other.
-void tra_campi(scenario& s, const lettore_token& in, const descrizione_riga& d, std::size_t primo) {
-    const auto& campi = in.campi();
+void tra_campi(scenario& s, const lettore_token& in, std::span<const campo_letto> campi, const descrizione_riga& d,
+               std::size_t primo) {
     if (d.tipo == tipo_riga::montagna && campi.size() >= primo + 2) {
         const double a = campi[primo].valore, e = campi[primo + 1].valore;
         if (e <= a)
@@ -194,8 +195,8 @@ void termine_oltre(scenario& s, const lettore_token& in, const descrizione_riga&
                 ", beyond the route's end at " + in_metri(fine) + " (the route length)");
 }
 
-void oltre_la_fine(scenario& s, const lettore_token& in, const descrizione_riga& d, std::size_t primo) {
-    const auto& campi = in.campi();
+void oltre_la_fine(scenario& s, const lettore_token& in, std::span<const campo_letto> campi, const descrizione_riga& d,
+                   std::size_t primo) {
     if (d.generale || d.campi.empty() || !in_metri_(d.campi.front()) || s.celle.empty()) return;
     if (campi.size() <= primo) return;
     const std::int64_t fine = s.tabella[voce_misure].fine;
@@ -219,9 +220,8 @@ std::string valore_con_unita(std::int64_t v, const campo_riga& c) {
 
 // Speed-limit and adhesion rows fill the cells from a pointer up to their own position: a row
 // whose position goes back leaves the previous row's value one cell, or none.
-void ordine(scenario& s, const lettore_token& in, const riga_letta& r, tratti_letti& tratti,
-            const descrizione_riga& d, std::size_t primo) {
-    const auto& campi = in.campi();
+void ordine(scenario& s, const lettore_token& in, std::span<const campo_letto> campi, const riga_letta& r,
+            tratti_letti& tratti, const descrizione_riga& d, std::size_t primo) {
     if (campi.size() < primo + 2) return;
     tratto_letto& t = d.tipo == tipo_riga::velocita ? tratti.velocita : tratti.aderenza;
     const std::int64_t a = intero_di(campi[primo]);
@@ -321,7 +321,7 @@ bool cifra(char c) { return c >= '0' && c <= '9'; }
 
 // A row with values left over that holds "7,5" (a digit, a comma, a digit, no blank): a number
 // written with a decimal comma, which the reader takes as two fields.
-bool virgola_decimale(scenario& s, const lettore_token& in, const std::vector<campo_letto>& campi, luogo resto_dove,
+bool virgola_decimale(scenario& s, const lettore_token& in, std::span<const campo_letto> campi, luogo resto_dove,
                       std::string_view resto) {
     struct pezzo {
         luogo dove;
@@ -372,10 +372,9 @@ void riga_corta(scenario& s, const lettore_token& in, const riga_letta& r,
 }
 
 // `sulla_riga`: how many of the fields read stand on the row's own line, up to the expected ones.
-void conteggio(scenario& s, const lettore_token& in, const riga_letta& r,
+void conteggio(scenario& s, const lettore_token& in, std::span<const campo_letto> campi, const riga_letta& r,
                const std::vector<std::pair<const campo_riga*, const descrizione_riga*>>& attesi,
                std::size_t sulla_riga) {
-    const auto& campi = in.campi();
     if (sulla_riga < campi.size() && sulla_riga < attesi.size()) {
         riga_corta(s, in, r, attesi, sulla_riga);
         return;
@@ -469,8 +468,10 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
     else if (!k.grafie.empty() || !r.primo_della_riga)
         chiave(s, in, r, k);
     // A curve row is passed over when no track plan is built; its fields then count as tokens.
-    const auto& attesi = k.attesi;
-    const auto& campi = in.campi();
+    // Both lists taken once: the calls for a warning could otherwise change them, for all the
+    // compiler knows, and every use would read them again.
+    const std::span<const std::pair<const campo_riga*, const descrizione_riga*>> attesi(k.attesi);
+    const std::span<const campo_letto> campi(in.campi());
     // Fields taken from a later line belong to other rows: the short row is reported instead.
     const int riga = in.riga_della_chiave();
     const std::size_t n = std::min(campi.size(), attesi.size());
@@ -485,12 +486,13 @@ void diagnostica_riga(scenario& s, const lettore_token& in, const riga_letta& r,
     std::size_t primo = 0;
     for (const auto* d : righe) {
         if (campi.size() > primo + 1 && campi[primo + 1].dove.riga != riga) break;
-        tra_campi(s, in, *d, primo);
-        oltre_la_fine(s, in, *d, primo);
-        if (d->tipo == tipo_riga::velocita || d->tipo == tipo_riga::aderenza) ordine(s, in, r, tratti, *d, primo);
+        tra_campi(s, in, campi, *d, primo);
+        oltre_la_fine(s, in, campi, *d, primo);
+        if (d->tipo == tipo_riga::velocita || d->tipo == tipo_riga::aderenza)
+            ordine(s, in, campi, r, tratti, *d, primo);
         primo += d->campi.size();
     }
-    conteggio(s, in, r, attesi, sulla_riga);
+    conteggio(s, in, campi, r, k.attesi, sulla_riga);
 }
 
 std::string campo_in_lettura(const lettore_token& in, const riga_letta& r) {
