@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,22 +34,6 @@ struct lettura_chiave {
     std::vector<std::string> grafie;
     bool punti_e_virgola = false;  // the token holds a semicolon
 };
-
-// The distinct tokens whose reading is kept; past them each is worked out anew.
-constexpr std::size_t max_chiavi_lette = 1024;
-
-// A map from a token kept as a string, looked up by a view of the text being read. Tokens are
-// short: FNV-1a over their bytes.
-struct hash_token {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view t) const {
-        std::uint64_t h = 14695981039346656037u;
-        for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
-        return static_cast<std::size_t>(h);
-    }
-};
-template <class V>
-using per_token = std::unordered_map<std::string, V, hash_token, std::equal_to<>>;
 
 // A stretch row (speed limit or adhesion) as the diagnosis follows the reader's fill: the cell
 // its pointer stands at, and the last row read.

@@ -148,7 +148,10 @@ esito lettura_linea::curva(std::string_view t) {
     std::int32_t a = in.numero_long();
     std::int32_t n = in.numero_long();
     if (!guardia(a)) return esito::fine_file;
-    if (!letto->curvatura) letto->curvatura = contiene(t, "s") ? -curvatura_classe(t) : curvatura_classe(t);
+    if (!letto->curvatura) {
+        const double classe = curvatura_classe(t);
+        letto->curvatura = contiene(t, "s") ? -classe : classe;
+    }
     const double kappa = *letto->curvatura;
     if (kappa == 0.0) {
         return ferma(103, std::nullopt, "curve keyword without a class digit 1 to 6");

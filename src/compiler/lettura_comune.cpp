@@ -45,7 +45,7 @@ void lettura::tipi_di(std::string_view token) {
     token_letto t;
     for (const auto& d : descrizione_righe())
         if (riconosce(d.tipo, token)) t.tipi |= std::uint32_t{1} << static_cast<unsigned>(d.tipo);
-    letto = token_letti.size() < max_chiavi_lette ? &token_letti.emplace(std::string(token), std::move(t)).first->second
+    letto = token_letti.size() < max_token_letti ? &token_letti.emplace(std::string(token), std::move(t)).first->second
                                                   : &(non_tenuto = std::move(t));
 }
 

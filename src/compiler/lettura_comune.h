@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "../records/guasti.h"
@@ -18,6 +19,22 @@
 namespace valmarena {
 
 struct riga_letta;
+
+// The distinct keyword tokens whose reading is kept; past them each is worked out anew.
+constexpr std::size_t max_token_letti = 1024;
+
+// A map from a token kept as a string, looked up by a view of the text being read. Tokens are
+// short: FNV-1a over their bytes.
+struct hash_token {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view t) const {
+        std::uint64_t h = 14695981039346656037u;
+        for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return static_cast<std::size_t>(h);
+    }
+};
+template <class V>
+using per_token = std::unordered_map<std::string, V, hash_token, std::equal_to<>>;
 
 // A run-time failure with the place in the source where it happened.
 struct guasto_in_riga : guasto {
