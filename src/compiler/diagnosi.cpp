@@ -580,10 +580,6 @@ std::size_t inizio_possibile(std::string_view t, std::size_t i) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The line and column of byte `i`, lines ended as the reader ends them.
 luogo luogo_del_byte(std::string_view t, std::size_t i) {
     int riga = 1;

@@ -84,7 +84,10 @@ std::optional<std::string_view> testi_letti::riga(const std::string& file, int r
         const std::string_view b = *byte_di(t);
         // The cursor walks from the line shown before, back (for a note on an earlier row) or on,
         // or from the first line when that is nearer.
-        if (riga < t.riga_cursore - riga) t.riga_cursore = 1, t.inizio_cursore = 0;
+        if (riga < t.riga_cursore - riga) {
+            t.riga_cursore = 1;
+            t.inizio_cursore = 0;
+        }
         for (; t.riga_cursore > riga; --t.riga_cursore) t.inizio_cursore = inizio_riga_prima(b, t.inizio_cursore);
         std::size_t inizio = t.inizio_cursore;
         for (int n = t.riga_cursore; n < riga; ++n) {

@@ -20,8 +20,9 @@ namespace {
 
 // The sources compiled in memory, as the picture needs them; status 0, or the reason it cannot draw.
 int leggi_sorgenti(const argomenti& a, const std::string& comando, scenario_letto& letto) {
-    const sorgenti src{a.richiesto("--line"), a.richiesto("--train"), false};
-    if (!leggibile(src.linea) || !leggibile(src.treno)) return 3;
+    const std::optional<sorgenti> date = sorgenti_date(a);
+    if (!date) return 3;
+    const sorgenti& src = *date;
     std::optional<scenario> nominato = scenario_da_sorgenti(a, src.linea, src.treno, false);
     scenario s = nominato ? std::move(*nominato) : scenario_con_nomi(a);
     const esito_compilazione e = compila_in_memoria(s, tracciato_si_no::con, src);
